@@ -1,0 +1,25 @@
+#pragma once
+// Saving a whole file so that a failure, or a killed process, never leaves a cut file.
+
+#include <string>
+#include <string_view>
+
+#include "model/Result.h"
+
+namespace zrb {
+
+// Replaces the content of `path` by `bytes`: writes a temporary file in the same folder
+// (its name never ends in ".zrb"), flushes it to disk, gives it the permission bits of
+// the old file and renames it over `path`. A symbolic link stays a link: its target is
+// replaced. A read-only or missing-folder target fails. Where no temporary file can be
+// made in the folder but the target itself is writable, the target is rewritten in
+// place. On failure the old file is unchanged, no temporary file remains, and the
+// message names the file and the system's reason.
+Result SaveFileAtomically(const std::string& path, std::string_view bytes);
+
+// Test seam: every write(2) of SaveFileAtomically goes through this function. Tests set
+// it to inject faults such as ENOSPC; nullptr restores the real write.
+using WriteFunction = long (*)(int fd, const void* data, unsigned long size);
+void SetWriteFunctionForTesting(WriteFunction function);
+
+}  // namespace zrb

@@ -1,0 +1,209 @@
+#include "model/Workspace.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <iterator>
+
+namespace zrb {
+
+namespace {
+
+unsigned char Lower(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = Lower(a[i]);
+        const unsigned char y = Lower(b[i]);
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool EndsWithZrb(std::string_view name) {
+    return name.size() >= 4 && ModelNameEqualsIgnoringCase(name.substr(name.size() - 4), ".zrb");
+}
+
+const FileDialogRequest& ModelFileDialog(FileDialogType type) {
+    static const FileDialogRequest open{FileDialogType::Open, "zrb", "*.zrb", true,
+                                        "Motion Models (*.zrb)|*.zrb||"};
+    static const FileDialogRequest save{FileDialogType::Save, "zrb", "new.zrb", false,
+                                        "Motion Models (*.zrb)|*.zrb||"};
+    return type == FileDialogType::Open ? open : save;
+}
+
+}  // namespace
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    path += kPathSeparator;
+    path += name;
+    return path;
+}
+
+std::string FolderOfPickedFile(std::string_view path, std::string_view name) {
+    if (path.size() <= name.size()) {
+        return {};
+    }
+    return std::string(path.substr(0, path.size() - name.size() - 1));
+}
+
+bool ModelNameLess(std::string_view a, std::string_view b) {
+    const int c = CompareIgnoringCase(a, b);
+    return c != 0 ? c < 0 : a < b;
+}
+
+bool ModelNameEqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return CompareIgnoringCase(a, b) == 0;
+}
+
+std::vector<std::string> SearchModelFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    // readdir rather than std::filesystem: one system call per batch of entries and no
+    // stat per name, which matters for folders of tens of thousands of models.
+    DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (EndsWithZrb(name)) {
+            names.emplace_back(name);
+        }
+    }
+    ::closedir(dir);
+    return names;
+}
+
+std::size_t SortedNameList::Add(std::string name) {
+    const auto at = std::upper_bound(
+        names_.begin(), names_.end(), name,
+        [](const std::string& a, const std::string& b) { return ModelNameLess(a, b); });
+    return static_cast<std::size_t>(names_.insert(at, std::move(name)) - names_.begin());
+}
+
+void SortedNameList::AddMany(std::vector<std::string> names) {
+    auto less = [](const std::string& a, const std::string& b) { return ModelNameLess(a, b); };
+    std::sort(names.begin(), names.end(), less);
+    if (names_.empty()) {
+        names_ = std::move(names);
+        return;
+    }
+    const auto middle = static_cast<std::ptrdiff_t>(names_.size());
+    names_.insert(names_.end(), std::make_move_iterator(names.begin()),
+                  std::make_move_iterator(names.end()));
+    std::inplace_merge(names_.begin(), names_.begin() + middle, names_.end(), less);
+}
+
+std::optional<std::size_t> SortedNameList::FindExact(std::string_view name) const {
+    // Entries equal without regard to case stand together; the first of them is found.
+    const auto at = std::lower_bound(
+        names_.begin(), names_.end(), name,
+        [](const std::string& a, std::string_view b) { return CompareIgnoringCase(a, b) < 0; });
+    if (at != names_.end() && ModelNameEqualsIgnoringCase(*at, name)) {
+        return static_cast<std::size_t>(at - names_.begin());
+    }
+    return std::nullopt;
+}
+
+void ModelEditor::OpenMotionModel() {
+    const FileDialogAnswer answer = window_.FileDialog(ModelFileDialog(FileDialogType::Open));
+    if (!answer.confirmed) {
+        return;
+    }
+    workspace.modelsFolder = FolderOfPickedFile(answer.path, answer.fileName);
+    window_.SetWindowTitle("ZRB Editor - " + workspace.modelsFolder);
+    RefreshModelList();
+    window_.ListSelect(0);
+    LoadSelectedModel();
+}
+
+void ModelEditor::RefreshModelList() {
+    window_.ListClear();
+    window_.ListAdd(window_.FolderSearch(workspace.modelsFolder));
+}
+
+void ModelEditor::LoadSelectedModel() {
+    const std::optional<int> selection = window_.ListSelection();
+    if (!selection || *selection < 0 || *selection >= window_.ListCount()) {
+        return;
+    }
+    workspace.currentFile = window_.ListText(*selection);
+    ReadModelFile(JoinPath(workspace.modelsFolder, workspace.currentFile), model, speedText);
+    unsaved_ = false;
+    window_.ModelToBoxes();
+}
+
+void ModelEditor::SaveChanges() {
+    if (workspace.currentFile.empty()) {
+        window_.MessageBox(
+            "There is no motion model to save yet. Open a motion model first "
+            "(File, Open Motion Model).",
+            MessageIcon::Warning);
+        return;
+    }
+    window_.WaitCursor(true);
+    window_.BoxesToModel();
+    WriteAndConfirm(JoinPath(workspace.modelsFolder, workspace.currentFile),
+                    ModelFileVariant::SaveChanges);
+}
+
+void ModelEditor::SaveAsNew() {
+    const FileDialogAnswer answer = window_.FileDialog(ModelFileDialog(FileDialogType::Save));
+    if (!answer.confirmed) {
+        return;
+    }
+    const std::string previousFile = workspace.currentFile;
+    workspace.currentFile = answer.fileName;
+    window_.WaitCursor(true);
+    window_.BoxesToModel();
+    const Result written = WriteModelFile(answer.path, model, ModelFileVariant::SaveAsNew);
+    window_.WaitCursor(false);
+    if (!written) {
+        // Nothing was saved under the new name, so keep editing the old file.
+        workspace.currentFile = previousFile;
+        window_.MessageBox(written.message(), MessageIcon::Warning);
+        return;
+    }
+    unsaved_ = false;
+    RefreshModelList();
+    if (const auto found = window_.ListFindExact(workspace.currentFile)) {
+        window_.ListSelect(*found);
+    }
+    LoadSelectedModel();
+    window_.MessageBox("Changes saved", MessageIcon::None);
+}
+
+void ModelEditor::WriteAndConfirm(const std::string& path, ModelFileVariant variant) {
+    const Result written = WriteModelFile(path, model, variant);
+    window_.WaitCursor(false);
+    if (!written) {
+        window_.MessageBox(written.message(), MessageIcon::Warning);
+        return;
+    }
+    unsaved_ = false;
+    window_.MessageBox("Changes saved", MessageIcon::None);
+}
+
+void ModelEditor::SetNumberFromText(double MotionModel::*field, std::string_view text) {
+    model.*field = ParseNumber(text);
+    if (field == &MotionModel::gasScaleFactor) {
+        speedText = SpeedText(model.gasScaleFactor);
+    }
+    unsaved_ = true;
+}
+
+void ModelEditor::SetDescription(std::string_view text) {
+    model.description.assign(text);
+    unsaved_ = true;
+}
+
+}  // namespace zrb

@@ -1,0 +1,300 @@
+#include "model/Workspace.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "FakeWindow.h"
+#include "TestFolder.h"
+
+namespace {
+
+using testing::ElementsAre;
+using zrb::MessageIcon;
+using zrb::ModelEditor;
+using zrb::ModelFileVariant;
+using zrb::MotionModel;
+using zrb::testing::FakeWindow;
+using zrb::testing::ReadBytes;
+using zrb::testing::TestFolder;
+using zrb::testing::WriteBytes;
+
+void WriteModel(const std::string& path, const std::string& description, double mass) {
+    MotionModel model;
+    model.description = description;
+    model.mass = mass;
+    model.gasScaleFactor = mass / 1000;
+    ASSERT_TRUE(zrb::WriteModelFile(path, model, ModelFileVariant::SaveChanges));
+}
+
+TEST(PathTest, FolderCutAndJoin) {
+    const struct {
+        const char* path;
+        const char* name;
+        const char* folder;
+    } cases[] = {{"/home/u/models/b.zrb", "b.zrb", "/home/u/models"},
+                 {"/car.zrb", "car.zrb", ""},
+                 {"/a b/c d.zrb", "c d.zrb", "/a b"},
+                 {"car.zrb", "car.zrb", ""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(zrb::FolderOfPickedFile(c.path, c.name), c.folder);
+    }
+    EXPECT_EQ(zrb::JoinPath("", "car.zrb"), "/car.zrb");
+    // No normalisation: a trailing separator is doubled, as with the start folder "/".
+    EXPECT_EQ(zrb::JoinPath("/", "Help.htm"), "//Help.htm");
+}
+
+TEST(SortedNameListTest, CaseInsensitiveWithStableTies) {
+    zrb::SortedNameList list;
+    list.AddMany({"c.zrb", "B.zrb", "a.zrb", "b.zrb", "_x.zrb", "A.zrb"});
+    list.Add("ab.zrb");
+    list.AddMany({"0.zrb", "Ba.zrb"});
+    // Compared as lower case, so "_" (0x5F) comes before the letters.
+    EXPECT_THAT(list.names(), ElementsAre("0.zrb", "_x.zrb", "A.zrb", "a.zrb", "ab.zrb", "B.zrb",
+                                          "b.zrb", "Ba.zrb", "c.zrb"));
+    EXPECT_EQ(list.FindExact("B.ZRB"), 5u);
+    EXPECT_EQ(list.FindExact("ba.zrb"), 7u);
+    EXPECT_EQ(list.FindExact("b"), std::nullopt);
+    EXPECT_EQ(list.FindExact("zz.zrb"), std::nullopt);
+}
+
+TEST(FolderSearchTest, MatchesZrbWithoutRegardToCaseAndListsDirectories) {
+    TestFolder folder;
+    for (const char* name : {"a.zrb", "B.ZRB", "c.Zrb", "d.zrbx", "zrb", "e.zrb.bak", ".zrb"}) {
+        WriteBytes(folder / name, "x");
+    }
+    std::filesystem::create_directory(folder / "x.zrb");
+    auto names = zrb::SearchModelFolder(folder.path());
+    std::sort(names.begin(), names.end(), zrb::ModelNameLess);
+    EXPECT_THAT(names, ElementsAre(".zrb", "a.zrb", "B.ZRB", "c.Zrb", "x.zrb"));
+    EXPECT_TRUE(zrb::SearchModelFolder(folder / "missing").empty());
+    EXPECT_TRUE(zrb::SearchModelFolder(folder / "a.zrb").empty());
+}
+
+class WorkspaceTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        WriteModel(folder / "a.zrb", "//first", 100);
+        WriteModel(folder / "B.zrb", "//second", 200);
+        WriteModel(folder / "c.zrb", "//third", 300);
+    }
+
+    void Open() {
+        window.AnswerNextDialog(folder / "c.zrb");
+        editor.OpenMotionModel();
+        window.log.clear();
+    }
+
+    TestFolder folder;
+    FakeWindow window;
+    ModelEditor editor{window};
+};
+
+TEST_F(WorkspaceTest, OpenListsTheFolderSortedAndLoadsTheFirstModel) {
+    window.AnswerNextDialog(folder / "B.zrb");
+    editor.OpenMotionModel();
+
+    ASSERT_EQ(window.dialogRequests.size(), 1u);
+    const zrb::FileDialogRequest& request = window.dialogRequests[0];
+    EXPECT_EQ(request.type, zrb::FileDialogType::Open);
+    EXPECT_EQ(request.defaultExtension, "zrb");
+    EXPECT_EQ(request.initialName, "*.zrb");
+    EXPECT_TRUE(request.fileMustExist);
+    EXPECT_EQ(request.filter, "Motion Models (*.zrb)|*.zrb||");
+
+    EXPECT_THAT(window.list.names(), ElementsAre("a.zrb", "B.zrb", "c.zrb"));
+    EXPECT_EQ(window.selection, 0);
+    EXPECT_EQ(window.title, "ZRB Editor - " + folder.path());
+    EXPECT_EQ(editor.workspace.modelsFolder, folder.path());
+    EXPECT_EQ(editor.workspace.currentFile, "a.zrb");
+    EXPECT_EQ(editor.model.description, "//first");
+    EXPECT_EQ(editor.model.mass, 100);
+    EXPECT_EQ(editor.speedText, "60");
+    EXPECT_THAT(window.log, ElementsAre("dialog open", "title ZRB Editor - " + folder.path(),
+                                        "clear", "add 3", "select 0", "push"));
+}
+
+TEST_F(WorkspaceTest, CancelledOpenChangesNothing) {
+    editor.OpenMotionModel();
+    EXPECT_EQ(editor.workspace.modelsFolder, "");
+    EXPECT_EQ(window.title, "ZRB Editor");
+    EXPECT_THAT(window.log, ElementsAre("dialog open"));
+}
+
+TEST_F(WorkspaceTest, SelectingAnotherEntryLoadsItDroppingEdits) {
+    Open();
+    editor.SetNumberFromText(&MotionModel::mass, "999");
+    window.selection = 2;
+    editor.LoadSelectedModel();
+    EXPECT_EQ(editor.workspace.currentFile, "c.zrb");
+    EXPECT_EQ(editor.model.mass, 300);
+    EXPECT_FALSE(editor.HasUnsavedEdits());
+    EXPECT_EQ(ReadBytes(folder / "a.zrb").find("999"), std::string::npos);
+}
+
+TEST_F(WorkspaceTest, LoadWithoutValidSelectionChangesNothing) {
+    Open();
+    for (std::optional<int> selection :
+         {std::optional<int>(), std::optional<int>(-1), std::optional<int>(3)}) {
+        window.selection = selection;
+        editor.LoadSelectedModel();
+        EXPECT_EQ(editor.workspace.currentFile, "a.zrb");
+        EXPECT_EQ(editor.model.mass, 100);
+        EXPECT_TRUE(window.log.empty());
+    }
+}
+
+TEST_F(WorkspaceTest, SaveChangesPullsWritesAndConfirms) {
+    Open();
+    editor.model.description = "edited";
+    editor.model.mass = 123.456;
+    // The pull's outcome is not examined: a bad box does not stop the save.
+    window.pullSucceeds = false;
+    editor.SaveChanges();
+    EXPECT_THAT(window.log, ElementsAre("wait on", "pull", "wait off", "message Changes saved"));
+    EXPECT_EQ(window.messages.back().second, MessageIcon::None);
+    EXPECT_EQ(editor.model.description, "//edited");
+    MotionModel read;
+    std::string speed;
+    ASSERT_TRUE(zrb::ReadModelFile(folder / "a.zrb", read, speed));
+    EXPECT_EQ(read.description, "//edited");
+    EXPECT_EQ(read.mass, 123.46);
+    // The list and selection stay; the boxes are not refreshed.
+    EXPECT_EQ(window.selection, 0);
+}
+
+TEST_F(WorkspaceTest, SaveChangesBeforeAnyModelWritesNothing) {
+    editor.SaveChanges();
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].second, MessageIcon::Warning);
+    EXPECT_NE(window.messages[0].first.find("Open a motion model first"), std::string::npos);
+    EXPECT_THAT(window.log, ElementsAre("message " + window.messages[0].first));
+}
+
+TEST_F(WorkspaceTest, FailedSaveIsReportedNotConfirmed) {
+    Open();
+    const std::string path = folder / "a.zrb";
+    const std::string before = ReadBytes(path);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    editor.model.mass = 5;
+    editor.SaveChanges();
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].second, MessageIcon::Warning);
+    EXPECT_NE(window.messages[0].first.find(path), std::string::npos);
+    EXPECT_NE(window.messages[0].first.find("read-only"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(editor.model.mass, 5);
+}
+
+TEST_F(WorkspaceTest, SaveAsNewAddsSelectsAndRereadsTheNewFile) {
+    Open();
+    editor.model.description = "Truck";
+    editor.model.horsePower = 123;
+    editor.model.gasScaleFactor = 0.123456;
+    window.AnswerNextDialog(folder / "truck.zrb");
+    editor.SaveAsNew();
+
+    const zrb::FileDialogRequest& request = window.dialogRequests.back();
+    EXPECT_EQ(request.type, zrb::FileDialogType::Save);
+    EXPECT_EQ(request.initialName, "new.zrb");
+    EXPECT_EQ(request.defaultExtension, "zrb");
+    EXPECT_FALSE(request.fileMustExist);
+
+    EXPECT_THAT(window.list.names(), ElementsAre("a.zrb", "B.zrb", "c.zrb", "truck.zrb"));
+    EXPECT_EQ(window.selection, 3);
+    EXPECT_EQ(editor.workspace.currentFile, "truck.zrb");
+    EXPECT_EQ(editor.model.description, "//Truck");
+    EXPECT_EQ(editor.model.horsePower, 120);  // two significant digits in the file
+    EXPECT_EQ(editor.model.gasScaleFactor, 0.1235);
+    EXPECT_EQ(editor.speedText, "74");
+    EXPECT_THAT(window.log, ElementsAre("dialog save", "wait on", "pull", "wait off", "clear",
+                                        "add 4", "select 3", "push", "message Changes saved"));
+}
+
+TEST_F(WorkspaceTest, SaveAsNewReplacesAnExistingFileAndFindsItWithoutRegardToCase) {
+    Open();
+    editor.model.mass = 42;
+    window.AnswerNextDialog(folder / "b.zrb");  // B.zrb exists; on Linux this is a new name
+    editor.SaveAsNew();
+    EXPECT_THAT(window.list.names(), ElementsAre("a.zrb", "B.zrb", "b.zrb", "c.zrb"));
+    // The exact-match search ignores case, so it stops at B.zrb first.
+    EXPECT_EQ(window.selection, 1);
+    EXPECT_EQ(editor.workspace.currentFile, "B.zrb");
+    EXPECT_EQ(editor.model.mass, 200);
+
+    window.AnswerNextDialog(folder / "c.zrb");
+    editor.model.mass = 43;
+    editor.SaveAsNew();
+    EXPECT_EQ(window.list.size(), 4u);
+    EXPECT_EQ(editor.model.mass, 43);
+    MotionModel read;
+    std::string speed;
+    ASSERT_TRUE(zrb::ReadModelFile(folder / "c.zrb", read, speed));
+    EXPECT_EQ(read.mass, 43);
+}
+
+TEST_F(WorkspaceTest, SaveAsNewElsewhereThenSaveChangesWritesIntoTheModelsFolder) {
+    Open();
+    TestFolder other;
+    editor.model.mass = 77;
+    window.AnswerNextDialog(other / "van.zrb");
+    editor.SaveAsNew();
+    EXPECT_TRUE(std::filesystem::exists(other / "van.zrb"));
+    EXPECT_THAT(window.list.names(), ElementsAre("a.zrb", "B.zrb", "c.zrb"));
+    // No entry matches, so nothing is loaded and the model stays as written.
+    EXPECT_EQ(window.selection, std::nullopt);
+    EXPECT_EQ(editor.model.mass, 77);
+    EXPECT_EQ(editor.workspace.currentFile, "van.zrb");
+
+    editor.SaveChanges();
+    MotionModel read;
+    std::string speed;
+    ASSERT_TRUE(zrb::ReadModelFile(folder / "van.zrb", read, speed));
+    EXPECT_EQ(read.mass, 77);
+    EXPECT_EQ(window.messages.back().first, "Changes saved");
+}
+
+TEST_F(WorkspaceTest, FailedSaveAsNewKeepsEverything) {
+    Open();
+    editor.model.mass = 55;
+    window.AnswerNextDialog(folder / "missing/new.zrb");
+    editor.SaveAsNew();
+    EXPECT_EQ(editor.workspace.currentFile, "a.zrb");
+    EXPECT_EQ(editor.model.mass, 55);
+    EXPECT_THAT(window.list.names(), ElementsAre("a.zrb", "B.zrb", "c.zrb"));
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].second, MessageIcon::Warning);
+    EXPECT_NE(window.messages[0].first.find("folder does not exist"), std::string::npos);
+}
+
+TEST_F(WorkspaceTest, DirectoryNamedLikeAModelIsListedAndLoadsAsEmpty) {
+    std::filesystem::create_directory(folder / "0.zrb");
+    window.AnswerNextDialog(folder / "a.zrb");
+    editor.model.mass = 9;
+    editor.OpenMotionModel();
+    EXPECT_THAT(window.list.names(), ElementsAre("0.zrb", "a.zrb", "B.zrb", "c.zrb"));
+    EXPECT_EQ(editor.workspace.currentFile, "0.zrb");
+    EXPECT_EQ(editor.model.description, "");
+    EXPECT_EQ(editor.model.mass, 9);
+}
+
+TEST(ModelEditorTest, KeystrokeHandlersConvertAndTrackEdits) {
+    FakeWindow window;
+    ModelEditor editor(window);
+    EXPECT_FALSE(editor.HasUnsavedEdits());
+    editor.SetNumberFromText(&MotionModel::mass, "0.3x");
+    EXPECT_EQ(editor.model.mass, 0.3);
+    EXPECT_EQ(editor.speedText, "");
+    EXPECT_TRUE(editor.HasUnsavedEdits());
+    editor.SetNumberFromText(&MotionModel::gasScaleFactor, "0.1");
+    EXPECT_EQ(editor.speedText, "60");
+    editor.SetNumberFromText(&MotionModel::gasScaleFactor, "");
+    EXPECT_EQ(editor.model.gasScaleFactor, 0);
+    EXPECT_EQ(editor.speedText, "0");
+    editor.SetDescription("no slashes");
+    EXPECT_EQ(editor.model.description, "no slashes");
+}
+
+}  // namespace
