@@ -32,7 +32,7 @@ class LineReader {
     std::size_t Ensure(std::size_t count);
 
     int fd_;
-    std::array<char, 16384> buffer_{};
+    std::array<char, 16384> buffer_;  // not cleared: only bytes read are looked at
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;

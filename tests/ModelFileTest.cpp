@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <ostream>
 
 #include "TestFolder.h"
 #include "model/SafeFile.h"
@@ -66,6 +67,10 @@ struct VariantCase {
     std::string horsePower;
     std::size_t size;
 };
+
+void PrintTo(const VariantCase& c, std::ostream* out) {
+    *out << c.size << " bytes";
+}
 
 class WorkedExampleTest : public testing::TestWithParam<VariantCase> {};
 
@@ -175,6 +180,10 @@ struct ReadCase {
     double gas;   // likewise 3
     std::string speed;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ReaderTest : public testing::TestWithParam<ReadCase> {};
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -17,6 +18,10 @@ struct ParseCase {
     const char* text;
     double expected;
 };
+
+void PrintTo(const ParseCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
 
 class ParseNumberTest : public testing::TestWithParam<ParseCase> {};
 
@@ -54,6 +59,10 @@ struct PlainCase {
     double value;
 };
 
+void PrintTo(const PlainCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
+
 class PlainNumberTest : public testing::TestWithParam<PlainCase> {};
 
 TEST_P(PlainNumberTest, AcceptsOnlyPlainNumbers) {
@@ -83,6 +92,10 @@ struct FormatCase {
     const char* fixed1;
     const char* exponent1;
 };
+
+void PrintTo(const FormatCase& c, std::ostream* out) {
+    *out << c.fixed4;
+}
 
 class FormatTest : public testing::TestWithParam<FormatCase> {};
 
