@@ -1,0 +1,419 @@
+#include "tools/zrb-batch/BatchRunner.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <optional>
+#include <sstream>
+
+#include "ToolsTestSupport.h"
+#include "tools/zrb-batch/PosixProgramRunner.h"
+
+namespace zrb {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FolderEntries;
+using testing::ReadZipEntries;
+using testing::TempDir;
+using testing::WriteFile;
+using testing::ZipEntries;
+
+using Names = std::vector<std::string>;
+
+struct Call {
+    std::string program{};
+    std::vector<std::string> args{};
+    std::string workingDir{};
+    bool operator==(const Call&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Call& call) {
+    os << call.program;
+    for (const auto& arg : call.args) {
+        os << " [" << arg << "]";
+    }
+    return os << " in " << call.workingDir;
+}
+
+// Records the programs the script would start.
+class RecordingRunner : public ProgramRunner {
+  public:
+    Result Run(const std::string& program, const std::vector<std::string>& args,
+               const std::string& workingDir) const override {
+        calls.push_back({program, args, workingDir});
+        return failure.empty() ? Result::Success() : Result::Failure(failure);
+    }
+    std::string FindOnPath(const std::string& name) const override {
+        return name == "wine" ? winePath : "";
+    }
+
+    mutable std::vector<Call> calls;
+    std::string winePath;
+    std::string failure;
+};
+
+// Expected texts name the working folder as {dir}.
+std::string WithDir(std::string text, const std::string& dir) {
+    for (size_t at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}", at)) {
+        text.replace(at, 5, dir);
+        at += dir.size();
+    }
+    return text;
+}
+
+struct FileSpec {
+    std::string name;
+    std::string content;
+    bool readOnly = false;
+};
+
+struct BatchCase {
+    const char* label{};
+    std::vector<FileSpec> files{};  // a name ending in "/" is a folder
+    std::string script{};
+    std::string out{};
+    std::string err{};
+    std::optional<std::vector<std::string>> filesAfter{};  // folder entries after the run
+    std::vector<std::string> writableAfter{};
+    std::vector<std::string> readOnlyAfter{};
+    std::vector<Call> calls{};  // program and working folder relative to {dir}
+    std::string winePath{};
+    std::string runFailure{};
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const BatchCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+bool OwnerCanWrite(const std::string& path) {
+    return (fs::status(path).permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+class BatchCaseTest : public ::testing::TestWithParam<BatchCase> {};
+
+TEST_P(BatchCaseTest, RunsScript) {
+    const BatchCase& c = GetParam();
+    TempDir dir;
+    for (const FileSpec& file : c.files) {
+        if (file.name.back() == '/') {
+            fs::create_directories(dir / file.name);
+            continue;
+        }
+        WriteFile(dir / file.name, file.content);
+        if (file.readOnly) {
+            fs::permissions(dir / file.name, fs::perms::owner_read | fs::perms::group_read);
+        }
+    }
+    RecordingRunner runner;
+    runner.winePath = c.winePath;
+    runner.failure = c.runFailure;
+
+    std::istringstream script(c.script);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunBatch(script, dir.path(), out, err, runner), 0);
+
+    EXPECT_EQ(out.str(), WithDir(c.out, dir.path()));
+    EXPECT_EQ(err.str(), WithDir(c.err, dir.path()));
+    if (c.filesAfter) {
+        EXPECT_EQ(FolderEntries(dir.path()), *c.filesAfter);
+    }
+    for (const std::string& name : c.writableAfter) {
+        EXPECT_TRUE(OwnerCanWrite(dir / name)) << name;
+    }
+    for (const std::string& name : c.readOnlyAfter) {
+        EXPECT_FALSE(OwnerCanWrite(dir / name)) << name;
+    }
+    std::vector<Call> expected = c.calls;
+    for (Call& call : expected) {
+        call.program = WithDir(call.program, dir.path());
+        for (std::string& arg : call.args) {
+            arg = WithDir(arg, dir.path());
+        }
+        call.workingDir = dir.path();
+    }
+    EXPECT_EQ(runner.calls, expected);
+}
+
+const char kNotRecognized[] =
+    "' is not recognized as an internal or external command,\noperable program or batch file.\n";
+
+const BatchCase kOutputCases[] = {
+    {.label = "PackScriptEchoLines",
+     .script = "@ECHO OFF\r\nECHO Installing a.zrb...\r\n"
+               "ECHO -------------------------------------------------\r\n"
+               "ECHO Installation Completed! You can close this window",
+     .out = "Installing a.zrb...\n-------------------------------------------------\n"
+            "Installation Completed! You can close this window\n"},
+    {.label = "EchoOnShowsPromptAndLine",
+     .script = "ECHO hi\nECHO OFF\nECHO there\n",
+     .out = "{dir}>ECHO hi\nhi\n{dir}>ECHO OFF\nthere\n"},
+    {.label = "AtHidesOnlyItsLine",
+     .script = "@ECHO a\nECHO b\n  @ @echo off\necho c",
+     .out = "a\n{dir}>ECHO b\nb\nc\n"},
+    {.label = "EchoStatusDotAndSpaces",
+     .script = "@echo off\r\necho\r\necho.\r\necho   \r\necho on\r\n@echo\r\n@ECHO  two  spaces ",
+     .out = "ECHO is off.\n\nECHO is off.\nECHO is on.\n two  spaces \n"},
+    {.label = "KeywordsIgnoreCase",
+     .script = "@eChO oFf\nEcHo Mixed Case\nerase\n",
+     .out = "Mixed Case\n",
+     .err = "The syntax of the command is incorrect.\n"},
+    {.label = "EchoPrintsQuotesAndSpecialCharactersAsWritten",
+     .script = "@ECHO OFF\nECHO \"quoted\" & <b> | 100%\n",
+     .out = "\"quoted\" & <b> | 100%\n"},
+    {.label = "EmptyAndBlankLinesSkippedLfOnly",
+     .script = "@ECHO OFF\n\n   \n\t\nECHO x\n\n",
+     .out = "x\n"},
+    {.label = "EmptyAndBlankLinesSkippedCrLf",
+     .script = "\r\n@ECHO OFF\r\n\r\n   \r\nECHO x\r\n\r\n",
+     .out = "x\n"},
+    {.label = "UnknownCommandReportedAndScriptGoesOn",
+     .script = "@ECHO OFF\r\nFROB a \"b c\"\r\nECHOX hi\r\nECHO after",
+     .out = "after\n",
+     .err = std::string("'FROB") + kNotRecognized + "'ECHOX" + kNotRecognized},
+    {.label = "RemarksAndLabelsSkipped",
+     .script = "@ECHO OFF\nREM DEL a.zrb\n:DEL\nrem. x\nECHO x",
+     .out = "x\n"},
+};
+
+const BatchCase kFileCases[] = {
+    {.label = "AttribClearsReadOnly",
+     .files = {{"vehicles.sqs", "zip", true}},
+     .script = "@ECHO OFF\r\nATTRIB -R vehicles.sqs\r\n",
+     .writableAfter = {"vehicles.sqs"}},
+    {.label = "AttribNameIgnoresCase",
+     .files = {{"Vehicles.SQS", "zip", true}},
+     .script = "@ECHO OFF\nattrib -r .\\VEHICLES.sqs",
+     .writableAfter = {"Vehicles.SQS"}},
+    {.label = "AttribQuotedNameAndOtherAttributes",
+     .files = {{"my cars.sqs", "zip", true}},
+     .script = "@ECHO OFF\nATTRIB -R -A +H \"my cars.sqs\"",
+     .writableAfter = {"my cars.sqs"}},
+    {.label = "AttribPlusRMakesReadOnly",
+     .files = {{"vehicles.sqs", "zip"}},
+     .script = "@ECHO OFF\nATTRIB +R vehicles.sqs",
+     .readOnlyAfter = {"vehicles.sqs"}},
+    {.label = "AttribMissingFile",
+     .script = "@ECHO OFF\r\nATTRIB -R vehicles.sqs\r\nECHO next",
+     .out = "File not found - vehicles.sqs\nnext\n"},
+    {.label = "DelRemovesOnlyNamedFile",
+     .files = {{"a.zrb", "a"}, {"b.zrb", "b"}},
+     .script = "@ECHO OFF\r\nDEL a.zrb\r\n",
+     .filesAfter = Names{"b.zrb"}},
+    {.label = "DelQuotedNameWithBlank",
+     .files = {{"my car.zrb", "a"}, {"my", "m"}, {"car.zrb", "c"}},
+     .script = "@ECHO OFF\r\nDEL \"my car.zrb\"",
+     .filesAfter = Names{"car.zrb", "my"}},
+    {.label = "DelNameIgnoresCaseAndBackslash",
+     .files = {{"Car.ZRB", "a"}, {"sub/", ""}, {"sub/Truck.zrb", "t"}, {"keep.zrb", "k"}},
+     .script = "@ECHO OFF\ndel .\\car.zrb\nDEL SUB\\truck.ZRB",
+     .filesAfter = Names{"keep.zrb", "sub"}},
+    {.label = "EraseSeveralWithSwitches",
+     .files = {{"a.zrb", "a"}, {"b.zrb", "b"}, {"c.zrb", "c"}},
+     .script = "@ECHO OFF\nERASE /Q a.zrb /F c.zrb",
+     .filesAfter = Names{"b.zrb"}},
+    {.label = "DelReadOnlyFile",
+     .files = {{"a.zrb", "a", true}, {"b.zrb", "b"}},
+     .script = "@ECHO OFF\nDEL a.zrb",
+     .filesAfter = Names{"b.zrb"}},
+    {.label = "DelMissingFileNamesFullPath",
+     .files = {{"b.zrb", "b"}},
+     .script = "@ECHO OFF\r\nDEL .\\a.zrb\r\nDEL b.zrb",
+     .err = "Could Not Find {dir}/a.zrb\n",
+     .filesAfter = Names{}},
+    {.label = "DelLeavesFolders",
+     .files = {{"models/", ""}, {"models/a.zrb", "a"}},
+     .script = "@ECHO OFF\nDEL models",
+     .err = "zrb-batch: DEL does not delete folders: {dir}/models\n",
+     .filesAfter = Names{"models"}},
+    {.label = "EchoOnWithFileCommands",
+     .files = {{"a.zrb", "a"}, {"b.zrb", "b"}},
+     .script = "DEL a.zrb\n",
+     .out = "{dir}>DEL a.zrb\n",
+     .filesAfter = Names{"b.zrb"}},
+};
+
+const std::vector<std::string> kPackArgs = {"-a", "-f", "a.zrb", ".\\vehicles.sqs"};
+
+const BatchCase kProgramCases[] = {
+    {.label = "ArchiverFoundWithExeAppended",
+     .files = {{"sqzip.exe",
+                "\x7f"
+                "ELF"}},
+     .script = "@ECHO OFF\r\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs\r\n",
+     .calls = {{"{dir}/sqzip.exe", kPackArgs}}},
+    {.label = "QuotedArgumentsKeepBlanks",
+     .files = {{"sqzip.exe", "x"}},
+     .script = "@ECHO OFF\n.\\SQZIP -a -f \"my car.zrb\" .\\vehicles.sqs\n.\\sqzip \"\" a\"b c\"d",
+     .calls = {{"{dir}/sqzip.exe", {"-a", "-f", "my car.zrb", ".\\vehicles.sqs"}},
+               {"{dir}/sqzip.exe", {"", "ab cd"}}}},
+    {.label = "NameAsGivenBeforeExtensions",
+     .files = {{"tool", "x"}, {"tool.exe", "x"}, {"other.com", "x"}, {"other.exe", "x"}},
+     .script = "@ECHO OFF\n.\\TOOL 1\n.\\other 2\n.\\OTHER.COM 3",
+     .calls = {{"{dir}/tool", {"1"}}, {"{dir}/other.exe", {"2"}}, {"{dir}/other.com", {"3"}}}},
+    {.label = "ComWhenNoExeAndFoldersSkipped",
+     .files = {{"sqzip/", ""}, {"SQZIP.COM", "x"}, {"bin/", ""}, {"bin/Run.exe", "x"}},
+     .script = "@ECHO OFF\n.\\sqzip\nbin\\run x\nsqzip y",
+     .calls = {{"{dir}/SQZIP.COM", {}}, {"{dir}/bin/Run.exe", {"x"}}, {"{dir}/SQZIP.COM", {"y"}}}},
+    {.label = "MissingProgramNotRecognized",
+     .files = {{"sqzip.bat", "x"}},
+     .script = "@ECHO OFF\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs\nECHO on we go",
+     .out = "on we go\n",
+     .err = std::string("'.\\SQZIP") + kNotRecognized},
+    {.label = "WindowsProgramRunsThroughWine",
+     .files = {{"sqzip.exe", std::string("MZ\x90\0\3\0", 6)}},
+     .script = "@ECHO OFF\r\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs",
+     .calls = {{"/opt/wine/bin/wine", {"{dir}/sqzip.exe", "-a", "-f", "a.zrb", ".\\vehicles.sqs"}}},
+     .winePath = "/opt/wine/bin/wine"},
+    {.label = "WindowsProgramWithoutWine",
+     .files = {{"sqzip.exe", "MZ"}},
+     .script = "@ECHO OFF\r\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs\r\nECHO done",
+     .out = "done\n",
+     .err = "zrb-batch: {dir}/sqzip.exe is a Windows program, and wine, which could run it, "
+            "is not installed.\n"},
+    {.label = "ProgramThatCannotStartReportedAndScriptGoesOn",
+     .files = {{"sqzip.exe", "x"}},
+     .script = "@ECHO OFF\n.\\SQZIP a\n.\\SQZIP b\nECHO done",
+     .out = "done\n",
+     .err = "zrb-batch: cannot run it: Permission denied\n"
+            "zrb-batch: cannot run it: Permission denied\n",
+     .calls = {{"{dir}/sqzip.exe", {"a"}}, {"{dir}/sqzip.exe", {"b"}}},
+     .runFailure = "cannot run it: Permission denied"},
+};
+
+std::string CaseName(const ::testing::TestParamInfo<BatchCase>& info) {
+    return info.param.label;
+}
+
+INSTANTIATE_TEST_SUITE_P(Output, BatchCaseTest, ::testing::ValuesIn(kOutputCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Files, BatchCaseTest, ::testing::ValuesIn(kFileCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Programs, BatchCaseTest, ::testing::ValuesIn(kProgramCases), CaseName);
+
+struct MainOutcome {
+    int status;
+    std::string out;
+    std::string err;
+    bool inputConsumed;
+};
+
+MainOutcome Main(const std::vector<std::string>& args, const std::string& dir) {
+    std::istringstream in("\nmore\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    RecordingRunner runner;
+    const int status = BatchMain(args, dir, in, out, err, runner);
+    std::string next;
+    std::getline(in, next);
+    return {status, out.str(), err.str(), next == "more"};
+}
+
+TEST(BatchMainTest, RunsScriptAndPausesOnlyWhenAsked) {
+    TempDir dir;
+    WriteFile(dir / "Install_ZRB.bat", "@ECHO OFF\r\nECHO hi");
+
+    const MainOutcome plain = Main({"Install_ZRB.bat"}, dir.path());
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out, "hi\n");
+    EXPECT_FALSE(plain.inputConsumed);
+
+    const MainOutcome paused = Main({"--pause", "Install_ZRB.bat"}, dir.path());
+    EXPECT_EQ(paused.status, 0);
+    EXPECT_EQ(paused.out, "hi\n\nPress Enter to close this window.");
+    EXPECT_TRUE(paused.inputConsumed);
+}
+
+TEST(BatchMainTest, UnreadableScriptFailsButStillPauses) {
+    TempDir dir;
+    fs::create_directories(dir / "folder.bat");
+    const MainOutcome missing = Main({"--pause", "Install_ZRB.bat"}, dir.path());
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err,
+              "zrb-batch: cannot read script 'Install_ZRB.bat': No such file or directory\n");
+    EXPECT_TRUE(missing.inputConsumed);
+
+    const MainOutcome folder = Main({"folder.bat"}, dir.path());
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("'folder.bat'"), std::string::npos) << folder.err;
+}
+
+TEST(BatchMainTest, BadUsage) {
+    TempDir dir;
+    WriteFile(dir / "a.bat", "ECHO x");
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"--pause"}, {"a.bat", "a.bat"}, {"--wait", "a.bat"}}) {
+        const MainOutcome outcome = Main(args, dir.path());
+        EXPECT_EQ(outcome.status, 2) << args.size();
+        EXPECT_NE(outcome.err.find("usage: zrb-batch [--pause] SCRIPT"), std::string::npos);
+        EXPECT_EQ(outcome.out, "");
+    }
+}
+
+// The whole chain as the editor leaves it: the built archiver copied as sqzip.exe next to
+// the models, the script run by the real program runner.
+TEST(BatchWithArchiverTest, PackScriptFillsArchive) {
+    TempDir dir;
+    fs::copy_file(ZRB_SQZIP_EXE, dir / "sqzip.exe");
+    WriteFile(dir / "a.zrb", "model a\r\n");
+    WriteFile(dir / "my car.zrb", "model my car\r\n");
+    const std::string script =
+        "@ECHO OFF\r\n"
+        "ATTRIB -R vehicles.sqs\r\n"
+        "ECHO Installing a.zrb...\r\n"
+        ".\\SQZIP -a -f a.zrb .\\vehicles.sqs\r\n"
+        "DEL a.zrb\r\n"
+        "ECHO Installing my car.zrb...\r\n"
+        ".\\SQZIP -a -f \"my car.zrb\" .\\vehicles.sqs\r\n"
+        "DEL \"my car.zrb\"\r\n"
+        "ECHO -------------------------------------------------\r\n"
+        "ECHO Installation Completed! You can close this window";
+
+    PosixProgramRunner runner;
+    std::istringstream first(script);
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(RunBatch(first, dir.path(), out, err, runner), 0);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(out.str(),
+              "File not found - vehicles.sqs\nInstalling a.zrb...\nInstalling my car.zrb...\n"
+              "-------------------------------------------------\n"
+              "Installation Completed! You can close this window\n");
+    EXPECT_EQ(ReadZipEntries(dir / "vehicles.sqs"),
+              (ZipEntries{{"a.zrb", "model a\r\n"}, {"my car.zrb", "model my car\r\n"}}));
+    EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"sqzip.exe", "vehicles.sqs"}));
+
+    // A second run over a read-only archive replaces the entry.
+    fs::permissions(dir / "vehicles.sqs", fs::perms::owner_read);
+    WriteFile(dir / "a.zrb", "model a, changed\r\n");
+    std::istringstream second(
+        "@ECHO OFF\r\nATTRIB -R vehicles.sqs\r\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs\r\nDEL a.zrb");
+    std::ostringstream out2;
+    std::ostringstream err2;
+    ASSERT_EQ(RunBatch(second, dir.path(), out2, err2, runner), 0);
+    EXPECT_EQ(out2.str() + err2.str(), "");
+    EXPECT_EQ(ReadZipEntries(dir / "vehicles.sqs"),
+              (ZipEntries{{"a.zrb", "model a, changed\r\n"}, {"my car.zrb", "model my car\r\n"}}));
+}
+
+TEST(PosixProgramRunnerTest, ReportsProgramThatCannotStart) {
+    TempDir dir;
+    WriteFile(dir / "not-executable", "data");
+    PosixProgramRunner runner;
+    const Result missing = runner.Run(dir / "missing", {}, dir.path());
+    EXPECT_FALSE(missing.ok());
+    EXPECT_NE(missing.message().find("No such file"), std::string::npos) << missing.message();
+    const Result noFolder = runner.Run("/bin/true", {}, dir / "no-such-folder");
+    EXPECT_FALSE(noFolder.ok());
+    const Result notExecutable = runner.Run(dir / "not-executable", {}, dir.path());
+    EXPECT_FALSE(notExecutable.ok());
+    EXPECT_NE(notExecutable.message().find("Permission denied"), std::string::npos)
+        << notExecutable.message();
+    EXPECT_TRUE(runner.Run("/bin/true", {}, dir.path()).ok());
+    EXPECT_EQ(runner.FindOnPath("sh").empty(), false);
+    EXPECT_EQ(runner.FindOnPath("no-such-program-zrb"), "");
+}
+
+}  // namespace
+}  // namespace zrb

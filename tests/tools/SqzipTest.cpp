@@ -1,0 +1,228 @@
+#include "tools/sqzip/Sqzip.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <iostream>
+#include <random>
+#include <sstream>
+
+#include "ToolsTestSupport.h"
+
+namespace zrb {
+namespace {
+
+using testing::FolderEntries;
+using testing::ReadFile;
+using testing::ReadZipEntries;
+using testing::TempDir;
+using testing::WriteFile;
+using testing::ZipEntries;
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome Sqzip(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = SqzipMain(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// Makes a folder the current one for the life of the guard.
+class CurrentDir {
+  public:
+    explicit CurrentDir(const std::string& path) : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~CurrentDir() { std::filesystem::current_path(old_); }
+
+  private:
+    std::filesystem::path old_;
+};
+
+class SqzipTest : public ::testing::Test {
+  protected:
+    // Adds a file named `name` with `content` (written into a sub-folder, so that only
+    // the bare name can reach the archive) and returns sqzip's outcome.
+    Outcome AddFile(const std::string& name, const std::string& content, bool create = true) {
+        std::filesystem::create_directories(dir_ / "models");
+        const std::string path = dir_ / ("models/" + name);
+        WriteFile(path, content);
+        std::vector<std::string> args = {"-a"};
+        if (create) {
+            args.push_back("-f");
+        }
+        args.push_back(path);
+        args.push_back(archive_);
+        return Sqzip(args);
+    }
+
+    TempDir dir_;
+    std::string archive_ = dir_ / "vehicles.sqs";
+};
+
+TEST_F(SqzipTest, AddCreatesArchiveAndKeepsEarlierEntries) {
+    const Outcome first = AddFile("a.zrb", "model a\r\n");
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.err, "");
+    EXPECT_EQ(ReadZipEntries(archive_), (ZipEntries{{"a.zrb", "model a\r\n"}}));
+
+    const Outcome second = AddFile("b.zrb", "model b\r\n", /*create=*/false);
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(ReadZipEntries(archive_),
+              (ZipEntries{{"a.zrb", "model a\r\n"}, {"b.zrb", "model b\r\n"}}));
+}
+
+TEST_F(SqzipTest, AddReplacesEntryOfSameName) {
+    ASSERT_EQ(AddFile("a.zrb", "old content that is rather longer\r\n").status, 0);
+    ASSERT_EQ(AddFile("b.zrb", "b\r\n").status, 0);
+    const Outcome replaced = AddFile("a.zrb", "new\r\n");
+    ASSERT_EQ(replaced.status, 0) << replaced.err;
+    EXPECT_EQ(ReadZipEntries(archive_), (ZipEntries{{"a.zrb", "new\r\n"}, {"b.zrb", "b\r\n"}}));
+}
+
+TEST_F(SqzipTest, AddTakesEmptyAndBinaryFiles) {
+    std::string binary;
+    for (int i = 0; i < 256; ++i) {
+        binary += static_cast<char>(i);
+    }
+    ASSERT_EQ(AddFile("empty.zrb", "").status, 0);
+    ASSERT_EQ(AddFile("binary.bin", binary).status, 0);
+    EXPECT_EQ(ReadZipEntries(archive_), (ZipEntries{{"empty.zrb", ""}, {"binary.bin", binary}}));
+}
+
+TEST_F(SqzipTest, ListWritesOneEntryPerLine) {
+    ASSERT_EQ(AddFile("my car.zrb", "x").status, 0);
+    ASSERT_EQ(AddFile("b.zrb", "y").status, 0);
+    const Outcome listed = Sqzip({"-l", archive_});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out, "my car.zrb\nb.zrb\n");
+    EXPECT_EQ(listed.err, "");
+}
+
+TEST_F(SqzipTest, WindowsStylePathsAndUpperCaseOptions) {
+    std::filesystem::create_directories(dir_ / "sub");
+    WriteFile(dir_ / "sub/a.zrb", "a");
+    CurrentDir here(dir_.path());
+    const Outcome added = Sqzip({"-A", "-F", "sub\\a.zrb", ".\\vehicles.sqs"});
+    ASSERT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(ReadZipEntries(archive_), (ZipEntries{{"a.zrb", "a"}}));
+    EXPECT_EQ(Sqzip({"-L", ".\\vehicles.sqs"}).out, "a.zrb\n");
+}
+
+TEST_F(SqzipTest, MissingArchiveWithoutCreateFails) {
+    WriteFile(dir_ / "a.zrb", "a");
+    const Outcome outcome = Sqzip({"-a", dir_ / "a.zrb", archive_});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("cannot open archive '" + archive_ + "'"), std::string::npos)
+        << outcome.err;
+    EXPECT_FALSE(std::filesystem::exists(archive_));
+
+    const Outcome listed = Sqzip({"-l", archive_});
+    EXPECT_EQ(listed.status, 1);
+    EXPECT_NE(listed.err.find(archive_), std::string::npos) << listed.err;
+}
+
+TEST_F(SqzipTest, UnreadableInputLeavesArchiveByteIdentical) {
+    ASSERT_EQ(AddFile("a.zrb", "a").status, 0);
+    const std::string before = ReadFile(archive_);
+    std::filesystem::create_directories(dir_ / "folder.zrb");
+
+    for (const std::string& input : {dir_ / "missing.zrb", dir_ / "folder.zrb"}) {
+        const Outcome outcome = Sqzip({"-a", "-f", input, archive_});
+        EXPECT_EQ(outcome.status, 1) << input;
+        EXPECT_NE(outcome.err.find("cannot read '" + input + "'"), std::string::npos)
+            << outcome.err;
+        EXPECT_EQ(ReadFile(archive_), before) << input;
+    }
+    EXPECT_NE(Sqzip({"-a", "-f", dir_ / "missing.zrb", archive_}).err.find("No such file"),
+              std::string::npos);
+}
+
+TEST_F(SqzipTest, CorruptArchiveIsLeftAlone) {
+    const std::string garbage = "this is not a zip archive, only some text\r\n";
+    WriteFile(archive_, garbage);
+    WriteFile(dir_ / "a.zrb", "a");
+
+    const Outcome added = Sqzip({"-a", "-f", dir_ / "a.zrb", archive_});
+    EXPECT_EQ(added.status, 1);
+    EXPECT_NE(added.err.find("cannot open archive '" + archive_ + "': Not a zip archive"),
+              std::string::npos)
+        << added.err;
+    EXPECT_EQ(ReadFile(archive_), garbage);
+    EXPECT_EQ(Sqzip({"-l", archive_}).status, 1);
+}
+
+TEST_F(SqzipTest, ArchiveInMissingFolderIsNotCreated) {
+    WriteFile(dir_ / "a.zrb", "a");
+    const std::string archive = dir_ / "no-such-folder/vehicles.sqs";
+    const Outcome outcome = Sqzip({"-a", "-f", dir_ / "a.zrb", archive});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("cannot write archive '" + archive + "'"), std::string::npos)
+        << outcome.err;
+    EXPECT_NE(outcome.err.find("no archive was created"), std::string::npos) << outcome.err;
+    EXPECT_EQ(FolderEntries(dir_.path()), (std::vector<std::string>{"a.zrb"}));
+}
+
+// Runs in a child process: adds `file` to `archive` while no file may grow beyond 64 KiB.
+[[noreturn]] void AddUnderFileSizeLimit(const std::string& file, const std::string& archive) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64 * 1024, 64 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::exit(SqzipMain({"-a", file, archive}, std::cout, std::cerr));
+}
+
+// A write that fails half-way (here: a file size limit, which holds even for root) must
+// leave the old archive as it was and no temporary file behind.
+TEST_F(SqzipTest, FailedWriteLeavesOldArchiveIntact) {
+    ASSERT_EQ(AddFile("a.zrb", "a").status, 0);
+    const std::string before = ReadFile(archive_);
+
+    std::mt19937 random(42);
+    std::string noise(256 * 1024, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(random());
+    }
+    WriteFile(dir_ / "big.bin", noise);
+
+    EXPECT_EXIT(AddUnderFileSizeLimit(dir_ / "big.bin", archive_), ::testing::ExitedWithCode(1),
+                "cannot write archive .*the archive is unchanged");
+
+    EXPECT_EQ(ReadFile(archive_), before);
+    EXPECT_EQ(FolderEntries(dir_.path()),
+              (std::vector<std::string>{"big.bin", "models", "vehicles.sqs"}));
+}
+
+TEST(SqzipUsageTest, BadCommandLinesPrintUsage) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"-a"},
+        {"-a", "-f", "a.zrb"},
+        {"-a", "a.zrb", "b.sqs", "c"},
+        {"-l"},
+        {"-l", "a.sqs", "b.sqs"},
+        {"-l", "-f", "a.sqs"},
+        {"-a", "-l", "a.zrb", "b.sqs"},
+        {"-x", "a.zrb", "b.sqs"},
+        {"a.zrb", "b.sqs"},
+    };
+    for (const auto& args : cases) {
+        const Outcome outcome = Sqzip(args);
+        std::string shown;
+        for (const auto& arg : args) {
+            shown += arg + " ";
+        }
+        EXPECT_EQ(outcome.status, 2) << shown;
+        EXPECT_NE(outcome.err.find("usage: sqzip"), std::string::npos) << shown;
+        EXPECT_EQ(outcome.out, "") << shown;
+    }
+}
+
+}  // namespace
+}  // namespace zrb

@@ -1,0 +1,231 @@
+#include "tools/sqzip/Sqzip.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <ostream>
+
+#include "model/Result.h"
+
+namespace zrb {
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kBadUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: sqzip -a [-f] FILE ARCHIVE   add FILE to ARCHIVE under its bare name,\n"
+    "                                    replacing an entry of that name\n"
+    "                                    (-f: create ARCHIVE when it does not exist)\n"
+    "       sqzip -l ARCHIVE             list the entries of ARCHIVE\n";
+
+std::string ToSlashes(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+std::string BareName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ZipErrorText(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+struct InputFile {
+    std::string bytes;
+    time_t modified = 0;
+};
+
+// The whole input is read before the archive is opened, so a missing or unreadable file
+// is reported without touching the archive, and libzip never reads a file that might
+// change while the archive is written.
+Result ReadInput(const std::string& path, const std::string& shownName, InputFile& input) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return Result::Failure("cannot read '" + shownName + "': " + std::strerror(errno));
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        const int error = errno;
+        close(fd);
+        return Result::Failure("cannot read '" + shownName + "': " + std::strerror(error));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        close(fd);
+        return Result::Failure("cannot read '" + shownName + "': it is not a plain file");
+    }
+    input.modified = info.st_mtime;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            const int error = errno;
+            close(fd);
+            return Result::Failure("cannot read '" + shownName + "': " + std::strerror(error));
+        }
+        if (count == 0) {
+            break;
+        }
+        input.bytes.append(buffer, static_cast<size_t>(count));
+    }
+    close(fd);
+    return Result::Success();
+}
+
+int Add(const std::string& fileArg, const std::string& archiveArg, bool create, std::ostream& err) {
+    const std::string file = ToSlashes(fileArg);
+    const std::string archive = ToSlashes(archiveArg);
+    const std::string entryName = BareName(file);
+    if (entryName.empty() || entryName == "." || entryName == "..") {
+        err << "sqzip: '" << fileArg << "' does not name a file\n";
+        return kFailure;
+    }
+
+    InputFile input;
+    if (Result read = ReadInput(file, fileArg, input); !read) {
+        err << "sqzip: " << read.message() << "\n";
+        return kFailure;
+    }
+
+    struct stat archiveInfo {};
+    const bool archiveExisted = stat(archive.c_str(), &archiveInfo) == 0;
+    const std::string unchanged =
+        archiveExisted ? "; the archive is unchanged" : "; no archive was created";
+
+    int openError = 0;
+    zip_t* zip = zip_open(archive.c_str(), create ? ZIP_CREATE : 0, &openError);
+    if (zip == nullptr) {
+        err << "sqzip: cannot open archive '" << archiveArg << "': " << ZipErrorText(openError)
+            << "\n";
+        return kFailure;
+    }
+    // Nothing reaches the disk before zip_close, which writes a temporary file next to the
+    // archive and renames it over the archive only when everything was written.
+    auto abandon = [&](const std::string& what) {
+        err << "sqzip: " << what << " '" << archiveArg << "': " << zip_strerror(zip) << unchanged
+            << "\n";
+        zip_discard(zip);
+        return kFailure;
+    };
+
+    // libzip reads the buffer during zip_close; `input` outlives that call.
+    zip_source_t* source = zip_source_buffer(zip, input.bytes.data(), input.bytes.size(), 0);
+    if (source == nullptr) {
+        return abandon("cannot add '" + fileArg + "' to archive");
+    }
+    const zip_int64_t index =
+        zip_file_add(zip, entryName.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS);
+    if (index < 0) {
+        zip_source_free(source);
+        return abandon("cannot add '" + fileArg + "' to archive");
+    }
+    if (zip_file_set_mtime(zip, static_cast<zip_uint64_t>(index), input.modified, 0) != 0) {
+        return abandon("cannot add '" + fileArg + "' to archive");
+    }
+    if (zip_close(zip) != 0) {
+        return abandon("cannot write archive");
+    }
+    return kSuccess;
+}
+
+int List(const std::string& archiveArg, std::ostream& out, std::ostream& err) {
+    const std::string archive = ToSlashes(archiveArg);
+    int openError = 0;
+    zip_t* zip = zip_open(archive.c_str(), ZIP_RDONLY, &openError);
+    if (zip == nullptr) {
+        err << "sqzip: cannot open archive '" << archiveArg << "': " << ZipErrorText(openError)
+            << "\n";
+        return kFailure;
+    }
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(zip, static_cast<zip_uint64_t>(i), 0);
+        if (name == nullptr) {
+            err << "sqzip: cannot read archive '" << archiveArg << "': " << zip_strerror(zip)
+                << "\n";
+            zip_discard(zip);
+            return kFailure;
+        }
+        out << name << "\n";
+    }
+    zip_discard(zip);
+    return kSuccess;
+}
+
+int BadUsage(std::ostream& err, const std::string& problem) {
+    err << "sqzip: " << problem << "\n" << kUsage;
+    return kBadUsage;
+}
+
+}  // namespace
+
+int SqzipMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    bool add = false;
+    bool list = false;
+    bool create = false;
+    bool optionsEnded = false;
+    std::vector<std::string> operands;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && (arg == "-h" || arg == "--help")) {
+            out << kUsage;
+            return kSuccess;
+        }
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            for (char letter : arg.substr(1)) {
+                switch (std::tolower(static_cast<unsigned char>(letter))) {
+                    case 'a':
+                        add = true;
+                        break;
+                    case 'l':
+                        list = true;
+                        break;
+                    case 'f':
+                        create = true;
+                        break;
+                    default:
+                        return BadUsage(err, "unknown option '" + arg + "'");
+                }
+            }
+        } else {
+            operands.push_back(arg);
+        }
+    }
+
+    if (add == list) {
+        return BadUsage(err, "give either -a or -l");
+    }
+    if (add) {
+        if (operands.size() != 2) {
+            return BadUsage(err, "-a takes a file and an archive");
+        }
+        return Add(operands[0], operands[1], create, err);
+    }
+    if (create) {
+        return BadUsage(err, "-f goes only with -a");
+    }
+    if (operands.size() != 1) {
+        return BadUsage(err, "-l takes one archive");
+    }
+    return List(operands[0], out, err);
+}
+
+}  // namespace zrb

@@ -1,0 +1,22 @@
+#pragma once
+// The archiver that the pack script runs: adds files to a .sqs archive (a ZIP container)
+// and lists what an archive holds.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace zrb {
+
+// Runs one sqzip command; `args` are the arguments after the program name.
+//   -a [-f] FILE ARCHIVE   adds FILE under its bare name, replacing an entry of that name;
+//                          -f creates ARCHIVE when it does not exist yet.
+//   -l ARCHIVE             writes the entry names to `out`, one a line.
+// Option letters may be upper case. Backslashes in FILE and ARCHIVE separate folders, so
+// ".\vehicles.sqs" from a script written for Windows means ./vehicles.sqs.
+// Returns 0 on success; 1 when the command failed, with a message on `err` naming the file
+// and the reason, and the archive exactly as it was before; 2 for bad usage, with the
+// usage text on `err`.
+int SqzipMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace zrb

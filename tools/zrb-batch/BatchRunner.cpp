@@ -1,0 +1,434 @@
+#include "tools/zrb-batch/BatchRunner.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <istream>
+#include <ostream>
+#include <sstream>
+#include <string_view>
+
+namespace zrb {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage = "usage: zrb-batch [--pause] SCRIPT\n";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+// Names and keywords compare as the interpreter compares them: ASCII letters without
+// regard to case, every other byte exactly.
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && SameIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string_view TrimFront(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+std::string_view Trim(std::string_view text) {
+    text = TrimFront(text);
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Blanks separate arguments; double quotes keep blanks inside one argument and are dropped.
+std::vector<std::string> SplitArguments(std::string_view line) {
+    std::vector<std::string> args;
+    std::string current;
+    bool inQuotes = false;
+    bool started = false;
+    for (char c : line) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            started = true;
+        } else if (!inQuotes && IsBlank(c)) {
+            if (started) {
+                args.push_back(current);
+                current.clear();
+                started = false;
+            }
+        } else {
+            current += c;
+            started = true;
+        }
+    }
+    if (started) {
+        args.push_back(current);
+    }
+    return args;
+}
+
+std::string ToSlashes(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+// Where a name from the script points, for messages: the working folder joined with the
+// name, without the "./" steps.
+std::string FullPath(const std::string& workingDir, const std::string& name) {
+    const std::string path = ToSlashes(name);
+    if (!path.empty() && path.front() == '/') {
+        return path;
+    }
+    return (fs::path(workingDir) / path).lexically_normal().string();
+}
+
+// Finds the file or folder that `name` names, the way a file system without regard to case
+// would: each step is taken as written when it exists, otherwise as the first entry of the
+// folder (in name order) that differs from it only in case. Returns "" when some step
+// does not exist.
+std::string FindOnDisk(const std::string& workingDir, const std::string& name) {
+    const std::string path = ToSlashes(name);
+    fs::path found = (!path.empty() && path.front() == '/') ? fs::path("/") : fs::path(workingDir);
+    bool anyStep = false;
+    std::error_code error;
+    for (const fs::path& step : fs::path(path).relative_path()) {
+        const std::string text = step.string();
+        if (text.empty() || text == ".") {
+            continue;
+        }
+        anyStep = true;
+        if (text == ".." || fs::exists(found / step, error)) {
+            found /= step;
+            continue;
+        }
+        std::vector<std::string> matches;
+        for (fs::directory_iterator it(found, error), end; !error && it != end;
+             it.increment(error)) {
+            const std::string entry = it->path().filename().string();
+            if (SameIgnoringCase(entry, text)) {
+                matches.push_back(entry);
+            }
+        }
+        if (matches.empty()) {
+            return "";
+        }
+        found /= *std::min_element(matches.begin(), matches.end());
+    }
+    return anyStep ? found.string() : "";
+}
+
+bool IsFile(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+// A Windows executable begins with the DOS header's "MZ".
+bool IsWindowsProgram(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    char magic[2] = {};
+    const ssize_t count = read(fd, magic, sizeof magic);
+    close(fd);
+    return count == 2 && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+class Interpreter {
+  public:
+    Interpreter(const std::string& workingDir, std::ostream& out, std::ostream& err,
+                const ProgramRunner& run)
+        : workingDir_(workingDir), out_(out), err_(err), run_(run) {}
+
+    void RunLine(std::string_view line) {
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        // Blanks at the end belong to the line: ECHO prints them.
+        line = TrimFront(line);
+        bool quiet = false;
+        while (!line.empty() && line.front() == '@') {
+            quiet = true;
+            line = TrimFront(line.substr(1));
+        }
+        if (line.empty() || line.front() == ':') {
+            return;
+        }
+        if (echo_ && !quiet) {
+            out_ << workingDir_ << ">" << line << "\n";
+        }
+        if (IsCommand(line, "echo")) {
+            Echo(line.substr(4));
+            return;
+        }
+        if (IsCommand(line, "rem")) {
+            return;
+        }
+        const std::vector<std::string> words = SplitArguments(line);
+        if (words.empty()) {
+            return;
+        }
+        const std::vector<std::string> args(words.begin() + 1, words.end());
+        if (SameIgnoringCase(words[0], "attrib")) {
+            Attrib(args);
+        } else if (SameIgnoringCase(words[0], "del") || SameIgnoringCase(words[0], "erase")) {
+            Delete(args);
+        } else {
+            RunProgram(words[0], args);
+        }
+    }
+
+  private:
+    // The interpreter ends a keyword at a blank and, for ECHO and REM, also at the
+    // characters that may follow it directly ("ECHO." prints an empty line).
+    static bool IsCommand(std::string_view line, std::string_view keyword) {
+        if (!StartsWithIgnoringCase(line, keyword)) {
+            return false;
+        }
+        if (line.size() == keyword.size()) {
+            return true;
+        }
+        const char next = line[keyword.size()];
+        return IsBlank(next) || std::string_view(".:;,=(/+[]").find(next) != std::string_view::npos;
+    }
+
+    void Echo(std::string_view rest) {
+        if (rest.empty()) {
+            out_ << (echo_ ? "ECHO is on.\n" : "ECHO is off.\n");
+            return;
+        }
+        const char separator = rest.front();
+        const std::string_view text = rest.substr(1);
+        if (IsBlank(separator)) {
+            const std::string_view word = Trim(text);
+            if (word.empty()) {
+                out_ << (echo_ ? "ECHO is on.\n" : "ECHO is off.\n");
+                return;
+            }
+            if (SameIgnoringCase(word, "off")) {
+                echo_ = false;
+                return;
+            }
+            if (SameIgnoringCase(word, "on")) {
+                echo_ = true;
+                return;
+            }
+        }
+        out_ << text << "\n";
+    }
+
+    void Attrib(const std::vector<std::string>& args) {
+        bool makeWritable = false;
+        bool makeReadOnly = false;
+        std::vector<std::string> names;
+        for (const std::string& arg : args) {
+            if (arg.size() == 2 && (arg[0] == '+' || arg[0] == '-')) {
+                // Archive, system, hidden and the like mean nothing here.
+                if (Lower(arg[1]) == 'r') {
+                    makeWritable = arg[0] == '-';
+                    makeReadOnly = arg[0] == '+';
+                }
+            } else if (arg.size() == 2 && arg[0] == '/') {
+                // Switches for folders and links do not apply to the files given by name.
+            } else {
+                names.push_back(arg);
+            }
+        }
+        for (const std::string& name : names) {
+            const std::string path = FindOnDisk(workingDir_, name);
+            if (path.empty()) {
+                out_ << "File not found - " << name << "\n";
+                continue;
+            }
+            std::error_code error;
+            if (makeWritable) {
+                fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
+            } else if (makeReadOnly) {
+                fs::permissions(
+                    path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove, error);
+            }
+            if (error) {
+                err_ << "Access denied - " << path << " (" << error.message() << ")\n";
+            }
+        }
+    }
+
+    void Delete(const std::vector<std::string>& args) {
+        std::vector<std::string> names;
+        for (const std::string& arg : args) {
+            // Switches such as /F and /Q change nothing for a file given by name.
+            if (!(arg.size() == 2 && arg[0] == '/')) {
+                names.push_back(arg);
+            }
+        }
+        if (names.empty()) {
+            err_ << "The syntax of the command is incorrect.\n";
+            return;
+        }
+        for (const std::string& name : names) {
+            const std::string path = FindOnDisk(workingDir_, name);
+            std::error_code error;
+            if (path.empty() || !fs::exists(fs::symlink_status(path, error))) {
+                err_ << "Could Not Find " << FullPath(workingDir_, name) << "\n";
+                continue;
+            }
+            if (fs::is_directory(fs::symlink_status(path, error))) {
+                err_ << "zrb-batch: DEL does not delete folders: " << path << "\n";
+                continue;
+            }
+            if (!fs::remove(path, error)) {
+                err_ << "Could not delete " << path << ": " << error.message() << "\n";
+            }
+        }
+    }
+
+    void RunProgram(const std::string& command, const std::vector<std::string>& args) {
+        std::string path;
+        for (const char* suffix : {"", ".exe", ".com"}) {
+            const std::string candidate = FindOnDisk(workingDir_, command + suffix);
+            if (!candidate.empty() && IsFile(candidate)) {
+                path = candidate;
+                break;
+            }
+        }
+        if (path.empty()) {
+            err_ << "'" << command
+                 << "' is not recognized as an internal or external command,\n"
+                    "operable program or batch file.\n";
+            return;
+        }
+
+        std::string program = path;
+        std::vector<std::string> programArgs = args;
+        if (IsWindowsProgram(path)) {
+            program = run_.FindOnPath("wine");
+            if (program.empty()) {
+                err_ << "zrb-batch: " << path
+                     << " is a Windows program, and wine, which could run it, is not installed.\n";
+                return;
+            }
+            programArgs.insert(programArgs.begin(), path);
+        }
+        // The program writes to the same terminal; what this runner printed comes first.
+        out_.flush();
+        err_.flush();
+        if (Result ran = run_.Run(program, programArgs, workingDir_); !ran) {
+            err_ << "zrb-batch: " << ran.message() << "\n";
+        }
+    }
+
+    const std::string& workingDir_;
+    std::ostream& out_;
+    std::ostream& err_;
+    const ProgramRunner& run_;
+    bool echo_ = true;
+};
+
+Result ReadWholeFile(const std::string& path, const std::string& shownName, std::string& text) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return Result::Failure("cannot read script '" + shownName + "': " + std::strerror(errno));
+    }
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        close(fd);
+        return Result::Failure("cannot read script '" + shownName + "': it is a folder");
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            const int error = errno;
+            close(fd);
+            return Result::Failure("cannot read script '" + shownName +
+                                   "': " + std::strerror(error));
+        }
+        if (count == 0) {
+            break;
+        }
+        text.append(buffer, static_cast<size_t>(count));
+    }
+    close(fd);
+    return Result::Success();
+}
+
+}  // namespace
+
+int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& out,
+             std::ostream& err, const ProgramRunner& run) {
+    Interpreter interpreter(workingDir, out, err, run);
+    std::string line;
+    while (std::getline(script, line)) {
+        interpreter.RunLine(line);
+    }
+    out.flush();
+    if (script.bad()) {
+        err << "zrb-batch: reading the script failed\n";
+        return 1;
+    }
+    return 0;
+}
+
+int BatchMain(const std::vector<std::string>& args, const std::string& workingDir, std::istream& in,
+              std::ostream& out, std::ostream& err, const ProgramRunner& run) {
+    bool pause = false;
+    std::vector<std::string> scripts;
+    for (const std::string& arg : args) {
+        if (arg == "--pause") {
+            pause = true;
+        } else if (arg == "-h" || arg == "--help") {
+            out << kUsage;
+            return 0;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            err << "zrb-batch: unknown option '" << arg << "'\n" << kUsage;
+            return 2;
+        } else {
+            scripts.push_back(arg);
+        }
+    }
+    if (scripts.size() != 1) {
+        err << kUsage;
+        return 2;
+    }
+
+    const std::string& name = scripts[0];
+    const std::string path = !name.empty() && name.front() == '/' ? name : workingDir + "/" + name;
+    std::string text;
+    int status = 0;
+    if (Result read = ReadWholeFile(path, name, text); !read) {
+        err << "zrb-batch: " << read.message() << "\n";
+        status = 1;
+    } else {
+        std::istringstream script(text);
+        status = RunBatch(script, workingDir, out, err, run);
+    }
+
+    if (pause) {
+        // A terminal window opened for the script closes when this program ends.
+        out << "\nPress Enter to close this window." << std::flush;
+        std::string ignored;
+        std::getline(in, ignored);
+    }
+    return status;
+}
+
+}  // namespace zrb

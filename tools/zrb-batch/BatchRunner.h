@@ -1,0 +1,52 @@
+#pragma once
+// Runs the pack script on a system without the Windows command interpreter. It knows only
+// the commands that script uses, gives them the interpreter's meaning, and never hands a
+// line to a shell.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "model/Result.h"
+
+namespace zrb {
+
+// Starts the programs that a script names. Tests put a recorder in its place.
+class ProgramRunner {
+  public:
+    virtual ~ProgramRunner() = default;
+
+    // Runs `program` (a path) with `args` as its arguments after argv[0], in `workingDir`,
+    // and waits for it to end; it writes straight to this process's stdout and stderr.
+    // Succeeds when the program ran, whatever its exit status; fails with a message when it
+    // could not be started.
+    virtual Result Run(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& workingDir) const = 0;
+
+    // The full path of the executable `name` on PATH, or "" when there is none.
+    virtual std::string FindOnPath(const std::string& name) const = 0;
+};
+
+// Runs every line of `script` in turn, relative names resolved in `workingDir`:
+//   ECHO text / ECHO OFF / ECHO ON / ECHO. ; a leading @ keeps one line from being echoed
+//   ATTRIB -R|+R file...  makes files writable (or read-only)
+//   DEL (or ERASE) file...  deletes files
+//   REM ... and :label  are skipped
+//   anything else names a program: found in `workingDir` without regard to case, as given,
+//   then with ".exe" and ".com" appended; a Windows program (starting with "MZ") runs
+//   through wine.
+// Double quotes group an argument and are removed; keywords and names match without regard
+// to case; lines end in CR LF or LF. A failed command prints the interpreter's message and
+// the next line runs, as in the interpreter. The characters & | < > ^ % have no special
+// meaning. Returns 0 once the script has been read to its end, 1 when reading it failed.
+int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& out,
+             std::ostream& err, const ProgramRunner& run);
+
+// The command line of zrb-batch: `args` are the arguments after the program name,
+// "[--pause] SCRIPT". Reads SCRIPT (relative to `workingDir`) and runs it; with --pause it
+// then waits for a line on `in` so that a terminal window stays open. Returns 0 when the
+// script ran, 1 when it could not be read, 2 for bad usage.
+int BatchMain(const std::vector<std::string>& args, const std::string& workingDir, std::istream& in,
+              std::ostream& out, std::ostream& err, const ProgramRunner& run);
+
+}  // namespace zrb
