@@ -1,0 +1,160 @@
+#include "pack/PackCommands.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "model/SafeFile.h"
+#include "pack/PackExecution.h"
+#include "pack/PackPlan.h"
+
+namespace zrb {
+
+namespace {
+
+const FileDialogRequest& ArchiveDialog() {
+    // Not a file that must exist: the archiver creates a missing archive.
+    static const FileDialogRequest request{FileDialogType::Save, "sqs", "*.sqs", false,
+                                           "SQS Archive (*.sqs)|*.sqs||"};
+    return request;
+}
+
+// The script deletes the model copies it packed by name, in its own folder: in the
+// models folder those would be the models themselves.
+Result CheckNotModelsFolder(const ModelWorkspace& workspace, const std::string& archiveFolder) {
+    if (HasModelsFolder(workspace) && IsSameFolder(workspace.modelsFolder, archiveFolder)) {
+        return Result::Failure("The archive cannot lie in the models folder \"" +
+                               workspace.modelsFolder +
+                               "\": packing deletes the copies it makes next to the archive, "
+                               "and there they would be the models themselves. Choose an "
+                               "archive in another folder.");
+    }
+    return Result::Success();
+}
+
+void Warn(WindowOps& window, const Result& result) {
+    if (!result) {
+        window.MessageBox(result.message(), MessageIcon::Warning);
+    }
+}
+
+// A pack that stops before its script runs leaves no model copies behind.
+void RemoveModelCopies(const PackPlan& plan, std::size_t made) {
+    for (std::size_t i = 0; i < made; ++i) {
+        if (plan.copies[i].isModel) {
+            RemoveFileIfPresent(plan.copies[i].destination);
+        }
+    }
+}
+
+// Copies every file of the plan in order, reporting progress when asked to. Success
+// with `cancelled` set when the user cancelled.
+Result MakeCopies(const PackPlan& plan, WindowOps& window, bool showProgress, bool& cancelled) {
+    const std::size_t total = plan.copies.size();
+    // A few hundred updates at most: the window need not redraw for every small file.
+    const std::size_t step = std::max<std::size_t>(1, total / 256);
+    cancelled = showProgress && !window.Progress(0, total);
+    for (std::size_t i = 0; i < total && !cancelled; ++i) {
+        const FileCopy& copy = plan.copies[i];
+        Result copied = CopyFileReplacing(copy.source, copy.destination,
+                                          copy.isModel ? CopyMode::Data : CopyMode::Executable);
+        if (!copied) {
+            RemoveModelCopies(plan, i);
+            return Result::Failure(copied.message() + " Nothing was packed.");
+        }
+        const std::size_t done = i + 1;
+        if (showProgress && (done % step == 0 || done == total) && !window.Progress(done, total)) {
+            RemoveModelCopies(plan, done);
+            cancelled = true;
+        }
+    }
+    return Result::Success();
+}
+
+Result Pack(const ModelWorkspace& workspace, WindowOps& window, ScriptLauncher& launcher,
+            PackKind kind, const std::vector<std::string>& names) {
+    PackPlan plan;
+    if (Result planned = MakePackPlan(workspace, kind, names, plan); !planned) {
+        return planned;
+    }
+    if (Result folder = CheckNotModelsFolder(workspace, workspace.archiveFolder); !folder) {
+        return folder;
+    }
+    if (Result archiver = CheckArchiverPresent(JoinPath(workspace.startFolder, kArchiverName));
+        !archiver) {
+        return archiver;
+    }
+    if (Result ready = launcher.CheckReady(workspace.startFolder); !ready) {
+        return ready;
+    }
+
+    bool cancelled = false;
+    if (Result copied = MakeCopies(plan, window, kind == PackKind::All, cancelled); !copied) {
+        return copied;
+    }
+    if (cancelled) {
+        return Result::Success();  // the user knows; nothing to report
+    }
+    // Our own leftover goes first, so that a read-only one, or a link into another
+    // folder, is replaced rather than refused or written through.
+    RemoveFileIfPresent(plan.scriptPath);
+    if (Result written = SaveFileAtomically(plan.scriptPath, plan.script); !written) {
+        RemoveModelCopies(plan, plan.copies.size());
+        return Result::Failure(written.message() + ". Nothing was packed.");
+    }
+    Result launched = launcher.Launch(ScriptLaunch{workspace.startFolder, plan.workingFolder,
+                                                   plan.scriptPath, std::string(kScriptName)});
+    // A leftover script in the models folder goes, whatever the launch did; never the one
+    // just written, should both folders be one after all.
+    if (!plan.deletePath.empty() && !IsSameFolder(workspace.modelsFolder, plan.workingFolder)) {
+        RemoveFileIfPresent(plan.deletePath);
+    }
+    return launched;
+}
+
+}  // namespace
+
+void DefineArchiveLocation(ModelEditor& editor, WindowOps& window) {
+    const FileDialogAnswer answer = window.FileDialog(ArchiveDialog());
+    if (!answer.confirmed || answer.fileName.empty()) {
+        return;
+    }
+    std::string folder = FolderOfPickedFile(answer.path, answer.fileName);
+    if (Result name = CheckArchiveName(answer.fileName); !name) {
+        Warn(window, name);
+        return;
+    }
+    if (Result checked = CheckNotModelsFolder(editor.workspace, folder); !checked) {
+        Warn(window, checked);
+        return;
+    }
+    editor.workspace.archiveFile = answer.fileName;
+    editor.workspace.archiveFolder = std::move(folder);
+}
+
+void PackSelected(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher) {
+    Warn(window, Pack(editor.workspace, window, launcher, PackKind::Selected,
+                      {editor.workspace.currentFile}));
+}
+
+void PackAll(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher) {
+    std::vector<std::string> names;
+    const int count = window.ListCount();
+    if (count > 0) {
+        names.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            names.push_back(window.ListText(i));
+        }
+    }
+    Warn(window, Pack(editor.workspace, window, launcher, PackKind::All, names));
+}
+
+void PackSelected(ModelEditor& editor, WindowOps& window) {
+    PackSelected(editor, window, SystemScriptLauncher());
+}
+
+void PackAll(ModelEditor& editor, WindowOps& window) {
+    PackAll(editor, window, SystemScriptLauncher());
+}
+
+}  // namespace zrb

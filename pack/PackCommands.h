@@ -1,0 +1,31 @@
+#pragma once
+// The Pack menu: choose the target archive, and pack the current model or every listed
+// model into it through a generated script that runs the archiver.
+//
+// The script is written into the archive folder and started there, whatever the
+// process's current directory: its DEL lines name the model copies relatively. Every
+// failure is shown through WindowOps::MessageBox with a warning icon, and then nothing
+// is started.
+
+#include "model/Workspace.h"
+#include "pack/ScriptLauncher.h"
+
+namespace zrb {
+
+// Pack, Define Archive Location: asks for the .sqs archive and remembers its folder and
+// name in the workspace. Refuses the models folder as archive folder, and a name that
+// cannot go into the script; the archive fields then stay as they were.
+void DefineArchiveLocation(ModelEditor& editor, WindowOps& window);
+
+// Pack, Pack Selected ZRB to Archive: packs workspace.currentFile.
+void PackSelected(ModelEditor& editor, WindowOps& window);
+
+// Pack, Pack All ZRBs to Archive: packs every entry of the model list, showing progress
+// while it copies; a cancel there starts nothing.
+void PackAll(ModelEditor& editor, WindowOps& window);
+
+// The same with the script started by `launcher` instead of the system's launcher.
+void PackSelected(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher);
+void PackAll(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher);
+
+}  // namespace zrb

@@ -1,0 +1,140 @@
+#include "pack/PackExecution.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace zrb {
+
+namespace {
+
+std::string Quote(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+Result CopyFailure(const std::string& source, const std::string& destination, int error) {
+    return Result::Failure("Could not copy " + Quote(source) + " to " + Quote(destination) + " (" +
+                           std::strerror(error) + ").");
+}
+
+std::string FolderForSystem(const std::string& folder) {
+    return folder.empty() ? "/" : folder;
+}
+
+// Plain read and write, for file systems or kernels that cannot copy in the kernel.
+int CopyByReading(int in, int out) {
+    std::array<char, 1 << 16> buffer;
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got == 0) {
+            return 0;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out, buffer.data() + done, static_cast<size_t>(got - done));
+            if (put < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return errno;
+            }
+            done += put;
+        }
+    }
+}
+
+// Copies from the descriptors' current offsets to the end; 0 or the error.
+int CopyContent(int in, int out) {
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+        if (n > 0) {
+            continue;
+        }
+        if (n == 0) {
+            return 0;
+        }
+        switch (errno) {
+            case EINTR:
+                continue;
+            // Across file systems, on old kernels or special files: the offsets have moved
+            // past what was copied, so plain copying carries on from there.
+            case EXDEV:
+            case EINVAL:
+            case ENOSYS:
+            case EOPNOTSUPP:
+            case EPERM:
+                return CopyByReading(in, out);
+            default:
+                return errno;
+        }
+    }
+}
+
+}  // namespace
+
+Result CopyFileReplacing(const std::string& source, const std::string& destination, CopyMode mode) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return CopyFailure(source, destination, errno);
+    }
+    // Unlink first rather than truncate: the old destination may be read-only, a running
+    // archiver, or a link to the source itself, which truncating would wipe out.
+    if (::unlink(destination.c_str()) != 0 && errno != ENOENT) {
+        const int error = errno;
+        ::close(in);
+        return CopyFailure(source, destination, error);
+    }
+    const mode_t permissions = mode == CopyMode::Executable ? 0777 : 0666;
+    const int out =
+        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return CopyFailure(source, destination, error);
+    }
+    int error = CopyContent(in, out);
+    ::close(in);
+    if (::close(out) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(destination.c_str());
+        return CopyFailure(source, destination, error);
+    }
+    return Result::Success();
+}
+
+bool IsSameFolder(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    if (::stat(FolderForSystem(a).c_str(), &first) != 0 ||
+        ::stat(FolderForSystem(b).c_str(), &second) != 0) {
+        return false;
+    }
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+Result CheckArchiverPresent(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return Result::Failure("The archiver was not found: " + Quote(path) +
+                               " is missing. It must lie in the folder the editor was "
+                               "started from. Nothing was packed.");
+    }
+    return Result::Success();
+}
+
+void RemoveFileIfPresent(const std::string& path) {
+    ::unlink(path.c_str());
+}
+
+}  // namespace zrb

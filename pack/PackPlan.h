@@ -1,0 +1,71 @@
+#pragma once
+// What a pack command will do, worked out from the workspace and the model names alone,
+// before any file is touched: the copies, the script's bytes, and where the script is
+// written, started and deleted. Plain string work: no file system, no window.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/Result.h"
+#include "model/Workspace.h"
+
+namespace zrb {
+
+inline constexpr std::string_view kArchiverName = "sqzip.exe";
+inline constexpr std::string_view kScriptName = "Install_ZRB.bat";
+// Where a script started without a console window leaves its output.
+inline constexpr std::string_view kScriptLogName = "Install_ZRB.log";
+
+enum class PackKind {
+    Selected,  // the current model: model copy first, then the archiver
+    All,       // every listed model: the archiver first, then the models
+};
+
+struct FileCopy {
+    std::string source;
+    std::string destination;
+    bool isModel = false;  // false for the archiver
+
+    bool operator==(const FileCopy&) const = default;
+};
+
+struct PackPlan {
+    std::vector<FileCopy> copies;  // in the order they are made
+    std::string script;            // the exact bytes of the script
+    std::string scriptPath;        // archiveFolder/Install_ZRB.bat: written and started here
+    std::string workingFolder;     // archiveFolder: the script's relative names point here
+    std::string deletePath;        // modelsFolder/Install_ZRB.bat; empty: nothing to delete
+};
+
+// Why `name` cannot go into the script whatever the quoting (for example "it contains
+// the character \"%\""), or empty when it can.
+std::string WhyNameIsUnsafe(std::string_view name);
+
+// Whether `name` must stand in double quotes: it holds blanks or characters that
+// the command interpreter treats specially.
+bool NameNeedsQuotes(std::string_view name);
+
+// `prefix` + `name` as one script word, in double quotes when the name needs them.
+std::string ScriptWord(std::string_view name, std::string_view prefix = {});
+
+// Fails, with a message for the user, when `archiveFile` cannot be written safely into
+// the script or is the name of one of the pack's own files.
+Result CheckArchiveName(std::string_view archiveFile);
+
+// The script for `archiveFile` and `names`, whose names must all be safe. Every line but
+// the last ends in CR LF; the last ends with "window".
+std::string PackScript(std::string_view archiveFile, const std::vector<std::string>& names);
+
+// The plan for packing `names` (for PackKind::Selected, the current file alone).
+// Fails, with a message for the user, when no archive has been defined, when Selected
+// has no model, or when a name cannot be written safely into the script or would clash
+// with the pack's own files; `plan` is then left unchanged.
+Result MakePackPlan(const ModelWorkspace& workspace, PackKind kind,
+                    const std::vector<std::string>& names, PackPlan& plan);
+
+// Whether the workspace names a models folder at all: an empty folder string is the
+// root folder once a model was opened from there, and no folder before any was opened.
+bool HasModelsFolder(const ModelWorkspace& workspace);
+
+}  // namespace zrb

@@ -1,0 +1,335 @@
+#include "pack/PackCommands.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "pack/PackPlan.h"
+#include "tests/pack/PackTestSupport.h"
+
+namespace zrb {
+namespace {
+
+using packtest::Exists;
+using packtest::ReadBytes;
+using packtest::Snapshot;
+using packtest::WriteBytes;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+namespace fs = std::filesystem;
+
+const std::string kArchiver =
+    "\x7F"
+    "ELF pretend archiver";
+
+// Real folders: start (with the archiver), models (a, b, c), archive (empty).
+class PackCommandsTest : public ::testing::Test {
+  public:
+    PackCommandsTest() : editor(window) {
+        start = root / "start";
+        models = root / "models";
+        archive = root / "archive";
+        for (const std::string& folder : {start, models, archive}) {
+            fs::create_directory(folder);
+        }
+        WriteBytes(start + "/sqzip.exe", kArchiver);
+        WriteBytes(models + "/a.zrb", "//model a\r\n.mass 1\r\n");
+        WriteBytes(models + "/b.zrb", "//model b\r\n.mass 2\r\n");
+        WriteBytes(models + "/c.zrb", "//model c\r\n.mass 3\r\n");
+        window.list = {"a.zrb", "b.zrb", "c.zrb"};
+        editor.workspace.modelsFolder = models;
+        editor.workspace.currentFile = "b.zrb";
+        editor.workspace.startFolder = start;
+        originals = Snapshot(models);
+    }
+
+    void DefineArchive(const std::string& folder, const std::string& name = "vehicles.sqs") {
+        window.dialogAnswers.push_back({true, folder + "/" + name, name});
+        DefineArchiveLocation(editor, window);
+    }
+
+    // What every refused or failed pack leaves: no launch, no script, no model copies,
+    // the models untouched.
+    void ExpectNothingPacked() {
+        EXPECT_TRUE(launcher.launches.empty());
+        EXPECT_FALSE(Exists(archive + "/Install_ZRB.bat"));
+        for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
+            EXPECT_FALSE(Exists(archive + "/" + name)) << name;
+        }
+        EXPECT_EQ(Snapshot(models), originals);
+    }
+
+    packtest::TempFolder root;
+    std::string start, models, archive;
+    packtest::FakeWindow window;
+    packtest::RecordingLauncher launcher;
+    ModelEditor editor;
+    std::map<std::string, std::string> originals;
+};
+
+TEST_F(PackCommandsTest, DefineArchiveLocationAsksForASqsFileThatMayNotExistYet) {
+    DefineArchive(archive);
+    ASSERT_EQ(window.dialogRequests.size(), 1u);
+    const FileDialogRequest& request = window.dialogRequests[0];
+    EXPECT_EQ(request.type, FileDialogType::Save);
+    EXPECT_EQ(request.defaultExtension, "sqs");
+    EXPECT_EQ(request.initialName, "*.sqs");
+    EXPECT_FALSE(request.fileMustExist);
+    EXPECT_EQ(request.filter, "SQS Archive (*.sqs)|*.sqs||");
+    EXPECT_EQ(editor.workspace.archiveFolder, archive);
+    EXPECT_EQ(editor.workspace.archiveFile, "vehicles.sqs");
+    EXPECT_TRUE(window.warnings.empty());
+
+    // A cancelled dialog keeps the archive.
+    window.dialogAnswers.push_back({false, root / "other/x.sqs", "x.sqs"});
+    DefineArchiveLocation(editor, window);
+    EXPECT_EQ(editor.workspace.archiveFolder, archive);
+    EXPECT_EQ(editor.workspace.archiveFile, "vehicles.sqs");
+}
+
+TEST_F(PackCommandsTest, DefineArchiveLocationRefusesTheModelsFolderHoweverItIsWritten) {
+    fs::create_directory_symlink(models, root / "link-to-models");
+    const std::vector<std::string> spellings = {
+        models,        root / "link-to-models",    models + "/../models",
+        models + "/.", root / "archive/../models",
+    };
+    DefineArchive(archive);
+    for (const std::string& folder : spellings) {
+        window.warnings.clear();
+        DefineArchive(folder);
+        ASSERT_EQ(window.warnings.size(), 1u) << folder;
+        EXPECT_THAT(window.warnings[0], HasSubstr("models folder")) << folder;
+        EXPECT_EQ(editor.workspace.archiveFolder, archive) << folder;
+        EXPECT_EQ(editor.workspace.archiveFile, "vehicles.sqs") << folder;
+    }
+}
+
+TEST_F(PackCommandsTest, DefineArchiveLocationRefusesANameTheScriptCannotHold) {
+    DefineArchive(archive);
+    DefineArchive(root / "other", "100%.sqs");
+    ASSERT_EQ(window.warnings.size(), 1u);
+    EXPECT_THAT(window.warnings[0], HasSubstr("\"100%.sqs\""));
+    EXPECT_EQ(editor.workspace.archiveFile, "vehicles.sqs");
+}
+
+TEST_F(PackCommandsTest, PackSelectedCopiesWritesTheScriptInTheArchiveFolderAndLaunchesIt) {
+    WriteBytes(models + "/Install_ZRB.bat", "left over");
+    originals = Snapshot(models);
+    originals.erase("Install_ZRB.bat");
+    DefineArchive(archive);
+    // The current directory no longer decides where the script goes.
+    packtest::CurrentDirectory inModels(models);
+
+    PackSelected(editor, window, launcher);
+
+    EXPECT_TRUE(window.warnings.empty()) << window.warnings.front();
+    EXPECT_EQ(ReadBytes(archive + "/b.zrb"), originals["b.zrb"]);
+    EXPECT_FALSE(Exists(archive + "/a.zrb"));
+    EXPECT_EQ(ReadBytes(archive + "/sqzip.exe"), kArchiver);
+    EXPECT_EQ(::access((archive + "/sqzip.exe").c_str(), X_OK), 0);
+    const std::string script = PackScript("vehicles.sqs", {"b.zrb"});
+    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"), script);
+    ASSERT_EQ(launcher.launches.size(), 1u);
+    EXPECT_EQ(launcher.launches[0],
+              (ScriptLaunch{start, archive, archive + "/Install_ZRB.bat", "Install_ZRB.bat"}));
+    EXPECT_EQ(launcher.scriptsAtLaunch[0], script);
+    EXPECT_FALSE(Exists(models + "/Install_ZRB.bat"));
+    EXPECT_EQ(Snapshot(models), originals);
+    EXPECT_TRUE(window.progress.empty());
+}
+
+TEST_F(PackCommandsTest, PackAllCopiesEveryListedModelWithProgress) {
+    DefineArchive(archive);
+    PackAll(editor, window, launcher);
+
+    EXPECT_TRUE(window.warnings.empty());
+    for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
+        EXPECT_EQ(ReadBytes(archive + "/" + name), originals[name]) << name;
+    }
+    EXPECT_EQ(ReadBytes(archive + "/sqzip.exe"), kArchiver);
+    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"),
+              PackScript("vehicles.sqs", {"a.zrb", "b.zrb", "c.zrb"}));
+    ASSERT_EQ(launcher.launches.size(), 1u);
+    EXPECT_EQ(launcher.launches[0].workingFolder, archive);
+    ASSERT_FALSE(window.progress.empty());
+    EXPECT_EQ(window.progress.front(), std::make_pair(std::size_t{0}, std::size_t{4}));
+    EXPECT_EQ(window.progress.back(), std::make_pair(std::size_t{4}, std::size_t{4}));
+    EXPECT_EQ(Snapshot(models), originals);
+}
+
+TEST_F(PackCommandsTest, ASecondShorterPackLeavesNoTraceOfTheFirstScript) {
+    DefineArchive(archive);
+    PackAll(editor, window, launcher);
+    PackSelected(editor, window, launcher);
+    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"), PackScript("vehicles.sqs", {"b.zrb"}));
+    EXPECT_EQ(launcher.launches.size(), 2u);
+}
+
+TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
+    struct Case {
+        const char* what;
+        void (*pack)(ModelEditor&, WindowOps&, ScriptLauncher&);
+        std::function<void(PackCommandsTest&)> arrange;
+        std::string message;  // a part of the one warning
+    };
+    const std::vector<Case> cases = {
+        {"no archive", PackAll, [](PackCommandsTest&) {}, "Define Archive Location first"},
+        {"no archive, selected", PackSelected, [](PackCommandsTest&) {},
+         "Define Archive Location first"},
+        {"no model loaded", PackSelected,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             t.editor.workspace.currentFile.clear();
+         },
+         "No motion model is loaded"},
+        {"archiver missing", PackAll,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             fs::remove(t.start + "/sqzip.exe");
+         },
+         "\"" + (root / "start/sqzip.exe") + "\" is missing"},
+        {"archive folder is the models folder through a link", PackSelected,
+         [](PackCommandsTest& t) {
+             fs::create_directory_symlink(t.models, t.root / "alias");
+             t.editor.workspace.archiveFolder = t.root / "alias";
+             t.editor.workspace.archiveFile = "vehicles.sqs";
+         },
+         "models folder"},
+        {"archive folder is the models folder through ..", PackAll,
+         [](PackCommandsTest& t) {
+             t.editor.workspace.archiveFolder = t.archive + "/../models";
+             t.editor.workspace.archiveFile = "vehicles.sqs";
+         },
+         "models folder"},
+        {"a listed name the script cannot hold", PackAll,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             WriteBytes(t.models + "/50%.zrb", "x");
+             t.originals = Snapshot(t.models);
+             t.window.list = {"50%.zrb", "a.zrb", "b.zrb", "c.zrb"};
+         },
+         "\"50%.zrb\""},
+        {"runner missing", PackSelected,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             t.launcher.readyFailure = "The script runner was not found";
+         },
+         "The script runner was not found"},
+        {"a model that cannot be copied", PackAll,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             t.window.list = {"a.zrb", "b.zrb", "c.zrb", "gone.zrb"};
+         },
+         "Could not copy \"" + (root / "models/gone.zrb") + "\""},
+        {"the archive folder does not exist", PackSelected,
+         [](PackCommandsTest& t) { t.DefineArchive(t.root / "nowhere"); }, "Could not copy"},
+        {"the script cannot be written", PackAll,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             fs::create_directory(t.archive + "/Install_ZRB.bat");
+             WriteBytes(t.archive + "/Install_ZRB.bat/keep", "x");
+         },
+         "Install_ZRB.bat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PackCommandsTest& t = *this;
+        fs::remove_all(root / "alias");
+        for (const auto& entry : fs::directory_iterator(archive)) {
+            fs::remove_all(entry.path());
+        }
+        WriteBytes(start + "/sqzip.exe", kArchiver);
+        window = packtest::FakeWindow();
+        window.list = {"a.zrb", "b.zrb", "c.zrb"};
+        launcher = packtest::RecordingLauncher();
+        editor.workspace.currentFile = "b.zrb";
+        editor.workspace.archiveFolder.clear();
+        editor.workspace.archiveFile.clear();
+        c.arrange(t);
+        window.warnings.clear();
+
+        c.pack(editor, window, launcher);
+
+        ASSERT_EQ(window.warnings.size(), 1u);
+        EXPECT_THAT(window.warnings[0], HasSubstr(c.message));
+        EXPECT_TRUE(launcher.launches.empty());
+        EXPECT_FALSE(Exists(archive + "/Install_ZRB.bat") &&
+                     !fs::is_directory(archive + "/Install_ZRB.bat"));
+        for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
+            EXPECT_FALSE(Exists(archive + "/" + name)) << name;
+        }
+        EXPECT_EQ(Snapshot(models), originals);
+        fs::remove(models + "/50%.zrb");
+        originals.erase("50%.zrb");
+    }
+}
+
+TEST_F(PackCommandsTest, ACancelledPackAllLaunchesNothingAndSaysNothing) {
+    DefineArchive(archive);
+    window.cancelAtProgressCall = 2;  // after two of the four copies
+    PackAll(editor, window, launcher);
+    EXPECT_TRUE(window.warnings.empty());
+    EXPECT_TRUE(window.otherMessages.empty());
+    EXPECT_EQ(window.progress.size(), 3u);
+    ExpectNothingPacked();
+
+    window.progress.clear();
+    fs::remove(archive + "/sqzip.exe");
+    window.cancelAtProgressCall = 0;  // before the first copy
+    PackAll(editor, window, launcher);
+    EXPECT_EQ(window.progress.size(), 1u);
+    EXPECT_FALSE(Exists(archive + "/sqzip.exe"));
+    ExpectNothingPacked();
+}
+
+TEST_F(PackCommandsTest, AFailedLaunchIsReported) {
+    DefineArchive(archive);
+    launcher.launchFailure = "Could not start the pack script (No such file or directory).";
+    PackSelected(editor, window, launcher);
+    ASSERT_EQ(window.warnings.size(), 1u);
+    EXPECT_EQ(window.warnings[0], launcher.launchFailure);
+    EXPECT_EQ(launcher.launches.size(), 1u);
+}
+
+TEST_F(PackCommandsTest, OldCopiesAreReplacedNeverWrittenThrough) {
+    DefineArchive(archive);
+    // A read-only leftover, a symbolic and a hard link to the very models being packed,
+    // and a read-only old script.
+    WriteBytes(archive + "/a.zrb", "stale");
+    ::chmod((archive + "/a.zrb").c_str(), 0444);
+    fs::create_symlink(models + "/b.zrb", archive + "/b.zrb");
+    fs::create_hard_link(models + "/c.zrb", archive + "/c.zrb");
+    WriteBytes(archive + "/Install_ZRB.bat", "old script that is much longer than the new one");
+    ::chmod((archive + "/Install_ZRB.bat").c_str(), 0444);
+    WriteBytes(archive + "/sqzip.exe", "old archiver");
+
+    PackAll(editor, window, launcher);
+
+    EXPECT_TRUE(window.warnings.empty()) << window.warnings.front();
+    for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
+        EXPECT_FALSE(fs::is_symlink(archive + "/" + name)) << name;
+        EXPECT_EQ(ReadBytes(archive + "/" + name), originals[name]) << name;
+    }
+    EXPECT_EQ(fs::hard_link_count(models + "/c.zrb"), 1u);
+    EXPECT_EQ(ReadBytes(archive + "/sqzip.exe"), kArchiver);
+    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"),
+              PackScript("vehicles.sqs", {"a.zrb", "b.zrb", "c.zrb"}));
+    EXPECT_EQ(Snapshot(models), originals);
+}
+
+TEST_F(PackCommandsTest, AnArchiveBesideTheArchiverStillPacks) {
+    DefineArchive(start);
+    PackSelected(editor, window, launcher);
+    EXPECT_TRUE(window.warnings.empty()) << window.warnings.front();
+    EXPECT_EQ(ReadBytes(start + "/sqzip.exe"), kArchiver);
+    EXPECT_EQ(launcher.launches.size(), 1u);
+}
+
+}  // namespace
+}  // namespace zrb

@@ -1,0 +1,103 @@
+// Pack All with the real archiver and the real script runner, run to their end.
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "pack/PackCommands.h"
+#include "tests/pack/PackTestSupport.h"
+
+namespace zrb {
+namespace {
+
+using packtest::ReadBytes;
+using packtest::Snapshot;
+using packtest::WriteBytes;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+namespace fs = std::filesystem;
+
+// Runs `args` and gives back its standard output; fails the test when it fails.
+std::string RunForOutput(const std::vector<std::string>& args, const std::string& outputFile) {
+    std::vector<char*> argv;
+    std::vector<std::string> copies = args;
+    for (std::string& arg : copies) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_EQ(spawned, 0);
+    int status = 0;
+    if (spawned == 0) {
+        ::waitpid(pid, &status, 0);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return ReadBytes(outputFile);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(PackEndToEnd, PackAllPutsEveryModelIntoTheArchiveAndLeavesTheModelsAlone) {
+    packtest::TempFolder root;
+    const std::string start = root / "start";
+    const std::string models = root / "models";
+    const std::string archive = root / "archive";
+    for (const std::string& folder : {start, models, archive}) {
+        fs::create_directory(folder);
+    }
+    fs::copy_file(ZRB_TEST_SQZIP, start + "/sqzip.exe");
+    fs::copy_file(ZRB_TEST_RUNNER, start + "/zrb-batch");
+    const std::vector<std::string> names = {"a.zrb", "b.zrb", "fast & loud.zrb"};
+    for (const std::string& name : names) {
+        WriteBytes(models + "/" + name, "//" + name + "\r\n.mass\t\t\t\t1500.0000\r\n");
+    }
+    const auto originals = Snapshot(models);
+
+    packtest::FakeWindow window;
+    window.list = names;
+    ModelEditor editor(window);
+    editor.workspace.modelsFolder = models;
+    editor.workspace.currentFile = "a.zrb";
+    editor.workspace.startFolder = start;
+    window.dialogAnswers.push_back({true, archive + "/vehicles.sqs", "vehicles.sqs"});
+    DefineArchiveLocation(editor, window);
+
+    RunnerLauncher synchronous(RunnerLaunchOptions{std::string(), true});
+    PackAll(editor, window, synchronous);
+    ASSERT_THAT(window.warnings, IsEmpty());
+
+    const std::string listing =
+        RunForOutput({start + "/sqzip.exe", "-l", archive + "/vehicles.sqs"}, root / "listing.txt");
+    EXPECT_THAT(Lines(listing), UnorderedElementsAre("a.zrb", "b.zrb", "fast & loud.zrb"))
+        << ReadBytes(archive + "/Install_ZRB.log");
+    for (const std::string& name : names) {
+        EXPECT_FALSE(fs::exists(archive + "/" + name)) << name;
+    }
+    EXPECT_EQ(Snapshot(models), originals);
+}
+
+}  // namespace
+}  // namespace zrb

@@ -1,0 +1,156 @@
+#pragma once
+// What the pack tests share: temporary folders, file helpers, a window and a launcher
+// that record what the pack commands ask of them.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/Workspace.h"
+#include "pack/ScriptLauncher.h"
+
+namespace zrb::packtest {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+  public:
+    TempFolder() {
+        std::random_device random;
+        path_ = fs::temp_directory_path() /
+                ("zrb-pack-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
+        fs::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string path() const { return path_.string(); }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    fs::path path_;
+};
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// Every regular file of a folder with its bytes, to prove that a folder is untouched.
+inline std::map<std::string, std::string> Snapshot(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().filename().string()] = ReadBytes(entry.path().string());
+        }
+    }
+    return files;
+}
+
+// Sets the process's current directory for one scope.
+class CurrentDirectory {
+  public:
+    explicit CurrentDirectory(const std::string& folder) : old_(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~CurrentDirectory() {
+        std::error_code ec;
+        fs::current_path(old_, ec);
+    }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+  private:
+    fs::path old_;
+};
+
+class FakeWindow : public WindowOps {
+  public:
+    std::vector<std::string> list;
+    std::deque<FileDialogAnswer> dialogAnswers;
+    std::vector<FileDialogRequest> dialogRequests;
+    std::vector<std::string> warnings;
+    std::vector<std::string> otherMessages;
+    std::vector<std::pair<std::size_t, std::size_t>> progress;
+    std::optional<std::size_t> cancelAtProgressCall;  // 0: the first call cancels
+
+    void ListClear() override { list.clear(); }
+    void ListAdd(std::vector<std::string> names) override {
+        list.insert(list.end(), names.begin(), names.end());
+    }
+    std::optional<int> ListSelection() const override { return std::nullopt; }
+    std::string ListText(int index) const override {
+        return list.at(static_cast<std::size_t>(index));
+    }
+    void ListSelect(int) override {}
+    std::optional<int> ListFindExact(const std::string&) const override { return std::nullopt; }
+    int ListCount() const override { return static_cast<int>(list.size()); }
+    bool BoxesToModel() override { return true; }
+    void ModelToBoxes() override {}
+    void SetWindowTitle(const std::string&) override {}
+    FileDialogAnswer FileDialog(const FileDialogRequest& request) override {
+        dialogRequests.push_back(request);
+        if (dialogAnswers.empty()) {
+            return {};
+        }
+        FileDialogAnswer answer = dialogAnswers.front();
+        dialogAnswers.pop_front();
+        return answer;
+    }
+    void WaitCursor(bool) override {}
+    void MessageBox(const std::string& text, MessageIcon icon) override {
+        (icon == MessageIcon::Warning ? warnings : otherMessages).push_back(text);
+    }
+    std::vector<std::string> FolderSearch(const std::string&) override { return {}; }
+    bool Progress(std::size_t done, std::size_t total) override {
+        const bool cancel = cancelAtProgressCall && progress.size() == *cancelAtProgressCall;
+        progress.emplace_back(done, total);
+        return !cancel;
+    }
+};
+
+// Records each launch and the script's bytes at that moment, starting nothing.
+class RecordingLauncher : public ScriptLauncher {
+  public:
+    std::string readyFailure;   // non-empty: CheckReady fails with it
+    std::string launchFailure;  // non-empty: Launch fails with it
+    std::vector<std::string> readyChecks;
+    std::vector<ScriptLaunch> launches;
+    std::vector<std::string> scriptsAtLaunch;
+
+    Result CheckReady(const std::string& startFolder) override {
+        readyChecks.push_back(startFolder);
+        return readyFailure.empty() ? Result::Success() : Result::Failure(readyFailure);
+    }
+    Result Launch(const ScriptLaunch& launch) override {
+        launches.push_back(launch);
+        scriptsAtLaunch.push_back(ReadBytes(launch.scriptPath));
+        return launchFailure.empty() ? Result::Success() : Result::Failure(launchFailure);
+    }
+};
+
+}  // namespace zrb::packtest
