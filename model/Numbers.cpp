@@ -141,6 +141,10 @@ std::string ToChars(double value, Args... args) {
 
 }  // namespace
 
+std::size_t DecimalNumberLength(std::string_view text) {
+    return ScanNumber(text).length;
+}
+
 double ParseNumber(std::string_view text) {
     std::size_t start = 0;
     while (start < text.size() && IsSpace(text[start])) {

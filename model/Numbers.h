@@ -17,6 +17,10 @@ namespace zrb {
 // denormal.
 double ParseNumber(std::string_view text);
 
+// The length of the decimal number (sign, digits, point, fraction, exponent) that
+// starts `text`, as ParseNumber would take it after the white space; 0 when none does.
+std::size_t DecimalNumberLength(std::string_view text);
+
 // The plain-number rule of the editor's boxes: at most the first 31 characters count;
 // blanks and TABs may stand around a decimal number and nothing else may. A result of
 // zero is accepted only when the number starts with the digit 0 (so "", "-", ".", "-0"

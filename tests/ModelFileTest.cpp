@@ -16,6 +16,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using zrb::ModelFileVariant;
 using zrb::MotionModel;
 using zrb::testing::ReadBytes;
@@ -229,8 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "old speed"},
         ReadCase{"NumberPrefixTaken", "d\r\n.mass\t\t\t\t\t12abc\r\n", "d", 12, 3, "old speed"},
         ReadCase{"NotANumber", "d\r\n.mass\t\t\t\t\tabc\r\n", "d", 0, 3, "old speed"},
-        ReadCase{"NulBytesKept", std::string("a\0b\r\n.mass\t\t\t\t\t5\0x\r\n", 22),
-                 std::string("a\0b", 3), 5, 3, "old speed"}),
+        ReadCase{"NulBytesKept", "a\0b\r\n.mass\t\t\t\t\t5\0x\r\n"s, "a\0b"s, 5, 3, "old speed"}),
     [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
 
 TEST(ReaderTest, LongLinesComeInPiecesOf1023) {

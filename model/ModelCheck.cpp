@@ -1,0 +1,494 @@
+#include "model/ModelCheck.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "model/LineReader.h"
+#include "model/Numbers.h"
+
+namespace zrb {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsWordChar(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+char Fold(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Length of the decimal number at the start of `text` by the number conversion's
+// grammar (sign, digits, point, fraction, exponent); 0 when there is none.
+
+// A text as it appears in a message: in quotes, with TABs and other control
+// characters made visible.
+std::string Quoted(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xf];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+std::string CountWord(std::size_t n) {
+    static constexpr std::string_view kWords[] = {"no",   "one",  "two", "three",
+                                                  "four", "five", "six", "seven"};
+    return n < std::size(kWords) ? std::string(kWords[n]) : std::to_string(n);
+}
+
+std::string DescribeSeparator(std::string_view separator) {
+    if (separator == " ") {
+        return "one space";
+    }
+    const std::size_t tabs = separator.size();
+    return CountWord(tabs) + (tabs == 1 ? " TAB" : " TABs");
+}
+
+std::size_t EditDistanceIgnoringCase(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            const std::size_t cost = Fold(a[i - 1]) == Fold(b[j - 1]) ? 0 : 1;
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+const ModelKey* MatchingKey(std::string_view line) {
+    for (const ModelKey& key : ModelKeys()) {
+        if (line.substr(0, key.key.size()) == key.key) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+std::size_t KeyIndex(const ModelKey* key) {
+    return static_cast<std::size_t>(key - ModelKeys().data());
+}
+
+// What an unrecognised line that starts with `word` was probably meant to be.
+struct KeyGuess {
+    enum How { Exact, Case, Near, Unknown };
+    How how;
+    const ModelKey* key;  // nullptr for Unknown
+};
+
+std::optional<KeyGuess> GuessKey(std::string_view text, std::string_view word) {
+    if (word.empty()) {
+        return std::nullopt;
+    }
+    if (const ModelKey* key = MatchingKey(text)) {
+        return KeyGuess{KeyGuess::Exact, key};
+    }
+    const ModelKey* best = nullptr;
+    std::size_t bestDistance = 0;
+    for (const ModelKey& key : ModelKeys()) {
+        const std::size_t distance = EditDistanceIgnoringCase(word, key.key);
+        if (best == nullptr || distance < bestDistance) {
+            best = &key;
+            bestDistance = distance;
+        }
+    }
+    // A word without the dot counts only when a number follows, so that ordinary text
+    // such as "Mass of the hull" is left alone.
+    if (word.front() != '.') {
+        std::string_view rest = text.substr(word.size());
+        const std::size_t blanks =
+            std::find_if(rest.begin(), rest.end(), [](char c) { return !IsBlank(c); }) -
+            rest.begin();
+        if (blanks == 0 || DecimalNumberLength(rest.substr(blanks)) == 0) {
+            return std::nullopt;
+        }
+    }
+    if (bestDistance == 0) {
+        return KeyGuess{KeyGuess::Case, best};
+    }
+    // Short keys tolerate one typing error, long ones one per five characters.
+    const std::size_t tolerance = std::max<std::size_t>(1, best->key.size() / 5);
+    if (bestDistance <= tolerance) {
+        return KeyGuess{KeyGuess::Near, best};
+    }
+    if (word.front() == '.') {
+        return KeyGuess{KeyGuess::Unknown, nullptr};
+    }
+    return std::nullopt;
+}
+
+class Checker {
+  public:
+    explicit Checker(std::vector<ModelFinding>& findings) : findings_(findings) {}
+
+    void Run(LineReader& reader);
+
+  private:
+    void Add(std::size_t line, FindingKind kind, std::string message) {
+        findings_.push_back({line, kind, std::move(message)});
+    }
+    void CheckFirstLine(std::string_view piece);
+    void CheckKeyLine(std::string_view piece);
+    void CheckOtherLine(std::string_view piece);
+    void EndLine(bool endedByLineFeed, bool hadCarriageReturn);
+    void Finish();
+
+    std::vector<ModelFinding>& findings_;
+    MotionModel model_;
+    std::string speedText_;
+    std::size_t line_ = 1;
+    std::size_t lineLength_ = 0;
+    bool strayCrReported_ = false;
+    std::size_t bareLineFeeds_ = 0;
+    std::size_t firstBareLineFeed_ = 0;
+    std::array<std::vector<std::size_t>, 11> occurrences_;
+    std::array<bool, 11> lastMisread_{};
+};
+
+void Checker::Run(LineReader& reader) {
+    std::string_view piece;
+    bool first = true;
+    bool endedByLineFeed = true;
+    while (reader.Next(piece)) {
+        lineLength_ += piece.size();
+        if (first) {
+            CheckFirstLine(piece);
+            first = false;
+        } else {
+            CheckKeyLine(piece);
+        }
+        if (!strayCrReported_ && piece.find('\r') != std::string_view::npos) {
+            strayCrReported_ = true;
+            // Saving rewrites every line but the description, so only there does
+            // the CR stay.
+            Add(line_, line_ == 1 ? FindingKind::Misread : FindingKind::Layout,
+                "a CR stands inside the line, not before its line feed; the reader keeps it "
+                "as text");
+        }
+        endedByLineFeed = reader.EndedByLineFeed();
+        if (endedByLineFeed) {
+            EndLine(true, reader.HadCarriageReturn());
+        }
+    }
+    if (first) {
+        Add(0, FindingKind::Misread, "the file is empty; the reader sets no field");
+        return;
+    }
+    if (!endedByLineFeed) {
+        EndLine(false, false);
+    }
+    Finish();
+}
+
+void Checker::CheckFirstLine(std::string_view piece) {
+    if (const ModelKey* key = MatchingKey(piece)) {
+        Add(line_, FindingKind::Misread,
+            "the first line is always the description, so this " + std::string(key->key) +
+                " line sets nothing");
+    } else if (piece.substr(0, 2) != "//") {
+        Add(line_, FindingKind::Layout,
+            "the description does not begin with \"//\"; saving puts \"//\" in front of it");
+    }
+}
+
+void Checker::CheckKeyLine(std::string_view piece) {
+    const ModelKey* key = ApplyModelLine(piece, model_, speedText_);
+    if (key == nullptr) {
+        CheckOtherLine(piece);
+        return;
+    }
+    const std::size_t index = KeyIndex(key);
+    occurrences_[index].push_back(line_);
+    bool misread = false;
+    auto misreadHere = [&](std::string message) {
+        misread = true;
+        Add(line_, FindingKind::Misread, std::move(message));
+    };
+    const std::string keyText(key->key);
+    const double value = model_.*key->field;
+
+    // Letters right after the key make a longer name (".massive"); a digit there
+    // starts the value (".mass950").
+    std::size_t nameEnd = key->key.size();
+    if (nameEnd < piece.size() && IsWordChar(piece[nameEnd]) && !IsDigit(piece[nameEnd])) {
+        while (nameEnd < piece.size() && IsWordChar(piece[nameEnd])) {
+            ++nameEnd;
+        }
+    }
+    if (nameEnd > key->key.size()) {
+        misreadHere(std::string(piece.substr(0, nameEnd)) + " is read as the key " + keyText +
+                    ": the reader compares only the first " + std::to_string(key->key.size()) +
+                    " characters");
+    }
+    std::size_t valueStart = nameEnd;
+    while (valueStart < piece.size() && IsBlank(piece[valueStart])) {
+        ++valueStart;
+    }
+    const std::string_view shown = Trim(piece.substr(valueStart));
+    const std::string_view read =
+        piece.size() > key->valueColumn ? Trim(piece.substr(key->valueColumn)) : "";
+    if (read != shown) {
+        std::string message = keyText + " value " + Quoted(shown) +
+                              " is cut: the reader starts at character " +
+                              std::to_string(key->valueColumn + 1) + " and reads " + Quoted(read) +
+                              " = " + FormatGeneral15(value);
+        if (nameEnd == key->key.size()) {
+            message +=
+                "; put " + DescribeSeparator(key->separator) + " between the key and the value";
+        }
+        misreadHere(std::move(message));
+    } else if (shown.empty()) {
+        misreadHere(keyText + " has no value; the reader sets " + std::string(key->name) + " to 0");
+    } else if (const std::size_t length = DecimalNumberLength(shown); length == 0) {
+        misreadHere(keyText + " value " + Quoted(shown) + " is not a number; the reader sets " +
+                    std::string(key->name) + " to 0");
+    } else if (length < shown.size()) {
+        misreadHere(keyText + " value " + Quoted(shown) +
+                    " is not a plain number; the reader takes only " +
+                    Quoted(shown.substr(0, length)) + " = " + FormatGeneral15(value));
+    } else if (!std::isfinite(value)) {
+        misreadHere(keyText + " value " + Quoted(shown) +
+                    " is too large: the reader gets infinity, which cannot be saved");
+    }
+    lastMisread_[index] = misread;
+}
+
+void Checker::CheckOtherLine(std::string_view piece) {
+    std::size_t start = 0;
+    while (start < piece.size() && IsBlank(piece[start])) {
+        ++start;
+    }
+    const std::string_view text = piece.substr(start);
+    if (text.substr(0, 2) == "//") {
+        return;
+    }
+    std::size_t wordEnd = 0;
+    while (wordEnd < text.size() && (IsWordChar(text[wordEnd]) || text[wordEnd] == '.')) {
+        ++wordEnd;
+    }
+    const std::string_view word = text.substr(0, wordEnd);
+    const std::optional<KeyGuess> guess = GuessKey(text, word);
+    if (!guess) {
+        return;
+    }
+    const bool indented = start > 0;
+    std::string message;
+    switch (guess->how) {
+        case KeyGuess::Exact:
+            // Only an indented line can match a key after its blanks.
+            Add(line_, FindingKind::Misread,
+                "key " + std::string(guess->key->key) +
+                    " is indented; the reader recognises keys only in the first column and "
+                    "ignores this line");
+            return;
+        case KeyGuess::Case:
+            message = std::string(word) + " is not a key (keys are case-sensitive)";
+            break;
+        case KeyGuess::Near:
+        case KeyGuess::Unknown:
+            message = std::string(word) + " is not a key";
+            break;
+    }
+    if (indented) {
+        message += " and the line is indented";
+    }
+    message += "; the reader ignores this line";
+    if (guess->key != nullptr) {
+        message += "; did you mean " + std::string(guess->key->key) + "?";
+    }
+    Add(line_, FindingKind::Misread, std::move(message));
+}
+
+void Checker::EndLine(bool endedByLineFeed, bool hadCarriageReturn) {
+    if (lineLength_ > LineReader::kMaxPiece) {
+        const std::string length = std::to_string(lineLength_);
+        Add(line_, FindingKind::Misread,
+            line_ == 1 ? "the description is " + length +
+                             " characters long; the reader keeps only the first 1023 and "
+                             "reads the rest as further lines"
+                       : "the line is " + length +
+                             " characters long; the reader cuts it into pieces of 1023 "
+                             "characters and reads each as a line of its own");
+    }
+    if (!endedByLineFeed) {
+        Add(line_, FindingKind::Layout, "the last line has no line end (CR LF)");
+    } else if (!hadCarriageReturn) {
+        if (bareLineFeeds_++ == 0) {
+            firstBareLineFeed_ = line_;
+        }
+    }
+    ++line_;
+    lineLength_ = 0;
+    strayCrReported_ = false;
+}
+
+void Checker::Finish() {
+    if (bareLineFeeds_ > 0) {
+        std::string message = "the line ends with LF instead of CR LF";
+        if (bareLineFeeds_ > 1) {
+            message += " (so do " + std::to_string(bareLineFeeds_ - 1) + " more lines)";
+        }
+        Add(firstBareLineFeed_, FindingKind::Layout, std::move(message));
+    }
+    const auto& keys = ModelKeys();
+    const auto& advice = ModelFieldAdvice();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::vector<std::size_t>& lines = occurrences_[i];
+        const std::string keyText(keys[i].key);
+        if (lines.empty()) {
+            Add(0, FindingKind::Misread,
+                keyText + " is missing; the reader leaves " + std::string(keys[i].name) +
+                    " unchanged, so the window keeps the previous model's value");
+            continue;
+        }
+        for (std::size_t j = 0; j + 1 < lines.size(); ++j) {
+            Add(lines[j], FindingKind::Misread,
+                keyText + " is repeated on line " + std::to_string(lines.back()) +
+                    "; the reader keeps only the last value");
+        }
+        const double value = model_.*keys[i].field;
+        if (!lastMisread_[i] && !WithinAdvice(advice[i], value)) {
+            Add(lines.back(), FindingKind::Advice,
+                std::string(keys[i].name) + " is " + FormatGeneral15(value) + "; advised: " +
+                    AdvisedRangeText(advice[i]) + " " + std::string(advice[i].advice));
+        }
+    }
+    std::stable_sort(
+        findings_.begin(), findings_.end(), [](const ModelFinding& a, const ModelFinding& b) {
+            // File-wide findings (line 0) come last.
+            return (a.line == 0 ? SIZE_MAX : a.line) < (b.line == 0 ? SIZE_MAX : b.line);
+        });
+}
+
+}  // namespace
+
+Result ProbeModelFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return Result::Failure("Could not read \"" + path + "\" (" + std::strerror(errno) + ")");
+    }
+    struct stat info {};
+    const bool folder = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+    ::close(fd);
+    if (folder) {
+        return Result::Failure("Could not read \"" + path + "\": it is a folder");
+    }
+    return Result::Success();
+}
+
+Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findings) {
+    if (Result probe = ProbeModelFile(path); !probe) {
+        return probe;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return Result::Failure("Could not read \"" + path + "\" (" + std::strerror(errno) + ")");
+    }
+    std::vector<ModelFinding> found;
+    Checker checker(found);
+    LineReader reader(fd);
+    checker.Run(reader);
+    ::close(fd);
+    findings.insert(findings.end(), std::make_move_iterator(found.begin()),
+                    std::make_move_iterator(found.end()));
+    return Result::Success();
+}
+
+const std::vector<FieldAdvice>& ModelFieldAdvice() {
+    // Ranges taken from the advice beside each box; where the window gives none, only
+    // what makes physical sense (no negative power, a body that has inertia).
+    static const std::vector<FieldAdvice> advice = {
+        {&MotionModel::gasScaleFactor, 0.0, false, 1.0, "(approximate speed 0 to 600 km/h)"},
+        {&MotionModel::maxTurnRate, 0.0, false, 360.0, "(degrees per second)"},
+        {&MotionModel::maxAccel, 0.0, false, 1.0, "(0=slow - 1=fast)"},
+        {&MotionModel::turnTightness, 0.001, false, 0.1,
+         "(0.1 to 0.001 - 0.01 to 0.006 for trucks)"},
+        {&MotionModel::mass, 0.0, true, std::nullopt, "(in Kg)"},
+        {&MotionModel::coeffStaticFriction, 0.0, false, 1.0, "(range 0-1, 0: easy to move)"},
+        {&MotionModel::coeffKineticFriction, 0.0, false, 1.0, "(0-1, 0: easy to keep moving)"},
+        {&MotionModel::coefficientOfRestitution, 0.0, false, std::nullopt,
+         "(0=sticky - 1=elastic - >1=dynamic)"},
+        {&MotionModel::horsePower, 0.0, false, std::nullopt, "(no negative power)"},
+        {&MotionModel::momentOfInertia, 0.0, true, std::nullopt, "(in kg m^2)"},
+        {&MotionModel::bumpyFactor, 0.0, false, 1.0, "(0=smooth - 1=very bumpy)"},
+    };
+    return advice;
+}
+
+std::string AdvisedRangeText(const FieldAdvice& advice) {
+    if (advice.min && advice.max) {
+        return FormatGeneral15(*advice.min) + " to " + FormatGeneral15(*advice.max);
+    }
+    if (advice.min) {
+        return advice.minExclusive ? "above " + FormatGeneral15(*advice.min)
+                                   : FormatGeneral15(*advice.min) + " or more";
+    }
+    if (advice.max) {
+        return FormatGeneral15(*advice.max) + " or less";
+    }
+    return "any";
+}
+
+bool WithinAdvice(const FieldAdvice& advice, double value) {
+    if (std::isnan(value)) {
+        return false;
+    }
+    if (advice.min && (advice.minExclusive ? value <= *advice.min : value < *advice.min)) {
+        return false;
+    }
+    return !(advice.max && value > *advice.max);
+}
+
+}  // namespace zrb

@@ -1,0 +1,59 @@
+#pragma once
+// Finds where the model file reader would read a file differently from what a person
+// reading its text expects: values cut by the value column, keys it does not
+// recognise, missing or repeated keys, values that are not plain numbers, and lines
+// that are not in the writer's layout. Also checks the values against the advice that
+// the window shows beside each field.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/ModelFile.h"
+#include "model/Result.h"
+
+namespace zrb {
+
+enum class FindingKind {
+    Misread,  // the reader gets something other than what the text says
+    Layout,   // read as meant, but not as the writer lays it out; saving fixes it
+    Advice,   // a value outside the range the window advises
+};
+
+struct ModelFinding {
+    std::size_t line = 0;  // 1-based; 0 for the file as a whole (a missing key)
+    FindingKind kind = FindingKind::Misread;
+    std::string message;
+};
+
+// Whether `path` can be read as a model file. Fails, with a message naming the file and
+// the system's reason, for a file that cannot be opened and for a folder (which the
+// reader would read as an empty file).
+Result ProbeModelFile(const std::string& path);
+
+// Reads `path` line by line exactly as ReadModelFile does and appends what it finds to
+// `findings`, ordered by line, file-wide findings last. Fails without findings when
+// the file cannot be read (see ProbeModelFile).
+Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findings);
+
+// The range the window's advice gives for a field; a bound is absent where the advice
+// sets none.
+struct FieldAdvice {
+    double MotionModel::*field;
+    std::optional<double> min;
+    bool minExclusive;  // min itself is outside the range (mass must be above 0)
+    std::optional<double> max;
+    std::string_view advice;  // the text the window shows, or a short reason
+};
+
+// The advice for each of the eleven fields, in the order of ModelKeys().
+const std::vector<FieldAdvice>& ModelFieldAdvice();
+
+// Whether `value` lies in the advised range of `advice`.
+bool WithinAdvice(const FieldAdvice& advice, double value);
+
+// The advised range in words: "0 to 1", "above 0", "0 or more".
+std::string AdvisedRangeText(const FieldAdvice& advice);
+
+}  // namespace zrb

@@ -1,0 +1,383 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+
+#include "CliRun.h"
+#include "TestFolder.h"
+#include "model/SafeFile.h"
+#include "model/Workspace.h"
+
+namespace {
+
+using zrb::ModelFileBytes;
+using zrb::ModelFileVariant;
+using zrb::MotionModel;
+using zrb::testing::ReadBytes;
+using zrb::testing::SmallCityCar;
+using zrb::testing::TestFolder;
+using zrb::testing::WriteBytes;
+using zrb::testing::Zrb;
+
+void WriteModel(const std::string& path, MotionModel model,
+                ModelFileVariant variant = ModelFileVariant::SaveChanges) {
+    ASSERT_TRUE(zrb::WriteModelFile(path, model, variant));
+}
+
+// The worked example with one line replaced (lines counted from 1).
+std::string WithLine(int number, const std::string& text) {
+    const std::string bytes = ModelFileBytes(SmallCityCar(), ModelFileVariant::SaveChanges);
+    std::size_t start = 0;
+    for (int i = 1; i < number; ++i) {
+        start = bytes.find("\r\n", start) + 2;
+    }
+    const std::size_t end = bytes.find("\r\n", start);
+    return bytes.substr(0, start) + text + bytes.substr(end);
+}
+
+// --- arguments -------------------------------------------------------------------
+
+struct UsageCase {
+    std::vector<std::string> args;
+    std::string message;
+};
+
+void PrintTo(const UsageCase& c, std::ostream* out) {
+    *out << c.message;
+}
+
+class UsageTest : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageTest, BadArgumentsGiveUsageAndStatus2) {
+    const auto run = Zrb(GetParam().args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("zrb"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UsageTest,
+    testing::Values(UsageCase{{}, "no command given"},
+                    UsageCase{{"frobnicate"}, "unknown command \"frobnicate\""},
+                    UsageCase{{"show"}, "Usage: zrb show"},
+                    UsageCase{{"check"}, "Usage: zrb check"},
+                    UsageCase{{"show", "--bogus", "a.zrb"}, "unknown option \"--bogus\""},
+                    UsageCase{{"check", "--json", "a.zrb"}, "unknown option \"--json\""},
+                    UsageCase{{"diff", "a.zrb"}, "exactly two files"},
+                    UsageCase{{"diff", "a.zrb", "b.zrb", "c.zrb"}, "exactly two files"},
+                    UsageCase{{"set", "a.zrb"}, "no NAME=VALUE given"},
+                    UsageCase{{"set", "mass=1"}, "no file given"},
+                    UsageCase{{"help", "frobnicate"}, "unknown command"}));
+
+TEST(HelpTest, OverviewAndCommandHelpGoToStandardOutput) {
+    const auto overview = Zrb({"--help"});
+    EXPECT_EQ(overview.status, 0);
+    EXPECT_EQ(overview.err, "");
+    for (const char* command : {"zrb show", "zrb check", "zrb set", "zrb diff"}) {
+        EXPECT_NE(overview.out.find(command), std::string::npos) << command;
+    }
+    const auto set = Zrb({"set", "--help"});
+    EXPECT_EQ(set.status, 0);
+    EXPECT_NE(set.out.find("coefficientOfRestitution"), std::string::npos);
+    const auto check = Zrb({"help", "check"});
+    EXPECT_EQ(check.status, 0);
+    EXPECT_NE(check.out.find("turnTightness 0.001 to 0.1"), std::string::npos);
+}
+
+// --- show ------------------------------------------------------------------------
+
+TEST(ShowTest, PrintsWhatTheReaderGetsInTheBoxFormat) {
+    TestFolder folder;
+    WriteModel(folder / "car.zrb", SmallCityCar(), ModelFileVariant::SaveAsNew);
+    const auto run = Zrb({"show", folder / "car.zrb"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "description = //Small city car\n"
+              "gasScaleFactor = 0.25\n"
+              "maxTurnRate = 60\n"
+              "maxAccel = 0.4\n"
+              "turnTightness = 0.02\n"
+              "mass = 950\n"
+              "coeffStaticFriction = 0.7\n"
+              "coeffKineticFriction = 0.5\n"
+              "coefficientOfRestitution = 0.3\n"
+              "horsePower = 75\n"
+              "momentOfInertia = 520\n"
+              "bumpyFactor = 0.1\n"
+              "speed = 150\n");
+}
+
+TEST(ShowTest, ShowsTheMisreadValueAndEachFileFromAFreshModel) {
+    TestFolder folder;
+    WriteModel(folder / "a.zrb", SmallCityCar());
+    // Lacks .gasScaleFactor and has its mass cut by the value column: a fresh model
+    // gives 0 for both and no speed, not the previous file's values.
+    WriteBytes(folder / "b.zrb", WithLine(8, "// no gas"));
+    WriteBytes(folder / "c.zrb", WithLine(12, ".mass\t950.00"));
+    const auto run = Zrb({"show", folder / "a.zrb", folder / "b.zrb", folder / "c.zrb"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("==> " + (folder / "b.zrb") +
+                           " <==\ndescription = //Small city car\ngasScaleFactor = 0\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("bumpyFactor = 0.1\nspeed = \n\n==> " + (folder / "c.zrb")),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("mass = 0\n"), std::string::npos);
+}
+
+TEST(ShowTest, UnreadableFileIsReportedAndTheOthersShown) {
+    TestFolder folder;
+    WriteModel(folder / "car.zrb", SmallCityCar());
+    const auto run = Zrb({"show", folder / "missing.zrb", folder / "car.zrb"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("\"" + (folder / "missing.zrb") + "\""), std::string::npos);
+    EXPECT_NE(run.err.find("No such file"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("mass = 950"), std::string::npos);
+}
+
+// --- check -----------------------------------------------------------------------
+
+TEST(CheckTest, FolderMeansItsModelsInTheListOrder) {
+    TestFolder folder;
+    const std::string unslashed = WithLine(1, "no slashes");
+    for (const char* name : {"b.zrb", "a.zrb", "C.ZRB", "A.zrb"}) {
+        WriteBytes(folder / name, unslashed);
+    }
+    WriteBytes(folder / "notes.txt", unslashed);
+    const auto run = Zrb({"check", folder.path() + "/"});
+    EXPECT_EQ(run.status, 1);
+    const std::string tail =
+        ":1: the description does not begin with \"//\"; saving puts \"//\" "
+        "in front of it\n";
+    EXPECT_EQ(run.out, (folder / "A.zrb") + tail + (folder / "a.zrb") + tail + (folder / "b.zrb") +
+                           tail + (folder / "C.ZRB") + tail);
+}
+
+TEST(CheckTest, UnreadableFilesGiveStatus2AndTheRestIsStillChecked) {
+    TestFolder folder;
+    std::filesystem::create_directory(folder / "sub.zrb");
+    WriteBytes(folder / "x.zrb", WithLine(12, ".mass\t950.00"));
+    const auto run = Zrb({"check", folder.path(), folder / "missing.zrb"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("\"" + (folder / "sub.zrb") + "\": it is a folder"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find(folder / "missing.zrb"), std::string::npos);
+    EXPECT_NE(run.out.find((folder / "x.zrb") + ":12: .mass value"), std::string::npos);
+}
+
+TEST(ExamplesTest, AreCleanAndIncludeTheWorkedExample) {
+    const std::string examples = ZRB_EXAMPLES_DIR;
+    const auto run = Zrb({"check", examples});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    EXPECT_GE(zrb::SearchModelFolder(examples).size(), 5u);
+    const std::string bytes = ReadBytes(examples + "/small_city_car.zrb");
+    EXPECT_EQ(bytes.size(), 588u);
+    EXPECT_EQ(bytes, ModelFileBytes(SmallCityCar(), ModelFileVariant::SaveChanges));
+}
+
+// --- set -------------------------------------------------------------------------
+
+class SetTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        MotionModel truck = SmallCityCar();
+        truck.description = "//Truck";
+        truck.mass = 7500;
+        MotionModel bike = SmallCityCar();
+        bike.description = "//Bike";
+        bike.horsePower = 95;
+        models_ = {{folder_ / "car.zrb", SmallCityCar()},
+                   {folder_ / "truck.zrb", truck},
+                   {folder_ / "models/bike.zrb", bike}};
+        std::filesystem::create_directory(folder_ / "models");
+        for (auto& [path, model] : models_) {
+            // One written by "Save as New", whose horsepower "set" rewrites with one decimal.
+            WriteModel(path, model,
+                       path == folder_ / "truck.zrb" ? ModelFileVariant::SaveAsNew
+                                                     : ModelFileVariant::SaveChanges);
+        }
+    }
+    std::map<std::string, std::string> Snapshot() const {
+        std::map<std::string, std::string> bytes;
+        for (const auto& [path, model] : models_) {
+            bytes[path] = ReadBytes(path);
+        }
+        return bytes;
+    }
+    std::vector<std::string> Args(std::vector<std::string> settings) const {
+        std::vector<std::string> args = {"set", folder_ / "car.zrb", folder_ / "truck.zrb",
+                                         folder_ / "models"};
+        args.insert(args.end(), settings.begin(), settings.end());
+        return args;
+    }
+
+    TestFolder folder_;
+    std::map<std::string, MotionModel> models_;
+};
+
+TEST_F(SetTest, ChangesTheNamedFieldsInEveryFileThroughTheWriter) {
+    const auto run = Zrb(Args({"mass=1200", "horsePower=80.25", "description=Test model"}));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    for (auto& [path, model] : models_) {
+        model.mass = 1200;
+        model.horsePower = 80.25;
+        model.description = "//Test model";
+        EXPECT_EQ(ReadBytes(path), ModelFileBytes(model, ModelFileVariant::SaveChanges)) << path;
+    }
+}
+
+struct RefusedCase {
+    std::vector<std::string> settings;
+    std::string message;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* out) {
+    *out << c.message;
+}
+
+class SetRefusedTest : public SetTest, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(SetRefusedTest, NamesTheProblemAndChangesNoFile) {
+    const auto before = Snapshot();
+    const auto run = Zrb(Args(GetParam().settings));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("No file was changed."), std::string::npos);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SetRefusedTest,
+    testing::Values(
+        RefusedCase{{"mass=1", "weight=2"}, "unknown field \"weight\""},
+        RefusedCase{{"Mass=1"}, "unknown field \"Mass\" (did you mean mass?)"},
+        RefusedCase{{"mass=heavy"}, "the value \"heavy\" for mass is not a plain number"},
+        RefusedCase{{"mass=950kg"}, "the value \"950kg\" for mass is not a plain number"},
+        RefusedCase{{"mass="}, "the value \"\" for mass is not a plain number"},
+        RefusedCase{{"mass=1e999"}, "the value \"1e999\" for mass is too large"},
+        RefusedCase{{"mass=1", "horsePower=2", "mass=3"}, "mass is given more than once"},
+        RefusedCase{{"description=two\nlines"}, "the description must be one line"},
+        RefusedCase{{"description=" + std::string(1022, 'x')}, "would be 1024 characters"}));
+
+TEST_F(SetTest, UnreadableFileChangesNoFile) {
+    const auto before = Snapshot();
+    auto args = Args({"mass=1"});
+    args.insert(args.begin() + 2, folder_ / "missing.zrb");
+    const auto run = Zrb(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(folder_ / "missing.zrb"), std::string::npos);
+    EXPECT_NE(run.err.find("No file was changed."), std::string::npos);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(SetTest, MisreadFileIsRefusedUnlessForced) {
+    // The hand-edited mass reads as 0; saving would make that 0 permanent.
+    WriteBytes(folder_ / "truck.zrb", WithLine(12, ".mass\t7500.00"));
+    const auto before = Snapshot();
+    const auto refused = Zrb(Args({"horsePower=100"}));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find((folder_ / "truck.zrb") + ":12: .mass value \"7500.00\" is cut"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("--force"), std::string::npos);
+    EXPECT_EQ(Snapshot(), before);
+
+    auto forced = Args({"horsePower=100"});
+    forced.insert(forced.begin() + 1, "--force");
+    ASSERT_EQ(Zrb(forced).status, 0);
+    MotionModel truck = SmallCityCar();
+    truck.mass = 0;  // what the reader made of the cut value
+    truck.horsePower = 100;
+    EXPECT_EQ(ReadBytes(folder_ / "truck.zrb"),
+              ModelFileBytes(truck, ModelFileVariant::SaveChanges));
+}
+
+TEST_F(SetTest, FileThatCannotBeSavedIsReportedAndTheOthersAreSaved) {
+    static int writes = 0;
+    writes = 0;
+    zrb::SetWriteFunctionForTesting([](int fd, const void* data, unsigned long size) -> long {
+        if (++writes == 1) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return static_cast<long>(::write(fd, data, size));
+    });
+    const auto before = Snapshot();
+    const auto run = Zrb(Args({"bumpyFactor=0.5"}));
+    zrb::SetWriteFunctionForTesting(nullptr);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("Could not save \"" + (folder_ / "car.zrb") + "\""), std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadBytes(folder_ / "car.zrb"), before.at(folder_ / "car.zrb"));
+    for (const std::string name : {"truck.zrb", "models/bike.zrb"}) {
+        MotionModel expected = models_.at(folder_ / name);
+        expected.bumpyFactor = 0.5;
+        EXPECT_EQ(ReadBytes(folder_ / name),
+                  ModelFileBytes(expected, ModelFileVariant::SaveChanges))
+            << name;
+    }
+}
+
+// --- diff ------------------------------------------------------------------------
+
+struct DiffCase {
+    std::string bytesB;
+    int status;
+    std::string out;
+};
+
+void PrintTo(const DiffCase& c, std::ostream* out) {
+    *out << c.out;
+}
+
+class DiffTest : public testing::TestWithParam<DiffCase> {};
+
+TEST_P(DiffTest, ListsEachDifferingFieldWithBothValues) {
+    TestFolder folder;
+    WriteModel(folder / "a.zrb", SmallCityCar());
+    WriteBytes(folder / "b.zrb", GetParam().bytesB);
+    const auto run = Zrb({"diff", folder / "a.zrb", folder / "b.zrb"});
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_EQ(run.out, GetParam().out);
+    EXPECT_EQ(run.err, "");
+}
+
+MotionModel Changed() {
+    MotionModel m = SmallCityCar();
+    m.description = "//Big car";
+    m.mass = 1200;
+    m.coeffKineticFriction = 0.45;
+    m.bumpyFactor = 0;
+    return m;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DiffTest,
+    testing::Values(
+        // The other variant and other line ends read as the same model.
+        DiffCase{ModelFileBytes(SmallCityCar(), ModelFileVariant::SaveAsNew), 0, ""},
+        DiffCase{ModelFileBytes(Changed(), ModelFileVariant::SaveChanges), 1,
+                 "description: \"//Small city car\" -> \"//Big car\"\n"
+                 "mass: 950 -> 1200 (+250)\n"
+                 "coeffKineticFriction: 0.5 -> 0.45 (-0.05)\n"
+                 "bumpyFactor: 0.1 -> 0 (-0.1)\n"},
+        DiffCase{WithLine(12, ".mass\t\t\t\t\t1e999"), 1, "mass: 950 -> inf\n"}));
+
+TEST(DiffErrorTest, UnreadableFileGivesStatus2) {
+    TestFolder folder;
+    WriteModel(folder / "a.zrb", SmallCityCar());
+    const auto run = Zrb({"diff", folder / "a.zrb", folder / "missing.zrb"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(folder / "missing.zrb"), std::string::npos);
+}
+
+}  // namespace

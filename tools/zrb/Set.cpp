@@ -1,0 +1,185 @@
+#include <cmath>
+#include <optional>
+
+#include "model/LineReader.h"
+#include "model/Numbers.h"
+#include "tools/zrb/Commands.h"
+
+namespace zrb::cli {
+
+namespace {
+
+struct Setting {
+    std::string name;
+    std::string text;
+    const ModelKey* key = nullptr;  // nullptr for the description
+    double value = 0.0;
+};
+
+// Whether `arg` has the form NAME=VALUE with a NAME made of letters, digits and
+// underscores, which no path with a folder part has.
+bool LooksLikeSetting(const std::string& arg) {
+    const auto equals = arg.find('=');
+    if (equals == std::string::npos || equals == 0) {
+        return false;
+    }
+    for (std::size_t i = 0; i < equals; ++i) {
+        const char c = arg[i];
+        const bool word =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        if (!word) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+        if (fold(a[i]) != fold(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Checks one NAME=VALUE; returns the reason it is refused, or nothing.
+std::optional<std::string> Validate(Setting& setting) {
+    if (setting.name == "description") {
+        if (setting.text.find_first_of("\r\n") != std::string::npos) {
+            return std::string("the description must be one line");
+        }
+        const std::size_t length =
+            setting.text.size() + (setting.text.compare(0, 2, "//") == 0 ? 0 : 2);
+        if (length > LineReader::kMaxPiece) {
+            return "the description would be " + std::to_string(length) +
+                   " characters long; the editor reads back only the first " +
+                   std::to_string(LineReader::kMaxPiece);
+        }
+        return std::nullopt;
+    }
+    for (const ModelKey& key : ModelKeys()) {
+        if (key.name == setting.name) {
+            setting.key = &key;
+        }
+    }
+    if (setting.key == nullptr) {
+        std::string message = "unknown field \"" + setting.name + "\"";
+        for (const ModelKey& key : ModelKeys()) {
+            if (EqualsIgnoringCase(key.name, setting.name)) {
+                message += " (did you mean " + std::string(key.name) + "?)";
+            }
+        }
+        return message;
+    }
+    if (!ParsePlainNumber(setting.text, setting.value)) {
+        return "the value \"" + setting.text + "\" for " + setting.name + " is not a plain number";
+    }
+    if (!std::isfinite(setting.value)) {
+        return "the value \"" + setting.text + "\" for " + setting.name + " is too large";
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
+    // The settings are the trailing NAME=VALUE operands; the files come before them.
+    std::size_t split = line.operands.size();
+    while (split > 0 && LooksLikeSetting(line.operands[split - 1])) {
+        --split;
+    }
+    const std::vector<std::string> operands(line.operands.begin(), line.operands.begin() + split);
+    if (split == line.operands.size()) {
+        return UsageError(err, line.command, "no NAME=VALUE given");
+    }
+    if (operands.empty()) {
+        return UsageError(err, line.command, "no file given");
+    }
+
+    std::vector<Setting> settings;
+    bool refused = false;
+    for (std::size_t i = split; i < line.operands.size(); ++i) {
+        const std::string& arg = line.operands[i];
+        const auto equals = arg.find('=');
+        Setting setting{arg.substr(0, equals), arg.substr(equals + 1)};
+        std::optional<std::string> problem = Validate(setting);
+        for (const Setting& earlier : settings) {
+            if (!problem && earlier.name == setting.name) {
+                problem = setting.name + " is given more than once";
+            }
+        }
+        if (problem) {
+            err << "zrb: " << *problem << '\n';
+            refused = true;
+        }
+        settings.push_back(std::move(setting));
+    }
+    if (refused) {
+        err << "zrb: No file was changed.\n";
+        return 2;
+    }
+
+    // Read and check every file before changing any, so that a batch either goes
+    // through or leaves everything as it was.
+    std::vector<std::string> paths;
+    bool unreadable = !ExpandModelPaths(operands, paths, err);
+    bool misread = false;
+    const bool force = line.HasOption("--force");
+    std::vector<MotionModel> models(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        std::vector<ModelFinding> findings;
+        if (Result checked = CheckModelFile(paths[i], findings); !checked) {
+            err << "zrb: " << checked.message() << '\n';
+            unreadable = true;
+            continue;
+        }
+        bool fileMisread = false;
+        for (const ModelFinding& finding : findings) {
+            if (finding.kind == FindingKind::Misread && !force) {
+                err << FormatFinding(paths[i], finding) << '\n';
+                fileMisread = true;
+            }
+        }
+        if (fileMisread) {
+            err << "zrb: \"" << paths[i]
+                << "\" is not read as its text says; saving would keep what the editor "
+                   "reads. Correct it, or use --force.\n";
+            misread = true;
+            continue;
+        }
+        std::string speedText;
+        if (Result read = ReadFreshModel(paths[i], models[i], speedText); !read) {
+            err << "zrb: " << read.message() << '\n';
+            unreadable = true;
+        }
+    }
+    if (unreadable || misread) {
+        err << "zrb: No file was changed.\n";
+        return unreadable ? 2 : 1;
+    }
+
+    int status = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        MotionModel& model = models[i];
+        for (const Setting& setting : settings) {
+            if (setting.key == nullptr) {
+                model.description = setting.text;
+            } else {
+                model.*setting.key->field = setting.value;
+            }
+        }
+        if (Result written = WriteModelFile(paths[i], model, ModelFileVariant::SaveChanges);
+            !written) {
+            err << "zrb: " << written.message() << '\n';
+            status = 2;
+        }
+    }
+    return status;
+}
+
+}  // namespace zrb::cli

@@ -1,0 +1,256 @@
+#include "tools/zrb/Zrb.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include "model/Workspace.h"
+#include "tools/zrb/Commands.h"
+
+namespace zrb::cli {
+
+namespace {
+
+struct Command {
+    std::string_view name;
+    std::string_view synopsis;
+    std::vector<std::string_view> options;
+    int (*run)(const CommandLine&, std::ostream&, std::ostream&);
+};
+
+const std::array<Command, 4>& Commands() {
+    static const std::array<Command, 4> commands = {{
+        {"show", "zrb show [--json] FILE|FOLDER...", {"--json"}, RunShow},
+        {"check", "zrb check [--no-warnings] FILE|FOLDER...", {"--no-warnings"}, RunCheck},
+        {"set", "zrb set [--force] FILE|FOLDER... NAME=VALUE...", {"--force"}, RunSet},
+        {"diff", "zrb diff FILE_A FILE_B", {}, RunDiff},
+    }};
+    return commands;
+}
+
+const Command* FindCommand(std::string_view name) {
+    for (const Command& command : Commands()) {
+        if (command.name == name) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+void PrintOverview(std::ostream& out) {
+    out << "zrb - show, check and change ZRB Editor motion models (.zrb files)\n\nUsage:\n";
+    for (const Command& command : Commands()) {
+        out << "  " << command.synopsis << '\n';
+    }
+    out << "  zrb --help | zrb COMMAND --help\n"
+           "\n"
+           "  show   the description, the eleven fields and the speed as the editor reads them\n"
+           "  check  where the editor reads a file differently from what its text says\n"
+           "  set    change fields in many files and save them as the editor does\n"
+           "  diff   the fields in which two models differ\n"
+           "\n"
+           "A FOLDER stands for its *.zrb files, in the order of the editor's model list.\n"
+           "Exit status: 0 success, 1 something found or different, 2 bad arguments or a\n"
+           "file that could not be read or written.\n";
+}
+
+void PrintCheckRanges(std::ostream& out) {
+    const auto& keys = ModelKeys();
+    const auto& advice = ModelFieldAdvice();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        out << "  " << keys[i].name << ' ' << AdvisedRangeText(advice[i]) << ' ' << advice[i].advice
+            << '\n';
+    }
+}
+
+void PrintCommandHelp(const Command& command, std::ostream& out) {
+    out << "Usage: " << command.synopsis << "\n\n";
+    if (command.name == "show") {
+        out << "Shows each model as the editor reads it into a fresh window: the\n"
+               "description, the eleven fields as \"name = value\" in the format of the\n"
+               "editor's boxes, and the approximate speed in km/h (\"speed = \", empty when\n"
+               "the file has no .gasScaleFactor). A field whose key is missing shows 0;\n"
+               "\"zrb check\" tells why. With several files each block starts with\n"
+               "\"==> FILE <==\".\n"
+               "\n"
+               "  --json  one JSON object per file and line, with \"file\", \"description\",\n"
+               "          the eleven fields by name and \"speed\". Text is plain ASCII with\n"
+               "          \\u escapes: valid UTF-8 is decoded, any other byte from 0x80 on is\n"
+               "          read as Windows-1252. A value too large for a number (the file\n"
+               "          says 1e999) is null.\n"
+               "\n"
+               "Exit status: 0, or 2 when a file could not be read (the others are shown).\n";
+    } else if (command.name == "check") {
+        out << "Reads each file exactly as the editor does and reports, as\n"
+               "FILE:LINE: MESSAGE, where it reads something other than what the text says:\n"
+               "a value cut by its value column (a separator shorter than the writer's), a\n"
+               "key line that is indented or whose key is misspelled, wrongly cased or\n"
+               "longer, a missing key (FILE: MESSAGE), a repeated key (the last one wins), a\n"
+               "value that is missing, not a plain number or too large, a first line that\n"
+               "is a key line or lacks \"//\", a line longer than 1023 characters, a CR\n"
+               "inside a line, line ends other than CR LF and a last line without one.\n"
+               "Values outside the range the editor advises are reported as \"warning:\":\n";
+        PrintCheckRanges(out);
+        out << "\n"
+               "  --no-warnings  leave out the range warnings\n"
+               "\n"
+               "Exit status: 0 clean, 1 something found, 2 a file or folder could not be\n"
+               "read (the others are still checked).\n";
+    } else if (command.name == "set") {
+        out << "Sets fields in every file and saves it as the editor's \"Save Changes\"\n"
+               "does: the whole file rewritten in the fixed layout, CR LF line ends. NAME is\n"
+               "one of\n ";
+        for (const ModelKey& key : ModelKeys()) {
+            out << ' ' << key.name;
+        }
+        out << "\n"
+               "or description (one line; \"//\" is put in front when missing). A VALUE\n"
+               "must be a plain number, as the editor's boxes take it (1200, 0.35, 1.5e3).\n"
+               "The trailing NAME=VALUE arguments are the settings; name a file that looks\n"
+               "like one as ./NAME=VALUE.\n"
+               "\n"
+               "No file is changed when a NAME or VALUE is refused, when a file cannot be\n"
+               "read, or when \"zrb check\" finds that a file is not read as its text says (a\n"
+               "value cut by its column, a missing key...): saving would make the misread\n"
+               "values permanent. A file that cannot be saved is reported and the others\n"
+               "are still saved.\n"
+               "\n"
+               "  --force  save such files all the same, with the values the editor reads\n"
+               "\n"
+               "Exit status: 0 all saved, 1 refused because of findings, 2 bad arguments or\n"
+               "a file that could not be read or saved.\n";
+    } else if (command.name == "diff") {
+        out << "Reads both files as the editor does and lists each field that differs as\n"
+               "\"name: A -> B (+difference)\", and a differing description as\n"
+               "description: \"A\" -> \"B\".\n"
+               "\n"
+               "Exit status: 0 equal, 1 different, 2 a file could not be read.\n";
+    }
+}
+
+bool IsOption(std::string_view arg) {
+    return arg.size() > 1 && arg.front() == '-';
+}
+
+}  // namespace
+
+bool CommandLine::HasOption(std::string_view option) const {
+    return std::find(options.begin(), options.end(), option) != options.end();
+}
+
+int UsageError(std::ostream& err, std::string_view command, const std::string& message) {
+    err << "zrb: " << message << '\n';
+    if (const Command* found = FindCommand(command)) {
+        err << "Usage: " << found->synopsis << '\n';
+        err << "Run \"zrb " << command << " --help\" for details.\n";
+    } else {
+        err << "Run \"zrb --help\" for the commands.\n";
+    }
+    return 2;
+}
+
+bool ExpandModelPaths(const std::vector<std::string>& operands, std::vector<std::string>& paths,
+                      std::ostream& err) {
+    bool ok = true;
+    for (const std::string& operand : operands) {
+        struct stat info {};
+        if (::stat(operand.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            // Taken as a file, whose reading then reports what is wrong with it.
+            paths.push_back(operand);
+            continue;
+        }
+        // SearchModelFolder gives nothing for a folder it cannot list; say why here.
+        DIR* dir = ::opendir(operand.c_str());
+        if (dir == nullptr) {
+            err << "zrb: Could not read the folder \"" << operand << "\" (" << std::strerror(errno)
+                << ")\n";
+            ok = false;
+            continue;
+        }
+        ::closedir(dir);
+        std::string folder = operand;
+        while (folder.size() > 1 && folder.back() == kPathSeparator) {
+            folder.pop_back();
+        }
+        std::vector<std::string> names = SearchModelFolder(folder);
+        std::sort(names.begin(), names.end(),
+                  [](const std::string& a, const std::string& b) { return ModelNameLess(a, b); });
+        for (const std::string& name : names) {
+            paths.push_back(folder == "/" ? folder + name : JoinPath(folder, name));
+        }
+    }
+    return ok;
+}
+
+std::string FormatFinding(const std::string& path, const ModelFinding& finding) {
+    std::string text = path;
+    if (finding.line > 0) {
+        text += ':' + std::to_string(finding.line);
+    }
+    text += ": ";
+    if (finding.kind == FindingKind::Advice) {
+        text += "warning: ";
+    }
+    text += finding.message;
+    return text;
+}
+
+Result ReadFreshModel(const std::string& path, MotionModel& model, std::string& speedText) {
+    if (Result probe = ProbeModelFile(path); !probe) {
+        return probe;
+    }
+    model = MotionModel();
+    speedText.clear();
+    if (!ReadModelFile(path, model, speedText)) {
+        return Result::Failure("Could not read \"" + path + "\"");
+    }
+    return Result::Success();
+}
+
+int ZrbMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        return UsageError(err, "", "no command given");
+    }
+    const std::string& first = args.front();
+    if (first == "--help" || first == "-h" || first == "help") {
+        if (args.size() > 1) {
+            if (const Command* command = FindCommand(args[1])) {
+                PrintCommandHelp(*command, out);
+                return 0;
+            }
+            return UsageError(err, "", "unknown command \"" + args[1] + "\"");
+        }
+        PrintOverview(out);
+        return 0;
+    }
+    const Command* command = FindCommand(first);
+    if (command == nullptr) {
+        return UsageError(err, "", "unknown command \"" + first + "\"");
+    }
+    CommandLine line;
+    line.command = first;
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || !IsOption(arg)) {
+            line.operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            PrintCommandHelp(*command, out);
+            return 0;
+        } else if (std::find(command->options.begin(), command->options.end(), arg) !=
+                   command->options.end()) {
+            line.options.push_back(arg);
+        } else {
+            return UsageError(err, first, "unknown option \"" + arg + "\" for " + first);
+        }
+    }
+    return command->run(line, out, err);
+}
+
+}  // namespace zrb::cli
