@@ -1,0 +1,64 @@
+#pragma once
+// Builds a dialog's controls from its template and places them in pixels.
+//
+// A dialog unit is a quarter of the font's average character width across and an
+// eighth of its height down, as on the platform the templates come from. Fonts differ
+// in their proportions, so where a text would not fit its control at that scale the
+// units grow (evenly across the whole dialog) until every text fits: the arrangement and
+// the relative sizes stay, and no label is clipped.
+
+#include <QHash>
+#include <QIcon>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <vector>
+
+#include "editor/ResourceScript.h"
+
+class QDialog;
+class QKeyEvent;
+class QMenuBar;
+class QWidget;
+
+namespace zrb::gui {
+
+struct DialogUnits {
+    double x = 1.0;  // pixels per horizontal unit
+    double y = 1.0;  // pixels per vertical unit
+
+    int X(int du) const;
+    int Y(int du) const;
+    QRect ToPixels(const QRect& du) const;
+    QSize ToPixels(const QSize& du) const;
+};
+
+// The platform's units for `font`: average width of "A".."Z" + "a".."z" / 4, height / 8.
+DialogUnits BaseUnits(const QFont& font);
+
+struct BuiltControls {
+    DialogUnits units;
+    QSize clientSize;  // pixels
+    QHash<int, QWidget*> byId;
+    std::vector<std::pair<QWidget*, QRect>> placed;  // widget, its rectangle in units
+};
+
+// Creates the controls of `dialog` as children of `parent`, offset by `origin` (the room
+// a menu bar takes), names each "id<id>", sets the tab order of the template, and sizes
+// `parent` fixed to origin + the template's client size. `icon` is shown by ICON controls.
+BuiltControls BuildControls(const DialogTemplate& dialog, QWidget* parent, QPoint origin,
+                            const QIcon& icon);
+
+// Creates menu `menu` as a menu bar of `dialog`; each action is named "id<command id>".
+QMenuBar* BuildMenuBar(const MenuTemplate& menu, QDialog* dialog);
+
+// Prepares a dialog from template `dialogId`: fixed-size frame without minimise and
+// maximise boxes, the caption, the menu (when the template has one) and the controls.
+BuiltControls BuildDialog(int dialogId, QDialog* dialog, const QIcon& icon);
+
+// Enter and Return as the template dialogs take them: a focused push button is clicked,
+// anywhere else the dialog's accept() runs. Returns whether the key was taken.
+bool RouteEnter(QDialog* dialog, QKeyEvent* event);
+
+}  // namespace zrb::gui

@@ -1,0 +1,656 @@
+// The editor window, driven through its widgets.
+
+#include <QAction>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "GuiTestSupport.h"
+#include "editor/AboutDlg.h"
+#include "editor/Cp1252.h"
+#include "editor/EditorDlg.h"
+#include "editor/InertiaDlg.h"
+#include "model/ModelFile.h"
+
+using zrb::ModelFileVariant;
+using zrb::MotionModel;
+using zrb::gui::FileDialogs;
+using zrb::gui::MessageBoxes;
+using namespace zrb::testing;
+
+namespace {
+
+// Every parameter box with its field.
+const struct {
+    int id;
+    double MotionModel::*field;
+} kNumberBoxes[] = {
+    {1002, &MotionModel::mass},
+    {1003, &MotionModel::horsePower},
+    {1004, &MotionModel::gasScaleFactor},
+    {1005, &MotionModel::maxAccel},
+    {1006, &MotionModel::maxTurnRate},
+    {1007, &MotionModel::turnTightness},
+    {1008, &MotionModel::momentOfInertia},
+    {1009, &MotionModel::bumpyFactor},
+    {1010, &MotionModel::coeffStaticFriction},
+    {1011, &MotionModel::coeffKineticFriction},
+    {1012, &MotionModel::coefficientOfRestitution},
+};
+
+// The order in which a pull reads the boxes.
+const int kPullOrder[] = {1005, 1009, 1001, 1011, 1010, 1004, 1003,
+                          1008, 1002, 1012, 1006, 1007, 1015};
+
+MotionModel Model(const char* description, double mass) {
+    MotionModel model;
+    model.description = description;
+    model.mass = mass;
+    model.gasScaleFactor = 0.25;
+    model.horsePower = 120;
+    model.turnTightness = 0.01;
+    return model;
+}
+
+}  // namespace
+
+class EditorDlgTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QLineEdit* Box(CEditorDlg& dlg, int id) {
+        return dlg.findChild<QLineEdit*>(QStringLiteral("id%1").arg(id));
+    }
+    QListView* List(CEditorDlg& dlg) { return dlg.findChild<QListView*>(QStringLiteral("id1000")); }
+    QAction* Action(CEditorDlg& dlg, int id) {
+        return dlg.findChild<QAction*>(QStringLiteral("id%1").arg(id));
+    }
+    QPushButton* Button(CEditorDlg& dlg, int id) {
+        return dlg.findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
+    }
+    void ShowActive(CEditorDlg& dlg) {
+        dlg.show();
+        dlg.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    }
+    // A models folder holding a.zrb, B.zrb and c.zrb.
+    void MakeModels(const QTemporaryDir& dir) {
+        const std::pair<const char*, MotionModel> models[] = {{"a.zrb", Model("//first", 100)},
+                                                              {"B.zrb", Model("//second", 200)},
+                                                              {"c.zrb", Model("//third", 300)}};
+        for (auto [name, model] : models) {
+            QVERIFY(zrb::WriteModelFile(Encoded(dir.filePath(name)), model,
+                                        ModelFileVariant::SaveChanges));
+        }
+    }
+    void Open(CEditorDlg& dlg, const QString& pickedFile) {
+        FileDialogs::SetNextFileName(pickedFile);
+        Action(dlg, 32771)->trigger();
+    }
+    void ClickRow(CEditorDlg& dlg, int row) {
+        QListView* list = List(dlg);
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+  private slots:
+    void init() { ResetHooks(); }
+
+    void opensEmptyWithZeroInEveryBox() {
+        CEditorDlg dlg;
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("ZRB Editor"));
+        for (const auto& b : kNumberBoxes) {
+            QCOMPARE(Box(dlg, b.id)->text(), QStringLiteral("0"));
+        }
+        QCOMPARE(Box(dlg, 1001)->text(), QString());
+        QCOMPARE(Box(dlg, 1015)->text(), QString());
+        QVERIFY(Box(dlg, 1015)->isReadOnly());
+        QCOMPARE(Box(dlg, 1015)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        QCOMPARE(Box(dlg, 1002)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        QCOMPARE(List(dlg)->model()->rowCount(), 0);
+        QVERIFY(!dlg.editor().HasUnsavedEdits());
+        QCOMPARE(dlg.editor().workspace.startFolder, Encoded(QDir::currentPath()));
+    }
+
+    void tabOrderFollowsTheTemplate() {
+        CEditorDlg dlg;
+        QStringList order;
+        QWidget* w = List(dlg);
+        do {
+            order << w->objectName();
+            w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(&dlg)) {
+                w = w->nextInFocusChain();
+            }
+        } while (w != List(dlg) && order.size() < 40);
+        QStringList expected;
+        for (int id = 1000; id <= 1016; ++id) {
+            expected << QStringLiteral("id%1").arg(id);
+        }
+        QCOMPARE(order, expected);
+    }
+
+    void typingIntoTheMassBoxStoresEachKeystroke() {
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        QLineEdit* mass = Box(dlg, 1002);
+        mass->setFocus();
+        mass->selectAll();
+        const std::pair<char, double> steps[] = {{'1', 1.0}, {'.', 1.0}, {'5', 1.5}};
+        for (auto [key, value] : steps) {
+            QTest::keyClick(mass, key);
+            QCOMPARE(dlg.editor().model.mass, value);
+        }
+        QCOMPARE(mass->text(), QStringLiteral("1.5"));
+        QVERIFY(dlg.editor().HasUnsavedEdits());
+        // Only the mass changed.
+        MotionModel expected;
+        expected.mass = 1.5;
+        QCOMPARE(dlg.editor().model, expected);
+    }
+
+    void gasScaleFactorShowsTheSpeed() {
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        QLineEdit* gas = Box(dlg, 1004);
+        Retype(gas, QStringLiteral("0.25"));
+        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("150"));
+        Retype(gas, QStringLiteral("-0.5x"));
+        QCOMPARE(dlg.editor().model.gasScaleFactor, -0.5);
+        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("-300"));
+        Retype(gas, QString());
+        QCOMPARE(gas->text(), QString());
+        QCOMPARE(dlg.editor().model.gasScaleFactor, 0.0);
+        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("0"));
+        QCOMPARE(dlg.editor().speedText, std::string("0"));
+    }
+
+    void exchangeIntoBoxesRunsNoHandler() {
+        CEditorDlg dlg;
+        dlg.editor().model.gasScaleFactor = 0.1;
+        dlg.editor().model.mass = 1e-5;
+        dlg.editor().model.description = "//x";
+        dlg.editor().speedText = "7";  // not derived: shows the handler did not run
+        dlg.ModelToBoxes();
+        QCOMPARE(Box(dlg, 1004)->text(), QStringLiteral("0.1"));
+        QCOMPARE(Box(dlg, 1002)->text(), QStringLiteral("1e-005"));
+        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("7"));
+        QCOMPARE(Box(dlg, 1001)->text(), QStringLiteral("//x"));
+        QVERIFY(!dlg.editor().HasUnsavedEdits());
+    }
+
+    void badNumberStopsThePull_data() {
+        QTest::addColumn<int>("badBox");
+        QTest::addColumn<QString>("badText");
+        QTest::newRow("first box, empty") << 1005 << QString();
+        QTest::newRow("decimal comma") << 1011 << QStringLiteral("1,5");
+        QTest::newRow("lone minus") << 1008 << QStringLiteral("-");
+        QTest::newRow("trailing letters, last number") << 1007 << QStringLiteral("12abc");
+        QTest::newRow("minus zero") << 1002 << QStringLiteral("-0");
+    }
+
+    void badNumberStopsThePull() {
+        QFETCH(int, badBox);
+        QFETCH(QString, badText);
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        MotionModel& model = dlg.editor().model;
+        // Old values 1, 2, 3, ... in the fields; new values 101, 102, ... in the boxes.
+        double n = 0;
+        for (const auto& b : kNumberBoxes) {
+            model.*b.field = ++n;
+            Box(dlg, b.id)->setText(QString::number(100 + int(n)));
+        }
+        model.description = "old";
+        Box(dlg, 1001)->setText(QStringLiteral("new"));
+        Box(dlg, badBox)->setText(badText);
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+
+        QVERIFY(!dlg.BoxesToModel());
+
+        QCOMPARE(MessageBoxes::AnsweredTexts(),
+                 QStringList{QStringLiteral("Please enter a number.")});
+        QLineEdit* bad = Box(dlg, badBox);
+        QCOMPARE(QApplication::focusWidget(), bad);
+        QCOMPARE(bad->selectedText(), badText);
+        bool before = true;
+        n = 0;
+        for (int id : kPullOrder) {
+            if (id == badBox) {
+                before = false;
+            }
+            if (id == 1001) {
+                QCOMPARE(model.description, std::string(before ? "new" : "old"));
+                continue;
+            }
+            for (const auto& b : kNumberBoxes) {
+                if (b.id == id) {
+                    const double oldValue = double(&b - kNumberBoxes) + 1;
+                    QCOMPARE(model.*b.field, before ? 100 + oldValue : oldValue);
+                }
+            }
+        }
+    }
+
+    void enterClosesOnlyWhenEveryBoxHoldsANumber() {
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        Box(dlg, 1003)->setText(QStringLiteral("abc"));
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(Box(dlg, 1001), Qt::Key_Return);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
+        QCOMPARE(QApplication::focusWidget(), Box(dlg, 1003));
+
+        // Set by the program, not typed: nothing unsaved, so no question.
+        Box(dlg, 1003)->setText(QStringLiteral(" 75 "));
+        QTest::keyClick(Box(dlg, 1003), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.editor().model.horsePower, 75.0);
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
+    }
+
+    void enterOnAFocusedButtonClicksIt() {
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        QPushButton* calculate = Button(dlg, 1016);
+        calculate->setFocus();
+        bool calculatorShown = false;
+        WhenModal<CInertiaDlg>([&](CInertiaDlg* c) {
+            calculatorShown = true;
+            c->reject();
+        });
+        QTest::keyClick(calculate, Qt::Key_Return);
+        QVERIFY(calculatorShown);
+        QVERIFY(dlg.isVisible());
+    }
+
+    void closingWithUnsavedEditsAsksFirst_data() {
+        QTest::addColumn<int>("how");  // 0 Escape, 1 Exit, 2 close box, 3 Enter
+        QTest::newRow("Escape") << 0;
+        QTest::newRow("Exit") << 1;
+        QTest::newRow("close box") << 2;
+        QTest::newRow("Enter") << 3;
+    }
+
+    void closingWithUnsavedEditsAsksFirst() {
+        QFETCH(int, how);
+        QTemporaryDir dir;
+        MakeModels(dir);
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        const auto close = [&] {
+            switch (how) {
+                case 0:
+                    QTest::keyClick(Box(dlg, 1002), Qt::Key_Escape);
+                    break;
+                case 1:
+                    Action(dlg, 32776)->trigger();
+                    break;
+                case 2:
+                    dlg.close();
+                    break;
+                default:
+                    QTest::keyClick(Box(dlg, 1002), Qt::Key_Return);
+            }
+        };
+        Open(dlg, dir.filePath("a.zrb"));
+        QTest::keyClicks(Box(dlg, 1002), "7");
+        MessageBoxes::SetNextAnswer(QMessageBox::No);
+        close();
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(MessageBoxes::AnsweredTexts(),
+                 QStringList{QStringLiteral("Discard the unsaved changes to a.zrb?")});
+        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+        close();
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
+        // Nothing was saved.
+        MotionModel a = Model("//first", 100);
+        QCOMPARE(ReadBytes(dir.filePath("a.zrb")),
+                 QByteArray::fromStdString(zrb::ModelFileBytes(a, ModelFileVariant::SaveChanges)));
+    }
+
+    void closingWithNothingUnsavedDoesNotAsk() {
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        QTest::keyClick(Box(dlg, 1002), Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QVERIFY(MessageBoxes::AnsweredTexts().isEmpty());
+
+        CEditorDlg edited;
+        ShowActive(edited);
+        QTest::keyClicks(Box(edited, 1001), "x");
+        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+        edited.close();
+        QCOMPARE(MessageBoxes::AnsweredTexts(),
+                 QStringList{QStringLiteral("Discard the unsaved changes to the model?")});
+    }
+
+    void openListLoadEditSave() {
+        QTemporaryDir dir;
+        MakeModels(dir);
+        CEditorDlg dlg;
+        ShowActive(dlg);
+
+        FileDialogs::SetNextFileName(dir.filePath("B.zrb"));
+        QTest::keyClick(&dlg, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("ZRB Editor - ") + dir.path());
+        QCOMPARE(dlg.ListCount(), 3);
+        QCOMPARE(List(dlg)->model()->index(1, 0).data().toString(), QStringLiteral("B.zrb"));
+        // The first entry is loaded, not the picked file.
+        QCOMPARE(dlg.ListSelection(), std::optional<int>(0));
+        QCOMPARE(dlg.editor().workspace.currentFile, std::string("a.zrb"));
+        QCOMPARE(Box(dlg, 1001)->text(), QStringLiteral("//first"));
+        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("150"));
+
+        // Selecting from code loads nothing; the user's click loads at once.
+        dlg.ListSelect(1);
+        QCOMPARE(dlg.editor().workspace.currentFile, std::string("a.zrb"));
+        ClickRow(dlg, 2);
+        QCOMPARE(dlg.editor().workspace.currentFile, std::string("c.zrb"));
+        QCOMPARE(Box(dlg, 1002)->text(), QStringLiteral("300"));
+        QVERIFY(!dlg.editor().HasUnsavedEdits());
+
+        Retype(Box(dlg, 1002), QStringLiteral("1234.5"));
+        Retype(Box(dlg, 1001), QStringLiteral("//third, heavier"));
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        Button(dlg, 1013)->click();
+        QCOMPARE(MessageBoxes::AnsweredTexts(), QStringList{QStringLiteral("Changes saved")});
+        QVERIFY(!dlg.editor().HasUnsavedEdits());
+        MotionModel expected = Model("//third, heavier", 1234.5);
+        QCOMPARE(ReadBytes(dir.filePath("c.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
+                                                       expected, ModelFileVariant::SaveChanges)));
+        QVERIFY(!QApplication::overrideCursor());
+
+        // Ctrl+S saves as well.
+        Retype(Box(dlg, 1003), QStringLiteral("99"));
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(&dlg, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
+        expected.horsePower = 99;
+        QCOMPARE(ReadBytes(dir.filePath("c.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
+                                                       expected, ModelFileVariant::SaveChanges)));
+    }
+
+    void descriptionKeepsEveryByte() {
+        QTemporaryDir dir;
+        QByteArray description = "//";
+        for (int b = 1; b < 256; ++b) {
+            if (b != '\n' && b != '\r') {
+                description += char(b);
+            }
+        }
+        MotionModel model = Model("", 5);
+        model.description = description.toStdString();
+        QVERIFY(zrb::WriteModelFile(Encoded(dir.filePath("x.zrb")), model,
+                                    ModelFileVariant::SaveChanges));
+        const QByteArray before = ReadBytes(dir.filePath("x.zrb"));
+
+        CEditorDlg dlg;
+        Open(dlg, dir.filePath("x.zrb"));
+        QCOMPARE(Box(dlg, 1001)->text(), zrb::gui::FromCp1252(description.toStdString()));
+        QVERIFY(Box(dlg, 1001)->text().contains(QChar(0x20AC)));  // 0x80, the euro sign
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        Button(dlg, 1013)->click();
+        QCOMPARE(ReadBytes(dir.filePath("x.zrb")), before);
+    }
+
+    void descriptionRefusesCharactersTheFileCannotHold() {
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        QLineEdit* box = Box(dlg, 1001);
+        box->setFocus();
+        for (const QString& text :
+             {QStringLiteral("\u20ac"), QStringLiteral("\u03a9"), QStringLiteral("\u00e9")}) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+            QApplication::sendEvent(box, &press);
+        }
+        QCOMPARE(box->text(), QStringLiteral("\u20ac\u00e9"));
+        QCOMPARE(dlg.editor().model.description, std::string("\x80\xe9"));
+    }
+
+    void saveAsNewWritesListsAndReloads() {
+        QTemporaryDir dir;
+        MakeModels(dir);
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        Open(dlg, dir.filePath("a.zrb"));
+        Retype(Box(dlg, 1001), QStringLiteral("a truck"));
+        Retype(Box(dlg, 1003), QStringLiteral("75"));
+
+        FileDialogs::SetNextFileName(dir.filePath("truck.zrb"));
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        Button(dlg, 1014)->click();
+
+        QCOMPARE(MessageBoxes::AnsweredTexts(), QStringList{QStringLiteral("Changes saved")});
+        QCOMPARE(dlg.ListCount(), 4);
+        QCOMPARE(dlg.ListSelection(), std::optional<int>(3));
+        QCOMPARE(dlg.editor().workspace.currentFile, std::string("truck.zrb"));
+        QCOMPARE(Box(dlg, 1001)->text(), QStringLiteral("//a truck"));
+        MotionModel expected = Model("//a truck", 100);
+        expected.horsePower = 75;
+        QCOMPARE(
+            ReadBytes(dir.filePath("truck.zrb")),
+            QByteArray::fromStdString(zrb::ModelFileBytes(expected, ModelFileVariant::SaveAsNew)));
+
+        // Onto an existing file: replaced without a question.
+        FileDialogs::SetNextFileName(dir.filePath("B.zrb"));
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        Button(dlg, 1014)->click();
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
+        QCOMPARE(ReadBytes(dir.filePath("B.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
+                                                       expected, ModelFileVariant::SaveAsNew)));
+        QCOMPARE(dlg.ListCount(), 4);
+
+        // Cancelled: nothing changes.
+        FileDialogs::SetNextFileName(QString());
+        Button(dlg, 1014)->click();
+        QCOMPARE(dlg.editor().workspace.currentFile, std::string("B.zrb"));
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
+    }
+
+    void realFileDialogsOpenWhereTheLastOneWasConfirmed() {
+        QTemporaryDir dir;
+        MakeModels(dir);
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        QString openedIn;
+        WhenModal<QFileDialog>([&](QFileDialog* fd) {
+            QCOMPARE(fd->acceptMode(), QFileDialog::AcceptOpen);
+            QCOMPARE(fd->fileMode(), QFileDialog::ExistingFile);
+            QCOMPARE(fd->nameFilters(), QStringList{QStringLiteral("Motion Models (*.zrb)")});
+            QCOMPARE(fd->defaultSuffix(), QStringLiteral("zrb"));
+            openedIn = fd->directory().absolutePath();
+            fd->selectFile(dir.filePath("c.zrb"));
+            static_cast<QDialog*>(fd)->accept();
+        });
+        Action(dlg, 32771)->trigger();
+        QCOMPARE(openedIn, QDir::currentPath());  // the start folder
+        QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(dir.path()));
+        QCOMPARE(dlg.ListCount(), 3);
+
+        QTemporaryDir other;
+        WhenModal<QFileDialog>([&](QFileDialog* fd) {
+            QCOMPARE(fd->acceptMode(), QFileDialog::AcceptSave);
+            QVERIFY(fd->testOption(QFileDialog::DontConfirmOverwrite));
+            QVERIFY(fd->testOption(QFileDialog::DontUseNativeDialog));
+            openedIn = fd->directory().absolutePath();
+            QCOMPARE(fd->selectedFiles().value(0), dir.filePath("new.zrb"));
+            fd->selectFile(other.filePath("van"));  // the default suffix is added
+            static_cast<QDialog*>(fd)->accept();
+        });
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        Button(dlg, 1014)->click();
+        QCOMPARE(openedIn, dir.path());
+        QVERIFY(QFileInfo::exists(other.filePath("van.zrb")));
+        QCOMPARE(dlg.editor().workspace.currentFile, std::string("van.zrb"));
+
+        // Cancelling keeps the folder and changes nothing.
+        WhenModal<QFileDialog>([&](QFileDialog* fd) {
+            openedIn = fd->directory().absolutePath();
+            fd->reject();
+        });
+        Action(dlg, 32771)->trigger();
+        QCOMPARE(openedIn, other.path());
+        QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(dir.path()));
+    }
+
+    void realMessageBoxIsCaptionedWithTheProgramName() {
+        QTemporaryDir dir;
+        MakeModels(dir);
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        Open(dlg, dir.filePath("a.zrb"));
+        struct Seen {
+            QString title, text;
+            QMessageBox::Icon icon;
+        };
+        QList<Seen> seen;
+        const auto record = [&](QMessageBox* box) {
+            seen.append({box->windowTitle(), box->text(), box->icon()});
+            box->accept();
+        };
+        WhenModal<QMessageBox>(record);
+        Button(dlg, 1013)->click();
+        Box(dlg, 1012)->setText(QStringLiteral("x"));
+        WhenModal<QMessageBox>(record);
+        QVERIFY(!dlg.BoxesToModel());
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0].title, QStringLiteral("ZRB Editor"));
+        QCOMPARE(seen[0].text, QStringLiteral("Changes saved"));
+        QCOMPARE(seen[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(seen[1].title, QStringLiteral("ZRB Editor"));
+        QCOMPARE(seen[1].icon, QMessageBox::Warning);
+    }
+
+    void calculatorResultGoesIntoTheModel() {
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        Retype(Box(dlg, 1002), QStringLiteral("1000"));
+        Retype(Box(dlg, 1004), QStringLiteral("0.2"));
+        Box(dlg, 1008)->setText(QStringLiteral("5"));  // not pulled: still 0 in the model
+        const MotionModel before = dlg.editor().model;
+        WhenModal<CInertiaDlg>([&dlg](CInertiaDlg* c) {
+            QCOMPARE(c->mass, 1000.0);
+            QCOMPARE(c->parentWidget(), &dlg);
+            QLineEdit* width = c->findChild<QLineEdit*>(QStringLiteral("id1018"));
+            Retype(width, QStringLiteral("2"));
+            c->findChild<QPushButton*>(QStringLiteral("id1020"))->click();
+        });
+        Button(dlg, 1016)->click();
+        MotionModel expected = before;
+        expected.momentOfInertia = 700;
+        QCOMPARE(dlg.editor().model, expected);
+        QCOMPARE(Box(dlg, 1008)->text(), QStringLiteral("700"));
+        QCOMPARE(Box(dlg, 1002)->text(), QStringLiteral("1000"));
+        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("120"));
+
+        WhenModal<CInertiaDlg>([](CInertiaDlg* c) {
+            Retype(c->findChild<QLineEdit*>(QStringLiteral("id1018")), QStringLiteral("3"));
+            QTest::keyClick(c, Qt::Key_Escape);
+        });
+        Button(dlg, 1016)->click();
+        QCOMPARE(dlg.editor().model, expected);
+    }
+
+    void missingHelpPageIsReported() {
+        QTemporaryDir dir;
+        CEditorDlg dlg;
+        dlg.editor().workspace.startFolder = Encoded(dir.path());
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        Action(dlg, 32772)->trigger();
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
+        QVERIFY(MessageBoxes::AnsweredTexts()[0].contains(dir.filePath("Help.htm")));
+    }
+
+    void aboutBoxOpensFromTheHelpMenu() {
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        QString caption;
+        WhenModal<CAboutDlg>([&](CAboutDlg* about) {
+            caption = about->windowTitle();
+            QTest::keyClick(about, Qt::Key_Return);
+        });
+        Action(dlg, 16)->trigger();
+        QCOMPARE(caption, QStringLiteral("Info über ZRB Editor"));
+        QVERIFY(dlg.isVisible());
+    }
+
+    void packMenuReachesThePacker() {
+        QTemporaryDir models;
+        MakeModels(models);
+        QTemporaryDir archive;
+        QTemporaryDir start;  // holds no archiver
+        CEditorDlg dlg;
+        dlg.editor().workspace.startFolder = Encoded(start.path());
+        Open(dlg, models.filePath("a.zrb"));
+
+        FileDialogs::SetNextFileName(archive.filePath("vehicles.sqs"));
+        Action(dlg, 32775)->trigger();
+        QCOMPARE(dlg.editor().workspace.archiveFolder, Encoded(archive.path()));
+        QCOMPARE(dlg.editor().workspace.archiveFile, std::string("vehicles.sqs"));
+
+        for (int command : {32773, 32774}) {
+            MessageBoxes::Reset();
+            MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+            Action(dlg, command)->trigger();
+            QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
+            QVERIFY2(MessageBoxes::AnsweredTexts()[0].contains(QStringLiteral("sqzip.exe")),
+                     qPrintable(MessageBoxes::AnsweredTexts()[0]));
+        }
+        QCOMPARE(QDir(archive.path()).entryList(QDir::Files), QStringList());
+    }
+
+    void progressCanBeCancelled() {
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        QVERIFY(dlg.Progress(0, 1000));
+        QVERIFY(dlg.Progress(10, 1000));
+        auto* progress = dlg.findChild<QProgressDialog*>();
+        QVERIFY(progress != nullptr);
+        QCOMPARE(progress->maximum(), 1000);
+        QCOMPARE(progress->value(), 10);
+        progress->cancel();
+        QVERIFY(!dlg.Progress(20, 1000));
+        QVERIFY(dlg.findChild<QProgressDialog*>() == nullptr);
+        // Finished work closes the window.
+        QVERIFY(dlg.Progress(0, 2));
+        QVERIFY(dlg.Progress(2, 2));
+        QVERIFY(dlg.findChild<QProgressDialog*>() == nullptr);
+    }
+
+    void listTakesAHundredThousandModels() {
+        CEditorDlg dlg;
+        std::vector<std::string> names;
+        for (int i = 99999; i >= 0; --i) {
+            names.push_back(QStringLiteral("M%1.zrb").arg(i, 6, 10, QChar(u'0')).toStdString());
+        }
+        QSignalSpy resets(List(dlg)->model(), &QAbstractItemModel::modelReset);
+        dlg.ListAdd(std::move(names));
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(dlg.ListCount(), 100000);
+        QCOMPARE(dlg.ListText(0), std::string("M000000.zrb"));
+        QCOMPARE(dlg.ListText(99999), std::string("M099999.zrb"));
+        QCOMPARE(dlg.ListFindExact("m050000.ZRB"), std::optional<int>(50000));
+        dlg.ListAdd({"a.zrb"});
+        QCOMPARE(dlg.ListText(0), std::string("a.zrb"));
+        dlg.ListSelect(70000);
+        QCOMPARE(dlg.ListSelection(), std::optional<int>(70000));
+        dlg.ListClear();
+        QCOMPARE(dlg.ListCount(), 0);
+        QCOMPARE(dlg.ListSelection(), std::nullopt);
+    }
+};
+
+QTEST_MAIN(EditorDlgTest)
+#include "EditorDlgTest.moc"

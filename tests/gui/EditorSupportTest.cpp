@@ -1,0 +1,165 @@
+// The editor's helpers that need no window: the code page, the file dialog filters, the
+// resource script and the inertia estimate.
+
+#include <QtTest>
+
+#include "editor/Cp1252.h"
+#include "editor/InertiaEstimate.h"
+#include "editor/ModalDialogs.h"
+#include "editor/ResourceScript.h"
+#include "model/Numbers.h"
+
+using namespace zrb::gui;
+
+class EditorSupportTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cp1252RoundTripsEveryByte() {
+        std::string all;
+        for (int b = 0; b < 256; ++b) {
+            all += char(b);
+        }
+        const QString text = FromCp1252(all);
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(ToCp1252(text), all);
+        // Every byte is its own character: no two bytes share one.
+        QCOMPARE(QSet<QChar>(text.begin(), text.end()).size(), 256);
+        Cp1252Validator validator;
+        QString input = text;
+        int pos = 0;
+        QCOMPARE(validator.validate(input, pos), QValidator::Acceptable);
+    }
+
+    void cp1252MapsTheWindowsCharacters_data() {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("unicode");
+        QTest::newRow("euro") << 0x80 << 0x20AC;
+        QTest::newRow("undefined 0x81") << 0x81 << 0x81;
+        QTest::newRow("undefined 0x8D") << 0x8D << 0x8D;
+        QTest::newRow("undefined 0x8F") << 0x8F << 0x8F;
+        QTest::newRow("undefined 0x90") << 0x90 << 0x90;
+        QTest::newRow("undefined 0x9D") << 0x9D << 0x9D;
+        QTest::newRow("left double quote") << 0x93 << 0x201C;
+        QTest::newRow("Y diaeresis") << 0x9F << 0x0178;
+        QTest::newRow("no-break space") << 0xA0 << 0xA0;
+        QTest::newRow("u umlaut") << 0xFC << 0xFC;
+        QTest::newRow("ASCII") << 0x41 << 0x41;
+    }
+
+    void cp1252MapsTheWindowsCharacters() {
+        QFETCH(int, byte);
+        QFETCH(int, unicode);
+        QCOMPARE(FromCp1252(std::string(1, char(byte))), QString(QChar(char16_t(unicode))));
+        QCOMPARE(ToCp1252(QString(QChar(char16_t(unicode)))), std::string(1, char(byte)));
+    }
+
+    void cp1252RefusesWhatItCannotHold() {
+        for (const QString& text : {QStringLiteral("\u03a9"), QStringLiteral("a\u0100"),
+                                    QStringLiteral("\U0001F600"), QStringLiteral("\u0080")}) {
+            QString input = text;
+            int pos = 0;
+            QCOMPARE(Cp1252Validator().validate(input, pos), QValidator::Invalid);
+        }
+        // U+0080 is not a 1252 character: byte 0x80 is the euro sign.
+        QCOMPARE(ToCp1252(QStringLiteral("\u03a9x\u0080")), std::string("?x?"));
+    }
+
+    void fileDialogFilters_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("qt");
+        QTest::newRow("models") << "Motion Models (*.zrb)|*.zrb||"
+                                << QStringList{QStringLiteral("Motion Models (*.zrb)")};
+        QTest::newRow("archives") << "SQS Archive (*.sqs)|*.sqs||"
+                                  << QStringList{QStringLiteral("SQS Archive (*.sqs)")};
+        QTest::newRow("label without pattern, two patterns")
+            << "Texts|*.txt;*.md|All Files (*.*)|*.*||"
+            << QStringList{QStringLiteral("Texts (*.txt *.md)"), QStringLiteral("All Files (*.*)")};
+        QTest::newRow("empty") << "" << QStringList();
+    }
+
+    void fileDialogFilters() {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, qt);
+        QCOMPARE(QtNameFilters(filter.toStdString()), qt);
+    }
+
+    void resourceScriptReadsDialogsMenusAndStrings() {
+        const QString text = QStringLiteral(
+            "// comment\n"
+            "7 DIALOG 0, 0, 100, 50\n"
+            "CAPTION \"Say \"\"hi\"\"\"\n"
+            "MENU 9\n"
+            "FONT 8, \"MS Sans Serif\"\n"
+            "BEGIN\n"
+            "  LTEXT \"A, b\", -1, 1, 2, 30, 8\n"
+            "  EDITTEXT 20, 5, 6, 7, 8, ES_RIGHT | NOT WS_TABSTOP\n"
+            "  DEFPUSHBUTTON \"&OK\", 1, 50, 30, 40, 14 // the default\n"
+            "END\n"
+            "9 MENU\nBEGIN\n POPUP \"&File\"\n BEGIN\n  MENUITEM \"E&xit\", 32776\n"
+            "  MENUITEM SEPARATOR\n END\nEND\n"
+            "STRINGTABLE\nBEGIN\n 101 \"Inf&o über\"\nEND\n");
+        ResourceScript script;
+        QString error;
+        QVERIFY2(ParseResourceScript(text, script, error), qPrintable(error));
+        const DialogTemplate d = script.dialogs.value(7);
+        QCOMPARE(d.caption, QStringLiteral("Say \"hi\""));
+        QCOMPARE(d.rect, QRect(0, 0, 100, 50));
+        QCOMPARE(d.menuId, 9);
+        QCOMPARE(d.controls.size(), std::size_t(3));
+        QCOMPARE(d.controls[0].text, QStringLiteral("A, b"));
+        QCOMPARE(d.controls[0].id, -1);
+        QVERIFY(d.controls[1].kind == ControlKind::Edit);
+        QCOMPARE(d.controls[1].rect, QRect(5, 6, 7, 8));
+        QCOMPARE(d.controls[1].style, (QStringList{"ES_RIGHT", "!WS_TABSTOP"}));
+        QVERIFY(d.controls[2].kind == ControlKind::DefPushButton);
+        QCOMPARE(d.Control(1)->text, QStringLiteral("&OK"));
+        const MenuTemplate m = script.menus.value(9);
+        QCOMPARE(m.popups.size(), std::size_t(1));
+        QCOMPARE(m.popups[0].items.size(), std::size_t(2));
+        QCOMPARE(m.popups[0].items[0].id, 32776);
+        QVERIFY(m.popups[0].items[1].text.isEmpty());
+        QCOMPARE(script.strings.value(101), QStringLiteral("Inf&o über"));
+    }
+
+    void resourceScriptErrorsNameTheLine_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("unknown control") << "1 DIALOG 0,0,1,1\nBEGIN\nCOMBOBOX 3,1,1,1,1\nEND"
+                                         << "line 3: unknown control COMBOBOX";
+        QTest::newRow("missing rectangle")
+            << "1 DIALOG 0,0,1,1\nBEGIN\nEDITTEXT 3,1,1\nEND"
+            << "line 3: EDITTEXT needs an id and x, y, width, height";
+        QTest::newRow("open string") << "STRINGTABLE\nBEGIN\n1 \"abc\nEND"
+                                     << "line 3: unterminated string";
+        QTest::newRow("no END") << "1 DIALOG 0,0,1,1\nBEGIN\n"
+                                << "END expected before the end of the script";
+        QTest::newRow("stray END") << "END"
+                                   << "line 1: unexpected END";
+        QTest::newRow("bad style") << "1 DIALOG 0,0,1,1\nBEGIN\nEDITTEXT 3,1,1,1,1,A | | B\nEND"
+                                   << "line 3: bad style of EDITTEXT";
+    }
+
+    void resourceScriptErrorsNameTheLine() {
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        ResourceScript script;
+        QString message;
+        QVERIFY(!ParseResourceScript(text, script, message));
+        QCOMPARE(message, error);
+    }
+
+    void inertiaEstimateInTheStatedOrder() {
+        // The unrounded product; the dialog shows and returns it rounded.
+        QCOMPARE(InertiaEstimate(1234, 1.9), 779.5794999999999);
+        QCOMPARE(zrb::FormatFixed(InertiaEstimate(1234, 1.9), 0), std::string("780"));
+        QCOMPARE(InertiaEstimate(1500, 1.8), 850.5);
+        QCOMPARE(InertiaEstimate(1, 1), 0.175);
+        QCOMPARE(InertiaEstimate(1000, -2), InertiaEstimate(1000, 2));
+        QCOMPARE(InertiaEstimate(-1000, 2), -700.0);
+        QCOMPARE(InertiaEstimate(0, 12), 0.0);
+    }
+};
+
+QTEST_MAIN(EditorSupportTest)
+#include "EditorSupportTest.moc"

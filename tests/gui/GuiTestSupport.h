@@ -1,0 +1,73 @@
+#pragma once
+// Helpers shared by the dialog tests.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+#include "editor/ModalDialogs.h"
+
+namespace zrb::testing {
+
+// Runs `act` on the next modal dialog of type T once it is up. Modal dialogs block in
+// exec(), so the test reaches them from the event loop.
+template <class T>
+void WhenModal(std::function<void(T*)> act, int triesLeft = 200) {
+    QTimer::singleShot(10, [act, triesLeft] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            act(dialog);
+        } else if (triesLeft > 0) {
+            WhenModal<T>(act, triesLeft - 1);
+        }
+    });
+}
+
+inline void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+inline QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+inline std::string Encoded(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Replaces a box's text the way a user does: select all, then type.
+inline void Retype(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    if (text.isEmpty()) {
+        QTest::keyClick(box, Qt::Key_Backspace);
+    } else {
+        QTest::keyClicks(box, text);
+    }
+}
+
+// Replaces a box's text in one edit, as pasting does.
+inline void Paste(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    box->insert(text);
+}
+
+inline void ResetHooks() {
+    gui::MessageBoxes::Reset();
+    gui::FileDialogs::Reset();
+}
+
+}  // namespace zrb::testing

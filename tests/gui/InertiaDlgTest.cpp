@@ -1,0 +1,175 @@
+// The moment-of-inertia calculator, driven through its widgets.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include "GuiTestSupport.h"
+#include "editor/InertiaDlg.h"
+
+using zrb::gui::MessageBoxes;
+using namespace zrb::testing;
+
+class InertiaDlgTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QLineEdit* WidthBox(CInertiaDlg& dlg) {
+        return dlg.findChild<QLineEdit*>(QStringLiteral("id1018"));
+    }
+    QLineEdit* InertiaBox(CInertiaDlg& dlg) {
+        return dlg.findChild<QLineEdit*>(QStringLiteral("id1008"));
+    }
+    void ShowActive(CInertiaDlg& dlg) {
+        dlg.show();
+        dlg.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    }
+
+  private slots:
+    void init() { ResetHooks(); }
+
+    void opensWithZeroInBothBoxes() {
+        CInertiaDlg dlg;
+        dlg.mass = 1500;
+        ShowActive(dlg);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Moment of Inertia"));
+        QCOMPARE(WidthBox(dlg)->text(), QStringLiteral("0"));
+        QCOMPARE(InertiaBox(dlg)->text(), QStringLiteral("0"));
+        QVERIFY(InertiaBox(dlg)->isReadOnly());
+        QCOMPARE(QApplication::focusWidget(), WidthBox(dlg));
+        QPushButton* ok = dlg.findChild<QPushButton*>(QStringLiteral("id1020"));
+        QCOMPARE(ok->text(), QStringLiteral("&OK"));
+        QVERIFY(!ok->isDefault());
+    }
+
+    void widthGivesTheRoundedEstimate_data() {
+        QTest::addColumn<double>("mass");
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<double>("result");
+        QTest::newRow("1000 kg, 2 m") << 1000.0 << "2"
+                                      << "700" << 700.0;
+        QTest::newRow("800 kg, 1.6 m") << 800.0 << "1.6"
+                                       << "358" << 358.0;
+        QTest::newRow("1234 kg, 1.9 m") << 1234.0 << "1.9"
+                                        << "780" << 780.0;
+        QTest::newRow("1 kg, 1 m") << 1.0 << "1"
+                                   << "0" << 0.0;
+        QTest::newRow("negative width") << 1000.0 << "-2"
+                                        << "700" << 700.0;
+        QTest::newRow("negative mass") << -1000.0 << "2"
+                                       << "-700" << -700.0;
+        QTest::newRow("no mass") << 0.0 << "3.5"
+                                 << "0" << 0.0;
+        QTest::newRow("blanks around") << 1000.0 << " 2 "
+                                       << "700" << 700.0;
+    }
+
+    void widthGivesTheRoundedEstimate() {
+        QFETCH(double, mass);
+        QFETCH(QString, width);
+        QFETCH(QString, shown);
+        QFETCH(double, result);
+        CInertiaDlg dlg;
+        dlg.mass = mass;
+        ShowActive(dlg);
+        Paste(WidthBox(dlg), width);
+        QCOMPARE(width, WidthBox(dlg)->text());
+        QCOMPARE(InertiaBox(dlg)->text(), shown);
+        QTest::keyClick(WidthBox(dlg), Qt::Key_Return);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.inertia, result);
+        QCOMPARE(dlg.mass, mass);
+        QVERIFY(MessageBoxes::AnsweredTexts().isEmpty());
+    }
+
+    void eachKeystrokeRecalculates() {
+        CInertiaDlg dlg;
+        dlg.mass = 1200;
+        ShowActive(dlg);
+        QLineEdit* width = WidthBox(dlg);
+        width->selectAll();
+        const std::pair<char, const char*> steps[] = {{'1', "210"}, {'.', "210"}, {'8', "680"}};
+        for (auto [key, shown] : steps) {
+            QTest::keyClick(width, key);
+            QCOMPARE(InertiaBox(dlg)->text(), QString::fromLatin1(shown));
+        }
+        QCOMPARE(width->text(), QStringLiteral("1.8"));
+        QVERIFY(MessageBoxes::AnsweredTexts().isEmpty());
+    }
+
+    void okWithoutAWidthGivesZero() {
+        CInertiaDlg dlg;
+        dlg.mass = 1000;
+        ShowActive(dlg);
+        dlg.findChild<QPushButton*>(QStringLiteral("id1020"))->click();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.inertia, 0.0);
+    }
+
+    void badWidthIsReportedAndTheLastGoodOneCounts() {
+        CInertiaDlg dlg;
+        dlg.mass = 1000;
+        ShowActive(dlg);
+        QLineEdit* width = WidthBox(dlg);
+        Retype(width, QStringLiteral("2"));
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(width, Qt::Key_Backspace);  // empty: not a number
+        QCOMPARE(MessageBoxes::AnsweredTexts(),
+                 QStringList{QStringLiteral("Please enter a number.")});
+        QCOMPARE(dlg.width, 2.0);
+        QCOMPARE(InertiaBox(dlg)->text(), QStringLiteral("700"));
+
+        // A lone minus sign is reported and selected, so the next digit replaces it.
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(width, '-');
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
+        QCOMPARE(QApplication::focusWidget(), width);
+        QCOMPARE(width->selectedText(), QStringLiteral("-"));
+        QTest::keyClick(width, '4');
+        QCOMPARE(width->text(), QStringLiteral("4"));
+        QCOMPARE(InertiaBox(dlg)->text(), QStringLiteral("2800"));
+
+        // OK with a bad width: reported, the dialog stays.
+        width->setText(QStringLiteral("1,8"));
+        MessageBoxes::Reset();
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        dlg.findChild<QPushButton*>(QStringLiteral("id1020"))->click();
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    }
+
+    void escapeAndTheCloseBoxChangeNothing() {
+        for (bool escape : {true, false}) {
+            CInertiaDlg dlg;
+            dlg.mass = 1000;
+            ShowActive(dlg);
+            Retype(WidthBox(dlg), QStringLiteral("2"));
+            QCOMPARE(InertiaBox(dlg)->text(), QStringLiteral("700"));
+            if (escape) {
+                QTest::keyClick(WidthBox(dlg), Qt::Key_Escape);
+            } else {
+                dlg.close();
+            }
+            QVERIFY(!dlg.isVisible());
+            QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        }
+    }
+
+    void enterOnTheOkButtonAccepts() {
+        CInertiaDlg dlg;
+        dlg.mass = 800;
+        ShowActive(dlg);
+        Retype(WidthBox(dlg), QStringLiteral("1.6"));
+        QPushButton* ok = dlg.findChild<QPushButton*>(QStringLiteral("id1020"));
+        ok->setFocus();
+        QTest::keyClick(ok, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.inertia, 358.0);
+    }
+};
+
+QTEST_MAIN(InertiaDlgTest)
+#include "InertiaDlgTest.moc"
