@@ -8,33 +8,16 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchFolder.h"
 #include "BenchTable.h"
 #include "model/ModelFile.h"
 
 namespace {
 
-zrb::MotionModel WorkedExample() {
-    zrb::MotionModel m;
-    m.description = "//Small city car";
-    m.gasScaleFactor = 0.25;
-    m.maxTurnRate = 60;
-    m.maxAccel = 0.4;
-    m.turnTightness = 0.02;
-    m.mass = 950;
-    m.coeffStaticFriction = 0.7;
-    m.coeffKineticFriction = 0.5;
-    m.coefficientOfRestitution = 0.3;
-    m.horsePower = 75;
-    m.momentOfInertia = 520;
-    m.bumpyFactor = 0.1;
-    return m;
-}
+using zrb::bench::WorkedExample;
 
 std::string BenchFolder() {
-    // Beside the build, on the same disk the user's models would be on, not on tmpfs.
-    const std::string folder = std::filesystem::current_path().string() + "/bench-files";
-    std::filesystem::create_directories(folder);
-    return folder;
+    return zrb::bench::BenchRoot();
 }
 
 const zrb::bench::RegisterPair kSave("Save Changes (atomic, durable)", 1.3);

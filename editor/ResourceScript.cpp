@@ -457,8 +457,8 @@ QIcon AppIcon() {
     QIcon icon;
     icon.addFile(QStringLiteral(":/zrb/zrb-editor-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/zrb/zrb-editor-32.png"), QSize(32, 32));
-    // Used for other sizes where Qt's SVG support is installed.
-    icon.addFile(QStringLiteral(":/zrb/zrb-editor.svg"));
+    // No SVG here: it would load Qt's SVG plugins at start-up for a picture the window
+    // shows at 16 and 32 pixels. The desktop takes the scalable icon from the icon theme.
     return icon;
 }
 

@@ -85,14 +85,6 @@ mode_t DefaultMode() {
     return 0666 & ~mask;
 }
 
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 Result WriteInPlace(const std::string& shownPath, const std::string& target,
                     std::string_view bytes) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
@@ -180,7 +172,8 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes) {
         return Fail(path, error == ENOSPC ? "the disk is full" : "the file could not be written",
                     error);
     }
-    SyncFolder(folder);
+    // The folder itself is not synced: should the machine stop before the rename reaches
+    // the disk, the old file is still there, whole, which is all a save promises.
     return Result::Success();
 }
 

@@ -86,16 +86,18 @@ Result CopyFileReplacing(const std::string& source, const std::string& destinati
     if (in < 0) {
         return CopyFailure(source, destination, errno);
     }
-    // Unlink first rather than truncate: the old destination may be read-only, a running
-    // archiver, or a link to the source itself, which truncating would wipe out.
-    if (::unlink(destination.c_str()) != 0 && errno != ENOENT) {
-        const int error = errno;
-        ::close(in);
-        return CopyFailure(source, destination, error);
-    }
+    // A new file every time rather than truncating: the old destination may be
+    // read-only, a running archiver, or a link to the source itself, which truncating
+    // would wipe out. Usually there is none (the script deleted it), so the unlink is
+    // only paid for when one is in the way.
     const mode_t permissions = mode == CopyMode::Executable ? 0777 : 0666;
-    const int out =
-        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions);
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+    int out = ::open(destination.c_str(), flags, permissions);
+    if (out < 0 && errno == EEXIST) {
+        if (::unlink(destination.c_str()) == 0 || errno == ENOENT) {
+            out = ::open(destination.c_str(), flags, permissions);
+        }
+    }
     if (out < 0) {
         const int error = errno;
         ::close(in);

@@ -1,0 +1,58 @@
+#pragma once
+// Folders of model files for the benchmarks, made once per run beside the build (on the
+// disk the user's models would be on, not on tmpfs).
+
+#include <filesystem>
+#include <string>
+
+#include "model/ModelFile.h"
+
+namespace zrb::bench {
+
+inline MotionModel WorkedExample() {
+    MotionModel m;
+    m.description = "//Small city car";
+    m.gasScaleFactor = 0.25;
+    m.maxTurnRate = 60;
+    m.maxAccel = 0.4;
+    m.turnTightness = 0.02;
+    m.mass = 950;
+    m.coeffStaticFriction = 0.7;
+    m.coeffKineticFriction = 0.5;
+    m.coefficientOfRestitution = 0.3;
+    m.horsePower = 75;
+    m.momentOfInertia = 520;
+    m.bumpyFactor = 0.1;
+    return m;
+}
+
+inline std::string BenchRoot() {
+    const std::string root = std::filesystem::current_path().string() + "/bench-files";
+    std::filesystem::create_directories(root);
+    return root;
+}
+
+// A folder holding `count` copies of the worked example, named in no sorted order.
+inline std::string ModelFolder(int count) {
+    const std::string folder = BenchRoot() + "/models-" + std::to_string(count);
+    if (std::filesystem::exists(folder + "/.complete")) {
+        return folder;
+    }
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string bytes = ModelFileBytes(WorkedExample(), ModelFileVariant::SaveChanges);
+    for (int i = 0; i < count; ++i) {
+        // Mixed case and a scrambled order, as a modder's folder would have them.
+        const unsigned scrambled = static_cast<unsigned>(i) * 2654435761u;
+        const std::string name = std::string(i % 3 == 0 ? "Car_" : "truck_") +
+                                 std::to_string(scrambled % 1000003u) + "_" + std::to_string(i) +
+                                 ".zrb";
+        FILE* out = std::fopen((folder + "/" + name).c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fclose(out);
+    }
+    std::fclose(std::fopen((folder + "/.complete").c_str(), "wb"));
+    return folder;
+}
+
+}  // namespace zrb::bench

@@ -1,0 +1,140 @@
+// Pack All of 10,000 models up to the launch (the copies and the script) against plain
+// kernel copies of the same files.
+
+#include <benchmark/benchmark.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BenchFolder.h"
+#include "BenchTable.h"
+#include "model/Workspace.h"
+#include "pack/PackCommands.h"
+#include "pack/ScriptLauncher.h"
+
+namespace {
+
+constexpr int kModels = 10000;
+
+const zrb::bench::RegisterPair kPack("Pack All, 10,000 models, up to the launch", 1.3);
+
+// The list and nothing else: Pack All only reads the names.
+class ListWindow : public zrb::WindowOps {
+  public:
+    explicit ListWindow(std::vector<std::string> names) : names_(std::move(names)) {}
+    void ListClear() override {}
+    void ListAdd(std::vector<std::string>) override {}
+    std::optional<int> ListSelection() const override { return std::nullopt; }
+    std::string ListText(int index) const override { return names_[static_cast<size_t>(index)]; }
+    void ListSelect(int) override {}
+    std::optional<int> ListFindExact(const std::string&) const override { return std::nullopt; }
+    int ListCount() const override { return static_cast<int>(names_.size()); }
+    bool BoxesToModel() override { return true; }
+    void ModelToBoxes() override {}
+    void SetWindowTitle(const std::string&) override {}
+    zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest&) override { return {}; }
+    void WaitCursor(bool) override {}
+    void MessageBox(const std::string& text, zrb::MessageIcon) override { failure = text; }
+    std::vector<std::string> FolderSearch(const std::string&) override { return {}; }
+    bool Progress(std::size_t, std::size_t) override { return true; }
+
+    std::string failure;
+
+  private:
+    std::vector<std::string> names_;
+};
+
+class NoLaunch : public zrb::ScriptLauncher {
+  public:
+    zrb::Result CheckReady(const std::string&) override { return zrb::Result::Success(); }
+    zrb::Result Launch(const zrb::ScriptLaunch&) override { return zrb::Result::Success(); }
+};
+
+struct PackFolders {
+    std::string models;
+    std::string start;
+    std::string archive;
+    std::vector<std::string> names;
+};
+
+const PackFolders& Folders() {
+    static const PackFolders folders = [] {
+        PackFolders f;
+        f.models = zrb::bench::ModelFolder(kModels);
+        f.start = zrb::bench::BenchRoot() + "/start";
+        f.archive = zrb::bench::BenchRoot() + "/archive";
+        std::filesystem::create_directories(f.start);
+        std::filesystem::create_directories(f.archive);
+        FILE* archiver = std::fopen((f.start + "/sqzip.exe").c_str(), "wb");
+        std::fputs(std::string(200000, 'x').c_str(), archiver);
+        std::fclose(archiver);
+        f.names = zrb::SearchModelFolder(f.models);
+        std::sort(f.names.begin(), f.names.end(), zrb::ModelNameLess);
+        return f;
+    }();
+    return folders;
+}
+
+// The script deletes every copy after packing; each round starts from that state.
+void EmptyArchiveFolder(const std::string& folder) {
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+}
+
+void PackOurs(benchmark::State& state) {
+    const PackFolders& f = Folders();
+    ListWindow window(f.names);
+    NoLaunch launcher;
+    zrb::ModelEditor editor(window);
+    editor.workspace.modelsFolder = f.models;
+    editor.workspace.startFolder = f.start;
+    editor.workspace.archiveFolder = f.archive;
+    editor.workspace.archiveFile = "vehicles.sqs";
+    for (auto _ : state) {
+        state.PauseTiming();
+        EmptyArchiveFolder(f.archive);
+        state.ResumeTiming();
+        zrb::PackAll(editor, window, launcher);
+        if (!window.failure.empty()) {
+            state.SkipWithError(window.failure.c_str());
+        }
+    }
+}
+BENCHMARK(PackOurs)
+    ->Name("Pack All, 10,000 models, up to the launch/ours")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(2);
+
+void CopyReference(const std::string& from, const std::string& to) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    while (::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0) > 0) {
+    }
+    ::close(in);
+    ::close(out);
+}
+
+void PackReference(benchmark::State& state) {
+    const PackFolders& f = Folders();
+    for (auto _ : state) {
+        state.PauseTiming();
+        EmptyArchiveFolder(f.archive);
+        state.ResumeTiming();
+        CopyReference(f.start + "/sqzip.exe", f.archive + "/sqzip.exe");
+        for (const std::string& name : f.names) {
+            CopyReference(f.models + "/" + name, f.archive + "/" + name);
+        }
+    }
+}
+BENCHMARK(PackReference)
+    ->Name("Pack All, 10,000 models, up to the launch/reference")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(2);
+
+}  // namespace
