@@ -6,25 +6,11 @@
 #include <string>
 
 #include "model/ModelFile.h"
+#include "tests/WorkedExample.h"
 
 namespace zrb::bench {
 
-inline MotionModel WorkedExample() {
-    MotionModel m;
-    m.description = "//Small city car";
-    m.gasScaleFactor = 0.25;
-    m.maxTurnRate = 60;
-    m.maxAccel = 0.4;
-    m.turnTightness = 0.02;
-    m.mass = 950;
-    m.coeffStaticFriction = 0.7;
-    m.coeffKineticFriction = 0.5;
-    m.coefficientOfRestitution = 0.3;
-    m.horsePower = 75;
-    m.momentOfInertia = 520;
-    m.bumpyFactor = 0.1;
-    return m;
-}
+using zrb::testing::WorkedExample;
 
 inline std::string BenchRoot() {
     const std::string root = std::filesystem::current_path().string() + "/bench-files";

@@ -12,6 +12,7 @@
 #include <ostream>
 
 #include "TestFolder.h"
+#include "WorkedExample.h"
 #include "model/SafeFile.h"
 
 namespace {
@@ -23,20 +24,10 @@ using zrb::testing::ReadBytes;
 using zrb::testing::TestFolder;
 using zrb::testing::WriteBytes;
 
+// The worked example as the user typed it, before the writer adds "//".
 MotionModel WorkedExample() {
-    MotionModel m;
+    MotionModel m = zrb::testing::WorkedExample();
     m.description = "Small city car";
-    m.gasScaleFactor = 0.25;
-    m.maxTurnRate = 60;
-    m.maxAccel = 0.4;
-    m.turnTightness = 0.02;
-    m.mass = 950;
-    m.coeffStaticFriction = 0.7;
-    m.coeffKineticFriction = 0.5;
-    m.coefficientOfRestitution = 0.3;
-    m.horsePower = 75;
-    m.momentOfInertia = 520;
-    m.bumpyFactor = 0.1;
     return m;
 }
 

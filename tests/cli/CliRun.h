@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/ModelFile.h"
+#include "tests/WorkedExample.h"
 #include "tools/zrb/Zrb.h"
 
 namespace zrb::testing {
@@ -27,20 +28,7 @@ inline Run Zrb(const std::vector<std::string>& args) {
 }
 
 inline MotionModel SmallCityCar() {
-    MotionModel m;
-    m.description = "//Small city car";
-    m.gasScaleFactor = 0.25;
-    m.maxTurnRate = 60;
-    m.maxAccel = 0.4;
-    m.turnTightness = 0.02;
-    m.mass = 950;
-    m.coeffStaticFriction = 0.7;
-    m.coeffKineticFriction = 0.5;
-    m.coefficientOfRestitution = 0.3;
-    m.horsePower = 75;
-    m.momentOfInertia = 520;
-    m.bumpyFactor = 0.1;
-    return m;
+    return WorkedExample();
 }
 
 }  // namespace zrb::testing

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "../TestFolder.h"
 #include "model/Workspace.h"
 #include "pack/ScriptLauncher.h"
 
@@ -23,37 +24,9 @@ namespace zrb::packtest {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::random_device random;
-        path_ = fs::temp_directory_path() /
-                ("zrb-pack-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string path() const { return path_.string(); }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+using TempFolder = zrb::testing::TestFolder;
+using zrb::testing::ReadBytes;
+using zrb::testing::WriteBytes;
 
 inline bool Exists(const std::string& path) {
     struct stat info {};
