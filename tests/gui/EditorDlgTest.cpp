@@ -464,44 +464,60 @@ class EditorDlgTest : public QObject {
         MakeModels(dir);
         CEditorDlg dlg;
         ShowActive(dlg);
-        QString openedIn;
+        // The dialogs are looked at first and closed second, so that a failed check
+        // cannot leave one open.
+        struct Seen {
+            QFileDialog::AcceptMode mode{};
+            QFileDialog::FileMode fileMode{};
+            QStringList filters;
+            QString suffix, folder, offered;
+            bool confirmsOverwrite = true, native = true;
+        } seen;
+        const auto look = [&seen](QFileDialog* fd) {
+            seen = {fd->acceptMode(),
+                    fd->fileMode(),
+                    fd->nameFilters(),
+                    fd->defaultSuffix(),
+                    fd->directory().absolutePath(),
+                    fd->selectedFiles().value(0),
+                    !fd->testOption(QFileDialog::DontConfirmOverwrite),
+                    !fd->testOption(QFileDialog::DontUseNativeDialog)};
+        };
         WhenModal<QFileDialog>([&](QFileDialog* fd) {
-            QCOMPARE(fd->acceptMode(), QFileDialog::AcceptOpen);
-            QCOMPARE(fd->fileMode(), QFileDialog::ExistingFile);
-            QCOMPARE(fd->nameFilters(), QStringList{QStringLiteral("Motion Models (*.zrb)")});
-            QCOMPARE(fd->defaultSuffix(), QStringLiteral("zrb"));
-            openedIn = fd->directory().absolutePath();
-            fd->selectFile(dir.filePath("c.zrb"));
-            static_cast<QDialog*>(fd)->accept();
+            look(fd);
+            TypeFileNameAndAccept(fd, dir.filePath("c.zrb"));
         });
         Action(dlg, 32771)->trigger();
-        QCOMPARE(openedIn, QDir::currentPath());  // the start folder
+        QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
+        QCOMPARE(seen.fileMode, QFileDialog::ExistingFile);
+        QCOMPARE(seen.filters, QStringList{QStringLiteral("Motion Models (*.zrb)")});
+        QCOMPARE(seen.suffix, QStringLiteral("zrb"));
+        QCOMPARE(seen.folder, QDir::currentPath());  // the start folder
         QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(dir.path()));
         QCOMPARE(dlg.ListCount(), 3);
 
         QTemporaryDir other;
         WhenModal<QFileDialog>([&](QFileDialog* fd) {
-            QCOMPARE(fd->acceptMode(), QFileDialog::AcceptSave);
-            QVERIFY(fd->testOption(QFileDialog::DontConfirmOverwrite));
-            QVERIFY(fd->testOption(QFileDialog::DontUseNativeDialog));
-            openedIn = fd->directory().absolutePath();
-            QCOMPARE(fd->selectedFiles().value(0), dir.filePath("new.zrb"));
-            fd->selectFile(other.filePath("van"));  // the default suffix is added
-            static_cast<QDialog*>(fd)->accept();
+            look(fd);
+            TypeFileNameAndAccept(fd, other.filePath("van"));  // the default suffix is added
         });
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
         Button(dlg, 1014)->click();
-        QCOMPARE(openedIn, dir.path());
+        QCOMPARE(seen.mode, QFileDialog::AcceptSave);
+        QVERIFY(!seen.confirmsOverwrite);
+        QVERIFY(!seen.native);
+        QCOMPARE(seen.folder, dir.path());
+        QCOMPARE(seen.offered, dir.filePath("new.zrb"));
         QVERIFY(QFileInfo::exists(other.filePath("van.zrb")));
         QCOMPARE(dlg.editor().workspace.currentFile, std::string("van.zrb"));
 
         // Cancelling keeps the folder and changes nothing.
         WhenModal<QFileDialog>([&](QFileDialog* fd) {
-            openedIn = fd->directory().absolutePath();
+            look(fd);
             fd->reject();
         });
         Action(dlg, 32771)->trigger();
-        QCOMPARE(openedIn, other.path());
+        QCOMPARE(seen.folder, other.path());
         QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(dir.path()));
     }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +29,23 @@ void WhenModal(std::function<void(T*)> act, int triesLeft = 200) {
             WhenModal<T>(act, triesLeft - 1);
         }
     });
+}
+
+// Types a path into a file dialog's name box and confirms, as a user does. selectFile()
+// is no substitute: it leaves the box alone while the box has the focus. Closes the
+// dialog either way so that a failure cannot leave the test waiting.
+inline void TypeFileNameAndAccept(QFileDialog* dialog, const QString& path) {
+    auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (box == nullptr) {
+        dialog->reject();
+        QFAIL("the file dialog has no name box");
+    }
+    box->setText(path);
+    static_cast<QDialog*>(dialog)->accept();  // public there, protected here
+    if (dialog->isVisible()) {
+        dialog->reject();
+        QFAIL(qPrintable(QStringLiteral("the file dialog did not take ") + path));
+    }
 }
 
 inline void WriteBytes(const QString& path, const QByteArray& bytes) {
