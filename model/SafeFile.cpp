@@ -85,14 +85,14 @@ mode_t DefaultMode() {
     return 0666 & ~mask;
 }
 
-Result WriteInPlace(const std::string& shownPath, const std::string& target,
-                    std::string_view bytes) {
+Result WriteInPlace(const std::string& shownPath, const std::string& target, std::string_view bytes,
+                    Durability durability) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) {
         return Fail(shownPath, "the file cannot be opened for writing", errno);
     }
     int error = WriteAll(fd, bytes);
-    if (error == 0 && ::fsync(fd) != 0) {
+    if (error == 0 && durability == Durability::Flushed && ::fsync(fd) != 0) {
         error = errno;
     }
     if (::close(fd) != 0 && error == 0) {
@@ -110,7 +110,7 @@ void SetWriteFunctionForTesting(WriteFunction function) {
     g_write = function;
 }
 
-Result SaveFileAtomically(const std::string& path, std::string_view bytes) {
+Result SaveFileAtomically(const std::string& path, std::string_view bytes, Durability durability) {
     if (path.empty() || path.back() == '/') {
         return Fail(path, "no file name was given", 0);
     }
@@ -139,7 +139,7 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes) {
     if (fd < 0) {
         const int error = errno;
         if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
-            return WriteInPlace(path, target, bytes);
+            return WriteInPlace(path, target, bytes, durability);
         }
         struct stat folderStat {};
         if (::stat(folder.c_str(), &folderStat) != 0) {
@@ -157,7 +157,7 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes) {
             // Keep the owner when we may (as root); a failure here is harmless.
             [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
         }
-        if (::fsync(fd) != 0) {
+        if (durability == Durability::Flushed && ::fsync(fd) != 0) {
             error = errno;
         }
     }

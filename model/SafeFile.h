@@ -8,14 +8,20 @@
 
 namespace zrb {
 
+// Whether a save waits until its bytes are on the disk. Model files do: a save is the
+// user's work. A file that is used at once and thrown away need not survive a power cut,
+// and flushing it would also wait for every file written just before it.
+enum class Durability { Flushed, CacheOnly };
+
 // Replaces the content of `path` by `bytes`: writes a temporary file in the same folder
-// (its name never ends in ".zrb"), flushes it to disk, gives it the permission bits of
-// the old file and renames it over `path`. A symbolic link stays a link: its target is
+// (its name never ends in ".zrb"), flushes it to disk (unless CacheOnly), gives it the permission
+// bits of the old file and renames it over `path`. A symbolic link stays a link: its target is
 // replaced. A read-only or missing-folder target fails. Where no temporary file can be
 // made in the folder but the target itself is writable, the target is rewritten in
 // place. On failure the old file is unchanged, no temporary file remains, and the
 // message names the file and the system's reason.
-Result SaveFileAtomically(const std::string& path, std::string_view bytes);
+Result SaveFileAtomically(const std::string& path, std::string_view bytes,
+                          Durability durability = Durability::Flushed);
 
 // Test seam: every write(2) of SaveFileAtomically goes through this function. Tests set
 // it to inject faults such as ENOSPC; nullptr restores the real write.

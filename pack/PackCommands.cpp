@@ -98,7 +98,10 @@ Result Pack(const ModelWorkspace& workspace, WindowOps& window, ScriptLauncher& 
     // Our own leftover goes first, so that a read-only one, or a link into another
     // folder, is replaced rather than refused or written through.
     RemoveFileIfPresent(plan.scriptPath);
-    if (Result written = SaveFileAtomically(plan.scriptPath, plan.script); !written) {
+    // The script runs at once and is deleted by the next pack: it need not wait for the
+    // disk, nor for the copies just made to get there.
+    if (Result written = SaveFileAtomically(plan.scriptPath, plan.script, Durability::CacheOnly);
+        !written) {
         RemoveModelCopies(plan, plan.copies.size());
         return Result::Failure(written.message() + ". Nothing was packed.");
     }
