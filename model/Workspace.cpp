@@ -83,6 +83,41 @@ std::vector<std::string> SearchModelFolder(const std::string& folder) {
     return names;
 }
 
+void SortByModelName(std::vector<std::string>& names) {
+    // Sorted by lowered copies, all in one buffer, so that each of the n log n
+    // comparisons is a memcmp rather than folding case byte by byte again.
+    std::size_t total = 0;
+    for (const std::string& name : names) {
+        total += name.size();
+    }
+    std::string lowered;
+    lowered.reserve(total);  // never grows below, so the views stay valid
+    struct Key {
+        std::string_view lowered;
+        std::size_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::size_t start = lowered.size();
+        for (const char c : names[i]) {
+            lowered += static_cast<char>(Lower(c));
+        }
+        keys.push_back({std::string_view(lowered).substr(start), i});
+    }
+    // The same order as ModelNameLess: lowered bytes first, then the bytes as they are.
+    std::sort(keys.begin(), keys.end(), [&names](const Key& a, const Key& b) {
+        const int c = a.lowered.compare(b.lowered);
+        return c != 0 ? c < 0 : names[a.index] < names[b.index];
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const Key& key : keys) {
+        sorted.push_back(std::move(names[key.index]));
+    }
+    names = std::move(sorted);
+}
+
 std::size_t SortedNameList::Add(std::string name) {
     const auto at = std::upper_bound(
         names_.begin(), names_.end(), name,
@@ -92,7 +127,7 @@ std::size_t SortedNameList::Add(std::string name) {
 
 void SortedNameList::AddMany(std::vector<std::string> names) {
     auto less = [](const std::string& a, const std::string& b) { return ModelNameLess(a, b); };
-    std::sort(names.begin(), names.end(), less);
+    SortByModelName(names);
     if (names_.empty()) {
         names_ = std::move(names);
         return;

@@ -28,6 +28,10 @@ std::string FolderOfPickedFile(std::string_view path, std::string_view name);
 // The order of the model list: without regard to (ASCII) case, names that differ only
 // in case ordered by their bytes so that the order is stable.
 bool ModelNameLess(std::string_view a, std::string_view b);
+
+// Sorts `names` into ModelNameLess order, faster than std::sort with ModelNameLess.
+void SortByModelName(std::vector<std::string>& names);
+
 // Equality as the list's exact-match search sees it: without regard to (ASCII) case.
 bool ModelNameEqualsIgnoringCase(std::string_view a, std::string_view b);
 

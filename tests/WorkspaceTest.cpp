@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <random>
 
 #include "FakeWindow.h"
 #include "TestFolder.h"
@@ -58,6 +60,25 @@ TEST(SortedNameListTest, CaseInsensitiveWithStableTies) {
     EXPECT_EQ(list.FindExact("ba.zrb"), 7u);
     EXPECT_EQ(list.FindExact("b"), std::nullopt);
     EXPECT_EQ(list.FindExact("zz.zrb"), std::nullopt);
+}
+
+// The fast sort must give exactly the order of the comparison the list searches by, for
+// names differing in case, length, prefix and bytes above 0x7F.
+TEST(SortedNameListTest, FastSortAgreesWithTheComparison) {
+    std::mt19937 random(7);
+    const std::string alphabet = "aAbB_.Z\xe9\xc9\x80";
+    std::vector<std::string> names;
+    for (int i = 0; i < 5000; ++i) {
+        std::string name(random() % 6, ' ');
+        for (char& c : name) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        names.push_back(name);
+    }
+    std::vector<std::string> expected = names;
+    std::sort(expected.begin(), expected.end(), zrb::ModelNameLess);
+    zrb::SortByModelName(names);
+    EXPECT_EQ(names, expected);
 }
 
 TEST(FolderSearchTest, MatchesZrbWithoutRegardToCaseAndListsDirectories) {

@@ -177,8 +177,7 @@ bool ExpandModelPaths(const std::vector<std::string>& operands, std::vector<std:
             folder.pop_back();
         }
         std::vector<std::string> names = SearchModelFolder(folder);
-        std::sort(names.begin(), names.end(),
-                  [](const std::string& a, const std::string& b) { return ModelNameLess(a, b); });
+        SortByModelName(names);
         for (const std::string& name : names) {
             paths.push_back(folder == "/" ? folder + name : JoinPath(folder, name));
         }
