@@ -1,6 +1,9 @@
 #pragma once
-// Folders of model files for the benchmarks, made once per run beside the build (on the
-// disk the user's models would be on, not on tmpfs).
+// Folders of model files for the benchmarks, made once beside the build (on the disk the
+// user's models would be on), or in memory where the disk's noise would drown what is
+// measured.
+
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -18,9 +21,30 @@ inline std::string BenchRoot() {
     return root;
 }
 
+// A folder of this run in memory (tmpfs), removed at exit; the disk folder where the
+// machine has no /dev/shm.
+inline std::string MemoryRoot() {
+    struct Folder {
+        std::string path;
+        ~Folder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder folder = [] {
+        if (!std::filesystem::is_directory("/dev/shm")) {
+            return Folder{BenchRoot()};
+        }
+        const std::string path = "/dev/shm/zrb-bench-" + std::to_string(::getpid());
+        std::filesystem::create_directories(path);
+        return Folder{path};
+    }();
+    return folder.path;
+}
+
 // A folder holding `count` copies of the worked example, named in no sorted order.
-inline std::string ModelFolder(int count) {
-    const std::string folder = BenchRoot() + "/models-" + std::to_string(count);
+inline std::string ModelFolder(int count, const std::string& root = BenchRoot()) {
+    const std::string folder = root + "/models-" + std::to_string(count);
     if (std::filesystem::exists(folder + "/.complete")) {
         return folder;
     }

@@ -1,8 +1,9 @@
 // Runs the benchmarks and prints one table: each operation of the program against the
 // plain-system reference measured in the same run, with the ratio and its target.
 //
-// A benchmark named "<operation>/ours" is paired with "<operation>/reference"; the
-// target ratio is registered with the pair (see BenchTable.h).
+// Each benchmark runs the program's side and the reference in turns (RunInTurns in
+// BenchTable.h) and the table compares their medians against the target registered with
+// the pair.
 
 #include <benchmark/benchmark.h>
 
@@ -16,31 +17,6 @@
 #include "BenchTable.h"
 
 namespace {
-
-class TableReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) {
-                continue;
-            }
-            // With repetitions, the fastest run is the one least disturbed by the rest
-            // of the machine, for both sides of a pair alike.
-            const std::string name = run.run_name.function_name;
-            const double time = run.GetAdjustedRealTime();
-            const auto known = times_.find(name);
-            if (known == times_.end() || time < known->second) {
-                times_[name] = time;
-            }
-            units_[name] = run.time_unit;
-            continue;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    std::map<std::string, double> times_;
-    std::map<std::string, benchmark::TimeUnit> units_;
-};
 
 const char* UnitName(benchmark::TimeUnit unit) {
     switch (unit) {
@@ -62,20 +38,19 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    TableReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::RunSpecifiedBenchmarks();
 
     bool allMet = true;
     std::printf("\n%-44s %14s %14s %8s %8s\n", "operation", "this project", "reference", "ratio",
                 "target");
     for (const zrb::bench::Pair& pair : zrb::bench::Pairs()) {
-        const auto ours = reporter.times_.find(pair.operation + "/ours");
-        const auto reference = reporter.times_.find(pair.operation + "/reference");
-        if (ours == reporter.times_.end() || reference == reporter.times_.end()) {
-            continue;
+        const auto measured = zrb::bench::MeasuredPairs().find(pair.operation);
+        if (measured == zrb::bench::MeasuredPairs().end()) {
+            continue;  // not run (filtered out, or failed)
         }
-        const char* unit = UnitName(reporter.units_[ours->first]);
-        const double ratio = ours->second / reference->second;
+        const zrb::bench::Measured& figures = measured->second;
+        const char* unit = UnitName(figures.unit);
+        const double ratio = figures.ours / figures.reference;
         // A pair without a target is shown for information.
         const bool met = pair.target <= 0 || ratio <= pair.target;
         allMet = allMet && met;
@@ -84,15 +59,16 @@ int main(int argc, char** argv) {
             std::snprintf(target, sizeof target, "<= %.2f", pair.target);
         }
         std::printf("%-44s %11.1f %-2s %11.1f %-2s %8.2f %8s %s\n", pair.operation.c_str(),
-                    ours->second, unit, reference->second, unit, ratio, target,
+                    figures.ours, unit, figures.reference, unit, ratio, target,
                     met ? "" : "MISSED");
     }
     // Opening ten times as many models may cost a little more than ten times as much
     // (one sort), but not more than twelve.
-    const auto open10k = reporter.times_.find("Open Motion Model, 10,000 models/ours");
-    const auto open100k = reporter.times_.find("Open Motion Model, 100,000 models/ours");
-    if (open10k != reporter.times_.end() && open100k != reporter.times_.end()) {
-        const double growth = open100k->second / open10k->second;
+    const auto& measured = zrb::bench::MeasuredPairs();
+    const auto open10k = measured.find("Open Motion Model, 10,000 models");
+    const auto open100k = measured.find("Open Motion Model, 100,000 models");
+    if (open10k != measured.end() && open100k != measured.end()) {
+        const double growth = open100k->second.ours / open10k->second.ours;
         allMet = allMet && growth <= 12;
         std::printf("%-44s %.1f times (target <= 12)%s\n", "Open Motion Model, 100,000 vs 10,000",
                     growth, growth <= 12 ? "" : " MISSED");

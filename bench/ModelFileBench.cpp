@@ -23,62 +23,70 @@ std::string BenchFolder() {
 const zrb::bench::RegisterPair kSave("Save Changes (atomic, durable)", 1.3);
 const zrb::bench::RegisterPair kRead("Read one model file", 2.0);
 
-void SaveOurs(benchmark::State& state) {
-    const std::string path = BenchFolder() + "/save.zrb";
-    zrb::MotionModel model = WorkedExample();
-    for (auto _ : state) {
-        if (!zrb::WriteModelFile(path, model, zrb::ModelFileVariant::SaveChanges)) {
-            state.SkipWithError("write failed");
-        }
-    }
+bool Save(const std::string& path, zrb::MotionModel& model) {
+    return static_cast<bool>(zrb::WriteModelFile(path, model, zrb::ModelFileVariant::SaveChanges));
 }
-BENCHMARK(SaveOurs)->Name("Save Changes (atomic, durable)/ours")->Unit(benchmark::kMicrosecond);
 
-void SaveReference(benchmark::State& state) {
-    const std::string path = BenchFolder() + "/save-ref.zrb";
+// Open, write, flush to disk and rename: what any durable replacement of a file costs.
+bool SaveReference(const std::string& path, const std::string& bytes) {
     const std::string temp = path + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return fd >= 0 &&
+           ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
+           ::fsync(fd) == 0 && ::close(fd) == 0 && ::rename(temp.c_str(), path.c_str()) == 0;
+}
+
+void SaveBench(benchmark::State& state) {
+    const std::string path = BenchFolder() + "/save.zrb";
+    const std::string referencePath = BenchFolder() + "/save-ref.zrb";
     zrb::MotionModel model = WorkedExample();
     const std::string bytes = zrb::ModelFileBytes(model, zrb::ModelFileVariant::SaveChanges);
-    for (auto _ : state) {
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0 ||
-            ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
-            ::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
-            state.SkipWithError("reference write failed");
-        }
-    }
+    zrb::bench::RunInTurns(
+        state, kSave.operation, benchmark::kMicrosecond,
+        [&] { return zrb::bench::SecondsOf([&] { return Save(path, model); }); },
+        [&] { return zrb::bench::SecondsOf([&] { return SaveReference(referencePath, bytes); }); });
 }
-BENCHMARK(SaveReference)
-    ->Name("Save Changes (atomic, durable)/reference")
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(SaveBench)
+    ->Name("Save Changes (atomic, durable), in turns")
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime();
 
-void ReadOurs(benchmark::State& state) {
+bool ReadReference(const std::string& path) {
+    char buffer[4096];
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        benchmark::DoNotOptimize(buffer);
+    }
+    return ::close(fd) == 0 && n == 0;
+}
+
+void ReadBench(benchmark::State& state) {
     const std::string path = BenchFolder() + "/read.zrb";
     zrb::MotionModel model = WorkedExample();
-    (void)zrb::WriteModelFile(path, model, zrb::ModelFileVariant::SaveChanges);
+    if (!Save(path, model)) {
+        state.SkipWithError("could not write the model to read");
+        return;
+    }
     zrb::MotionModel read;
     std::string speed;
-    for (auto _ : state) {
-        zrb::ReadModelFile(path, read, speed);
-        benchmark::DoNotOptimize(read);
-    }
+    zrb::bench::RunInTurns(
+        state, kRead.operation, benchmark::kMicrosecond,
+        [&] {
+            return zrb::bench::SecondsOf([&] {
+                const bool opened = zrb::ReadModelFile(path, read, speed);
+                benchmark::DoNotOptimize(read);
+                return opened;
+            });
+        },
+        [&] { return zrb::bench::SecondsOf([&] { return ReadReference(path); }); });
 }
-BENCHMARK(ReadOurs)->Name("Read one model file/ours")->Unit(benchmark::kMicrosecond);
-
-void ReadReference(benchmark::State& state) {
-    const std::string path = BenchFolder() + "/read.zrb";
-    zrb::MotionModel model = WorkedExample();
-    (void)zrb::WriteModelFile(path, model, zrb::ModelFileVariant::SaveChanges);
-    char buffer[4096];
-    for (auto _ : state) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        ssize_t n = 0;
-        while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
-            benchmark::DoNotOptimize(buffer);
-        }
-        ::close(fd);
-    }
-}
-BENCHMARK(ReadReference)->Name("Read one model file/reference")->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReadBench)
+    ->Name("Read one model file, in turns")
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime();
 
 }  // namespace
