@@ -1,5 +1,6 @@
 #pragma once
-// The pairs of the benchmark table and their target ratios.
+// The pairs of the benchmark table, their target ratios, and how their two sides are
+// timed.
 
 #include <benchmark/benchmark.h>
 
@@ -32,7 +33,7 @@ inline std::vector<Extra>& Extras() {
     return extras;
 }
 
-// Pairs whose two sides one benchmark measures itself, keyed by operation.
+// The median times of each pair's two sides, as RunInTurns measured them, by operation.
 struct Measured {
     double ours;
     double reference;
@@ -51,9 +52,9 @@ inline double Median(std::vector<double> values) {
 }
 
 // Runs the two sides of `operation` in turns, one call each per iteration, and records
-// the medians of their times for the table, in `unit`. Both sides meet the machine in the same
-// state, and the median is not moved by the odd call that waited for the disk or the
-// scheduler, on either side. Each side returns its time in seconds, negative on failure.
+// the medians of their times for the table, in `unit`. Both sides meet the machine in
+// the same state, and the median is not moved by the odd call that waited for the disk
+// or the scheduler, on either side. Each side returns its time in seconds, negative on failure.
 // Samples are kept over the repetitions of the benchmark.
 template <class Ours, class Reference>
 void RunInTurns(benchmark::State& state, const std::string& operation, benchmark::TimeUnit unit,

@@ -31,9 +31,13 @@ bool Save(const std::string& path, zrb::MotionModel& model) {
 bool SaveReference(const std::string& path, const std::string& bytes) {
     const std::string temp = path + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    return fd >= 0 &&
-           ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
-           ::fsync(fd) == 0 && ::close(fd) == 0 && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (fd < 0) {
+        return false;
+    }
+    const bool written =
+        ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
+        ::fsync(fd) == 0;
+    return ::close(fd) == 0 && written && ::rename(temp.c_str(), path.c_str()) == 0;
 }
 
 void SaveBench(benchmark::State& state) {
