@@ -9,7 +9,7 @@
 namespace zrb::gui {
 
 void PushNumber(QLineEdit* box, double value) {
-    box->setText(QString::fromStdString(FormatGeneral15(value)));
+    box->setText(QString::fromStdString(FormatBoxNumber(value)));
 }
 
 bool PullNumber(QLineEdit* box, double& value) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -175,6 +176,8 @@ void CEditorDlg::OnCalculateInertia() {
 }
 
 void CEditorDlg::OnHelp() {
+    // The path as joined is what the user is told; the URL is built from its cleaned
+    // form, since a leading "//" (a start folder at the root) would name a network host.
     const QString page = Decoded(zrb::JoinPath(editor_.workspace.startFolder, "Help.htm"));
     if (!QFileInfo::exists(page)) {
         MessageBoxes::Show(this, QMessageBox::Warning,
@@ -183,7 +186,7 @@ void CEditorDlg::OnHelp() {
                                .arg(page));
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(page))) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(page)))) {
         MessageBoxes::Show(this, QMessageBox::Warning,
                            QStringLiteral("The help page %1 could not be opened: no program "
                                           "to show web pages was found.")

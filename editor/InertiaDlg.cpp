@@ -32,7 +32,7 @@ void CInertiaDlg::Recalculate() {
     // counts.
     Pull();
     inertia = InertiaEstimate(mass, width);
-    inertiaBox_->setText(QString::fromStdString(zrb::FormatFixed(inertia, 0)));
+    inertiaBox_->setText(QString::fromStdString(zrb::FormatWholeNumber(inertia)));
 }
 
 void CInertiaDlg::accept() {

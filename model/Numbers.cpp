@@ -205,6 +205,25 @@ std::string FormatGeneral15(double value) {
     return WidenExponent(ToChars(value, std::chars_format::general, 15));
 }
 
+namespace {
+
+std::string WithoutNegativeZeroSign(std::string text) {
+    if (text.size() > 1 && text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos) {
+        text.erase(0, 1);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string FormatBoxNumber(double value) {
+    return WithoutNegativeZeroSign(FormatGeneral15(value));
+}
+
+std::string FormatWholeNumber(double value) {
+    return WithoutNegativeZeroSign(FormatFixed(value, 0));
+}
+
 std::string SpeedText(double gasScaleFactor) {
     return FormatFixed(gasScaleFactor * 600.0, 0);
 }

@@ -37,6 +37,14 @@ std::string FormatExponent1(double value);
 // editor's numeric boxes.
 std::string FormatGeneral15(double value);
 
+// The text a numeric box shows for a value: FormatGeneral15, except that a negative
+// zero shows as "0". The pull refuses "-0", so a box showing it could never be saved.
+std::string FormatBoxNumber(double value);
+
+// The calculator's rounded result, printf("%.0f", value), with "0" for a value that
+// rounds to a negative zero (-0.4 shows as "0"), for the same reason.
+std::string FormatWholeNumber(double value);
+
 // The approximate top speed: gasScaleFactor * 600 formatted with "%.0f".
 std::string SpeedText(double gasScaleFactor);
 

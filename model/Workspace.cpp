@@ -139,12 +139,20 @@ void SortedNameList::AddMany(std::vector<std::string> names) {
 }
 
 std::optional<std::size_t> SortedNameList::FindExact(std::string_view name) const {
-    // Entries equal without regard to case stand together; the first of them is found.
-    const auto at = std::lower_bound(
+    // Entries equal without regard to case stand together. The one equal byte for byte
+    // wins, so that B.zrb is not taken for a just saved b.zrb; failing that, the first.
+    const auto first = std::lower_bound(
         names_.begin(), names_.end(), name,
         [](const std::string& a, std::string_view b) { return CompareIgnoringCase(a, b) < 0; });
-    if (at != names_.end() && ModelNameEqualsIgnoringCase(*at, name)) {
-        return static_cast<std::size_t>(at - names_.begin());
+    auto end = first;
+    while (end != names_.end() && ModelNameEqualsIgnoringCase(*end, name)) {
+        if (*end == name) {
+            return static_cast<std::size_t>(end - names_.begin());
+        }
+        ++end;
+    }
+    if (first != end) {
+        return static_cast<std::size_t>(first - names_.begin());
     }
     return std::nullopt;
 }
@@ -178,7 +186,9 @@ void ModelEditor::LoadSelectedModel() {
 }
 
 void ModelEditor::SaveChanges() {
-    if (workspace.currentFile.empty()) {
+    // Save As New names a current file even before any folder is open; writing it then
+    // would go to the root folder.
+    if (workspace.modelsFolder.empty() || workspace.currentFile.empty()) {
         window_.MessageBox(
             "There is no motion model to save yet. Open a motion model first "
             "(File, Open Motion Model).",
@@ -209,6 +219,11 @@ void ModelEditor::SaveAsNew() {
         return;
     }
     unsaved_ = false;
+    if (workspace.modelsFolder.empty()) {
+        // No folder is open, so there is no list to show the new file in.
+        window_.MessageBox("Changes saved", MessageIcon::None);
+        return;
+    }
     RefreshModelList();
     if (const auto found = window_.ListFindExact(workspace.currentFile)) {
         window_.ListSelect(*found);

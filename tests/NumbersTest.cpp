@@ -148,6 +148,22 @@ TEST(FormatTest, GeneralFormatOfTheBoxes) {
     }
 }
 
+// The pull refuses "-0", so no box may show it; other values keep their sign.
+TEST(FormatTest, BoxesNeverShowANegativeZero) {
+    const struct {
+        double value;
+        const char* box;
+        const char* whole;
+    } cases[] = {{-0.0, "0", "0"},       {0.0, "0", "0"},
+                 {-0.4, "-0.4", "0"},    {-0.5, "-0.5", "0"},
+                 {-0.6, "-0.6", "-1"},   {-1e-20, "-1e-020", "0"},
+                 {-120, "-120", "-120"}, {-1.5e15, "-1.5e+015", "-1500000000000000"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(zrb::FormatBoxNumber(c.value), c.box) << c.value;
+        EXPECT_EQ(zrb::FormatWholeNumber(c.value), c.whole) << c.value;
+    }
+}
+
 TEST(FormatTest, SpeedText) {
     const struct {
         double gas;

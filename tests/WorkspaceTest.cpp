@@ -194,6 +194,19 @@ TEST_F(WorkspaceTest, SaveChangesBeforeAnyModelWritesNothing) {
     EXPECT_THAT(window.log, ElementsAre("message " + window.messages[0].first));
 }
 
+TEST_F(WorkspaceTest, SaveChangesAfterSaveAsNewWithoutAFolderWritesNothing) {
+    TestFolder other;
+    window.AnswerNextDialog(other / "n.zrb");
+    editor.SaveAsNew();
+    EXPECT_TRUE(std::filesystem::exists(other / "n.zrb"));
+    EXPECT_EQ(window.list.size(), 0u);
+    editor.SaveChanges();
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_NE(window.messages[1].first.find("Open a motion model first"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path("/") / "n.zrb"));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / "n.zrb"));
+}
+
 TEST_F(WorkspaceTest, FailedSaveIsReportedNotConfirmed) {
     Open();
     const std::string path = folder / "a.zrb";
@@ -234,16 +247,16 @@ TEST_F(WorkspaceTest, SaveAsNewAddsSelectsAndRereadsTheNewFile) {
                                         "add 4", "select 3", "push", "message Changes saved"));
 }
 
-TEST_F(WorkspaceTest, SaveAsNewReplacesAnExistingFileAndFindsItWithoutRegardToCase) {
+TEST_F(WorkspaceTest, SaveAsNewReplacesAnExistingFileAndFindsTheOneSaved) {
     Open();
     editor.model.mass = 42;
     window.AnswerNextDialog(folder / "b.zrb");  // B.zrb exists; on Linux this is a new name
     editor.SaveAsNew();
     EXPECT_THAT(window.list.names(), ElementsAre("a.zrb", "B.zrb", "b.zrb", "c.zrb"));
-    // The exact-match search ignores case, so it stops at B.zrb first.
-    EXPECT_EQ(window.selection, 1);
-    EXPECT_EQ(editor.workspace.currentFile, "B.zrb");
-    EXPECT_EQ(editor.model.mass, 200);
+    // The file just written is selected, not B.zrb that only differs in case.
+    EXPECT_EQ(window.selection, 2);
+    EXPECT_EQ(editor.workspace.currentFile, "b.zrb");
+    EXPECT_EQ(editor.model.mass, 42);
 
     window.AnswerNextDialog(folder / "c.zrb");
     editor.model.mass = 43;

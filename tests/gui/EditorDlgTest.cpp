@@ -1,6 +1,7 @@
 // The editor window, driven through its widgets.
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -60,6 +61,15 @@ MotionModel Model(const char* description, double mass) {
 }
 
 }  // namespace
+
+// Stands in for the desktop's browser: records the URLs Help asks it to open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 class EditorDlgTest : public QObject {
     Q_OBJECT
@@ -587,6 +597,25 @@ class EditorDlgTest : public QObject {
         Action(dlg, 32772)->trigger();
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
         QVERIFY(MessageBoxes::AnsweredTexts()[0].contains(dir.filePath("Help.htm")));
+    }
+
+    void helpFromAFolderSpeltWithALeadingDoubleSlashOpensTheLocalPage() {
+        // A start folder at the root joins to "//Help.htm"; "//tmp/..." is the same case
+        // in a folder the test may write to.
+        QTemporaryDir dir;
+        QFile page(dir.filePath(QStringLiteral("Help.htm")));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.close();
+        UrlRecorder browser;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+        CEditorDlg dlg;
+        dlg.editor().workspace.startFolder = "/" + Encoded(dir.path());
+        Action(dlg, 32772)->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 0);
+        QCOMPARE(browser.opened.size(), 1);
+        QCOMPARE(browser.opened[0].host(), QString());
+        QCOMPARE(browser.opened[0].toLocalFile(), page.fileName());
     }
 
     void aboutBoxOpensFromTheHelpMenu() {
