@@ -258,6 +258,14 @@ const BatchCase kProgramCases[] = {
      .files = {{"sqzip/", ""}, {"SQZIP.COM", "x"}, {"bin/", ""}, {"bin/Run.exe", "x"}},
      .script = "@ECHO OFF\n.\\sqzip\nbin\\run x\nsqzip y",
      .calls = {{"{dir}/SQZIP.COM", {}}, {"{dir}/bin/Run.exe", {"x"}}, {"{dir}/SQZIP.COM", {"y"}}}},
+    {.label = "ProgramsOutsideTheWorkingFolderNotRun",
+     .files = {{"sub/", ""}, {"sqzip.exe", "x"}},
+     .script = "@ECHO OFF\n/usr/bin/touch pwned\n..\\..\\usr\\bin\\touch pwned\n"
+               "sub\\..\\..\\bin\\true\nC:\\x\nsub\\..\\sqzip 1\nECHO on we go",
+     .out = "on we go\n",
+     .err = std::string("'/usr/bin/touch") + kNotRecognized + "'..\\..\\usr\\bin\\touch" +
+            kNotRecognized + "'sub\\..\\..\\bin\\true" + kNotRecognized + "'C:\\x" + kNotRecognized,
+     .calls = {{"{dir}/sub/../sqzip.exe", {"1"}}}},
     {.label = "MissingProgramNotRecognized",
      .files = {{"sqzip.bat", "x"}},
      .script = "@ECHO OFF\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs\nECHO on we go",

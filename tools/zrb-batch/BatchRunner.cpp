@@ -101,6 +101,27 @@ std::string FullPath(const std::string& workingDir, const std::string& name) {
 // would: each step is taken as written when it exists, otherwise as the first entry of the
 // folder (in name order) that differs from it only in case. Returns "" when some step
 // does not exist.
+// True when `name` is relative and none of its ".." steps leads above the folder it
+// starts from.
+bool StaysInFolder(const std::string& name) {
+    const std::string path = ToSlashes(name);
+    if (path.empty() || path.front() == '/' || path.find(':') != std::string::npos) {
+        return false;
+    }
+    int depth = 0;
+    for (const fs::path& step : fs::path(path)) {
+        const std::string text = step.string();
+        if (text == "..") {
+            if (--depth < 0) {
+                return false;
+            }
+        } else if (!text.empty() && text != ".") {
+            ++depth;
+        }
+    }
+    return true;
+}
+
 std::string FindOnDisk(const std::string& workingDir, const std::string& name) {
     const std::string path = ToSlashes(name);
     fs::path found = (!path.empty() && path.front() == '/') ? fs::path("/") : fs::path(workingDir);
@@ -300,6 +321,8 @@ class Interpreter {
 
     void RunProgram(const std::string& command, const std::vector<std::string>& args) {
         std::string path;
+        // A pack script only ever runs the archiver beside it; a program named from
+        // elsewhere on the disk is treated as unknown.
         for (const char* suffix : {"", ".exe", ".com"}) {
             const std::string candidate = FindOnDisk(workingDir_, command + suffix);
             if (!candidate.empty() && IsFile(candidate)) {
@@ -307,7 +330,7 @@ class Interpreter {
                 break;
             }
         }
-        if (path.empty()) {
+        if (path.empty() || !StaysInFolder(command)) {
             err_ << "'" << command
                  << "' is not recognized as an internal or external command,\n"
                     "operable program or batch file.\n";
