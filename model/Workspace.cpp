@@ -196,7 +196,12 @@ void ModelEditor::SaveChanges() {
         return;
     }
     window_.WaitCursor(true);
-    window_.BoxesToModel();
+    if (!window_.BoxesToModel()) {
+        // The window has told the user which box holds no number; saving the model
+        // without that box's text would write what the user did not see.
+        window_.WaitCursor(false);
+        return;
+    }
     WriteAndConfirm(JoinPath(workspace.modelsFolder, workspace.currentFile),
                     ModelFileVariant::SaveChanges);
 }
@@ -209,7 +214,11 @@ void ModelEditor::SaveAsNew() {
     const std::string previousFile = workspace.currentFile;
     workspace.currentFile = answer.fileName;
     window_.WaitCursor(true);
-    window_.BoxesToModel();
+    if (!window_.BoxesToModel()) {
+        workspace.currentFile = previousFile;
+        window_.WaitCursor(false);
+        return;
+    }
     const Result written = WriteModelFile(answer.path, model, ModelFileVariant::SaveAsNew);
     window_.WaitCursor(false);
     if (!written) {

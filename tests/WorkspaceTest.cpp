@@ -171,8 +171,6 @@ TEST_F(WorkspaceTest, SaveChangesPullsWritesAndConfirms) {
     Open();
     editor.model.description = "edited";
     editor.model.mass = 123.456;
-    // The pull's outcome is not examined: a bad box does not stop the save.
-    window.pullSucceeds = false;
     editor.SaveChanges();
     EXPECT_THAT(window.log, ElementsAre("wait on", "pull", "wait off", "message Changes saved"));
     EXPECT_EQ(window.messages.back().second, MessageIcon::None);
@@ -184,6 +182,24 @@ TEST_F(WorkspaceTest, SaveChangesPullsWritesAndConfirms) {
     EXPECT_EQ(read.mass, 123.46);
     // The list and selection stay; the boxes are not refreshed.
     EXPECT_EQ(window.selection, 0);
+}
+
+TEST_F(WorkspaceTest, ABoxHoldingNoNumberStopsEitherSave) {
+    Open();
+    const std::string before = ReadBytes(folder / "a.zrb");
+    editor.model.mass = 5;
+    window.pullSucceeds = false;
+    editor.SaveChanges();
+    EXPECT_THAT(window.log, ElementsAre("wait on", "pull", "wait off"));
+    EXPECT_EQ(ReadBytes(folder / "a.zrb"), before);
+
+    window.log.clear();
+    window.AnswerNextDialog(folder / "new.zrb");
+    editor.SaveAsNew();
+    EXPECT_THAT(window.log, ElementsAre("dialog save", "wait on", "pull", "wait off"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "new.zrb"));
+    EXPECT_EQ(editor.workspace.currentFile, "a.zrb");
+    EXPECT_TRUE(window.messages.empty());
 }
 
 TEST_F(WorkspaceTest, SaveChangesBeforeAnyModelWritesNothing) {
