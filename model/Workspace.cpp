@@ -228,16 +228,14 @@ void ModelEditor::SaveAsNew() {
         return;
     }
     unsaved_ = false;
-    if (workspace.modelsFolder.empty()) {
-        // No folder is open, so there is no list to show the new file in.
-        window_.MessageBox("Changes saved", MessageIcon::None);
-        return;
+    // With no folder open there is no list to show the new file in.
+    if (!workspace.modelsFolder.empty()) {
+        RefreshModelList();
+        if (const auto found = window_.ListFindExact(workspace.currentFile)) {
+            window_.ListSelect(*found);
+        }
+        LoadSelectedModel();
     }
-    RefreshModelList();
-    if (const auto found = window_.ListFindExact(workspace.currentFile)) {
-        window_.ListSelect(*found);
-    }
-    LoadSelectedModel();
     window_.MessageBox("Changes saved", MessageIcon::None);
 }
 

@@ -97,10 +97,6 @@ std::string FullPath(const std::string& workingDir, const std::string& name) {
     return (fs::path(workingDir) / path).lexically_normal().string();
 }
 
-// Finds the file or folder that `name` names, the way a file system without regard to case
-// would: each step is taken as written when it exists, otherwise as the first entry of the
-// folder (in name order) that differs from it only in case. Returns "" when some step
-// does not exist.
 // True when `name` is relative and none of its ".." steps leads above the folder it
 // starts from.
 bool StaysInFolder(const std::string& name) {
@@ -122,6 +118,10 @@ bool StaysInFolder(const std::string& name) {
     return true;
 }
 
+// Finds the file or folder that `name` names, the way a file system without regard to case
+// would: each step is taken as written when it exists, otherwise as the first entry of the
+// folder (in name order) that differs from it only in case. Returns "" when some step
+// does not exist.
 std::string FindOnDisk(const std::string& workingDir, const std::string& name) {
     const std::string path = ToSlashes(name);
     fs::path found = (!path.empty() && path.front() == '/') ? fs::path("/") : fs::path(workingDir);
@@ -319,18 +319,22 @@ class Interpreter {
         }
     }
 
-    void RunProgram(const std::string& command, const std::vector<std::string>& args) {
-        std::string path;
-        // A pack script only ever runs the archiver beside it; a program named from
-        // elsewhere on the disk is treated as unknown.
+    // The file the command names, as given or with ".exe" or ".com" added; "" if none.
+    std::string FindProgram(const std::string& command) const {
         for (const char* suffix : {"", ".exe", ".com"}) {
             const std::string candidate = FindOnDisk(workingDir_, command + suffix);
             if (!candidate.empty() && IsFile(candidate)) {
-                path = candidate;
-                break;
+                return candidate;
             }
         }
-        if (path.empty() || !StaysInFolder(command)) {
+        return "";
+    }
+
+    void RunProgram(const std::string& command, const std::vector<std::string>& args) {
+        // A pack script only ever runs the archiver beside it; a program named from
+        // elsewhere on the disk is not looked for and counts as unknown.
+        const std::string path = StaysInFolder(command) ? FindProgram(command) : "";
+        if (path.empty()) {
             err_ << "'" << command
                  << "' is not recognized as an internal or external command,\n"
                     "operable program or batch file.\n";
