@@ -190,13 +190,22 @@ DialogUnits BaseUnits(const QFont& font) {
 BuiltControls BuildControls(const DialogTemplate& dialog, QWidget* parent, QPoint origin,
                             const QIcon& icon) {
     BuiltControls built;
+    const ControlTemplate* before = nullptr;
     for (const ControlTemplate& c : dialog.controls) {
         QWidget* widget = CreateControl(c, parent);
         if (c.id >= 0) {
             widget->setObjectName(QStringLiteral("id%1").arg(c.id));
             built.byId.insert(c.id, widget);
         }
+        if (c.kind == ControlKind::Edit && c.id >= 0 && before != nullptr &&
+            before->kind == ControlKind::LeftText) {
+            built.labels.insert(c.id, before->text);
+            if (auto* label = qobject_cast<QLabel*>(built.placed.back().first)) {
+                label->setBuddy(widget);
+            }
+        }
         built.placed.emplace_back(widget, c.rect);
+        before = &c;
     }
 
     DialogUnits units = BaseUnits(parent->font());

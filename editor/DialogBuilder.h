@@ -41,12 +41,15 @@ struct BuiltControls {
     DialogUnits units;
     QSize clientSize;  // pixels
     QHash<int, QWidget*> byId;
+    QHash<int, QString> labels;  // edit box id -> the text of the label just before it
     std::vector<std::pair<QWidget*, QRect>> placed;  // widget, its rectangle in units
 };
 
 // Creates the controls of `dialog` as children of `parent`, offset by `origin` (the room
 // a menu bar takes), names each "id<id>", sets the tab order of the template, and sizes
-// `parent` fixed to origin + the template's client size. `icon` is shown by ICON controls.
+// `parent` fixed to origin + the template's client size. A label directly before an edit
+// box in the template is its label, as the platform's dialogs pair them. `icon` is shown by ICON
+// controls.
 BuiltControls BuildControls(const DialogTemplate& dialog, QWidget* parent, QPoint origin,
                             const QIcon& icon);
 

@@ -76,6 +76,7 @@ std::string StartFolder() {
 CEditorDlg::CEditorDlg(QWidget* parent) : QDialog(parent), icon_(AppIcon()) {
     const BuiltControls built = BuildDialog(102, this, icon_);
     list_ = static_cast<QListView*>(built.byId.value(1000));
+    labels_ = built.labels;
     listModel_ = new NameListModel(this);
     list_->setModel(listModel_);
     for (const Binding& b : kBindings) {
@@ -284,7 +285,7 @@ bool CEditorDlg::BoxesToModel() {
         QLineEdit* box = boxes_[b.id];
         switch (b.kind) {
             case BoxKind::Number:
-                if (!PullNumber(box, e.model.*b.field)) {
+                if (!PullNumber(box, labels_.value(b.id), e.model.*b.field)) {
                     return false;
                 }
                 break;

@@ -72,6 +72,7 @@ class CEditorDlg : public QDialog, public zrb::WindowOps {
     zrb::gui::NameListModel* listModel_ = nullptr;
     QListView* list_ = nullptr;
     QHash<int, QLineEdit*> boxes_;
+    QHash<int, QString> labels_;
     QString lastFolder_;  // folder of the last confirmed file dialog
     bool selectingFromCode_ = false;
     int waitCursorDepth_ = 0;

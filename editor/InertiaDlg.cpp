@@ -14,6 +14,8 @@ CInertiaDlg::CInertiaDlg(QWidget* parent) : QDialog(parent) {
     const BuiltControls built = BuildDialog(130, this, AppIcon());
     inertiaBox_ = static_cast<QLineEdit*>(built.byId.value(1008));
     widthBox_ = static_cast<QLineEdit*>(built.byId.value(1018));
+    inertiaLabel_ = built.labels.value(1008);
+    widthLabel_ = built.labels.value(1018);
     PushNumber(inertiaBox_, inertia);
     PushNumber(widthBox_, width);
     // The user's changes only: the calculator's own writes go to box 1008.
@@ -24,7 +26,8 @@ CInertiaDlg::CInertiaDlg(QWidget* parent) : QDialog(parent) {
 }
 
 bool CInertiaDlg::Pull() {
-    return PullNumber(inertiaBox_, inertia) && PullNumber(widthBox_, width);
+    return PullNumber(inertiaBox_, inertiaLabel_, inertia) &&
+           PullNumber(widthBox_, widthLabel_, width);
 }
 
 void CInertiaDlg::Recalculate() {

@@ -29,4 +29,6 @@ class CInertiaDlg : public QDialog {
 
     QLineEdit* inertiaBox_ = nullptr;
     QLineEdit* widthBox_ = nullptr;
+    QString inertiaLabel_;
+    QString widthLabel_;
 };

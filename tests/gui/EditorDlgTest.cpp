@@ -199,16 +199,25 @@ class EditorDlgTest : public QObject {
     void badNumberStopsThePull_data() {
         QTest::addColumn<int>("badBox");
         QTest::addColumn<QString>("badText");
-        QTest::newRow("first box, empty") << 1005 << QString();
-        QTest::newRow("decimal comma") << 1011 << QStringLiteral("1,5");
-        QTest::newRow("lone minus") << 1008 << QStringLiteral("-");
-        QTest::newRow("trailing letters, last number") << 1007 << QStringLiteral("12abc");
-        QTest::newRow("minus zero") << 1002 << QStringLiteral("-0");
+        QTest::addColumn<QString>("prompt");
+        QTest::newRow("first box, empty")
+            << 1005 << QString() << QStringLiteral("Max. Acceleration: please enter a number.");
+        QTest::newRow("decimal comma")
+            << 1011 << QStringLiteral("1,5")
+            << QStringLiteral("Motion Friction Coefficient: please enter a number.");
+        QTest::newRow("lone minus") << 1008 << QStringLiteral("-")
+                                    << QStringLiteral("Moment of Inertia: please enter a number.");
+        QTest::newRow("trailing letters, last number")
+            << 1007 << QStringLiteral("12abc")
+            << QStringLiteral("Turn Tightness: please enter a number.");
+        QTest::newRow("minus zero") << 1002 << QStringLiteral("-0")
+                                    << QStringLiteral("Object's Mass: please enter a number.");
     }
 
     void badNumberStopsThePull() {
         QFETCH(int, badBox);
         QFETCH(QString, badText);
+        QFETCH(QString, prompt);
         CEditorDlg dlg;
         ShowActive(dlg);
         MotionModel& model = dlg.editor().model;
@@ -225,8 +234,7 @@ class EditorDlgTest : public QObject {
 
         QVERIFY(!dlg.BoxesToModel());
 
-        QCOMPARE(MessageBoxes::AnsweredTexts(),
-                 QStringList{QStringLiteral("Please enter a number.")});
+        QCOMPARE(MessageBoxes::AnsweredTexts(), QStringList{prompt});
         QLineEdit* bad = Box(dlg, badBox);
         QCOMPARE(QApplication::focusWidget(), bad);
         QCOMPARE(bad->selectedText(), badText);

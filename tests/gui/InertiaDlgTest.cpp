@@ -117,7 +117,8 @@ class InertiaDlgTest : public QObject {
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
         QTest::keyClick(width, Qt::Key_Backspace);  // empty: not a number
         QCOMPARE(MessageBoxes::AnsweredTexts(),
-                 QStringList{QStringLiteral("Please enter a number.")});
+                 QStringList{QStringLiteral(
+                     "How wide is this object, approximately: please enter a number.")});
         QCOMPARE(dlg.width, 2.0);
         QCOMPARE(InertiaBox(dlg)->text(), QStringLiteral("700"));
 
