@@ -5,9 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <system_error>
+#include <vector>
 
 namespace zrb {
 
@@ -85,23 +89,79 @@ mode_t DefaultMode() {
     return 0666 & ~mask;
 }
 
-Result WriteInPlace(const std::string& shownPath, const std::string& target, std::string_view bytes,
-                    Durability durability) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) {
-        return Fail(shownPath, "the file cannot be opened for writing", errno);
+// The name pattern of the temporary files: "." + file name + ".tmp-" + six letters or
+// digits, as mkstemp fills them in.
+constexpr std::string_view kTempInfix = ".tmp-";
+constexpr std::size_t kTempTail = 6;
+
+bool IsTempTail(std::string_view tail) {
+    if (tail.size() != kTempTail) {
+        return false;
     }
-    int error = WriteAll(fd, bytes);
-    if (error == 0 && durability == Durability::Flushed && ::fsync(fd) != 0) {
-        error = errno;
+    for (const char c : tail) {
+        const bool alnum =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum) {
+            return false;
+        }
     }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
+    return true;
+}
+
+// Temporary files a killed save left behind. A folder is listed once per process, at its
+// first save: listing a big folder on every save of a batch would cost more than the
+// saves themselves. Files younger than a minute may belong to a save still running.
+class StaleTemporaries {
+  public:
+    void RemoveFor(const std::string& folder, const std::string& base) {
+        std::lock_guard lock(mutex_);
+        auto listed = byFolder_.find(folder);
+        if (listed == byFolder_.end()) {
+            listed = byFolder_.emplace(folder, List(folder)).first;
+        }
+        auto own = listed->second.find(base);
+        if (own == listed->second.end()) {
+            return;
+        }
+        for (const std::filesystem::path& stale : own->second) {
+            std::error_code ignored;
+            std::filesystem::remove(stale, ignored);
+        }
+        listed->second.erase(own);
     }
-    if (error != 0) {
-        return Fail(shownPath, "the file could not be written completely", error);
+
+  private:
+    using ByBase = std::map<std::string, std::vector<std::filesystem::path>, std::less<>>;
+
+    static ByBase List(const std::string& folder) {
+        namespace fs = std::filesystem;
+        ByBase found;
+        const auto cutoff = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            const std::size_t infix = name.rfind(kTempInfix);
+            if (name.size() < 2 || name[0] != '.' || infix == std::string::npos || infix < 2 ||
+                !IsTempTail(std::string_view(name).substr(infix + kTempInfix.size()))) {
+                continue;
+            }
+            std::error_code statError;
+            if (!it->is_regular_file(statError) || it->last_write_time(statError) > cutoff ||
+                statError) {
+                continue;
+            }
+            found[name.substr(1, infix - 1)].push_back(it->path());
+        }
+        return found;
     }
-    return Result::Success();
+
+    std::mutex mutex_;
+    std::map<std::string, ByBase> byFolder_;
+};
+
+StaleTemporaries& Stale() {
+    static StaleTemporaries stale;
+    return stale;
 }
 
 }  // namespace
@@ -138,14 +198,16 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes, Durab
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         const int error = errno;
-        if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
-            return WriteInPlace(path, target, bytes, durability);
-        }
         struct stat folderStat {};
         if (::stat(folder.c_str(), &folderStat) != 0) {
             return Fail(path, "the folder does not exist", errno);
         }
-        return Fail(path, "the folder does not allow new files", error);
+        // Writing the old file in place instead would cut it should the write fail.
+        return Fail(
+            path,
+            "the folder " + Quote(folder) + " does not allow new files" +
+                (exists ? ", so the file cannot be replaced safely; it was not changed" : ""),
+            error);
     }
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
 
@@ -174,6 +236,7 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes, Durab
     }
     // The folder itself is not synced: should the machine stop before the rename reaches
     // the disk, the old file is still there, whole, which is all a save promises.
+    Stale().RemoveFor(folder, BaseName(target));
     return Result::Success();
 }
 

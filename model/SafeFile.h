@@ -16,10 +16,10 @@ enum class Durability { Flushed, CacheOnly };
 // Replaces the content of `path` by `bytes`: writes a temporary file in the same folder
 // (its name never ends in ".zrb"), flushes it to disk (unless CacheOnly), gives it the
 // permission bits of the old file and renames it over `path`. A symbolic link stays a
-// link: its target is replaced. A read-only or missing-folder target fails. Where no
-// temporary file can be made in the folder but the target itself is writable, the
-// target is rewritten in place. On failure the old file is unchanged, no temporary file
-// remains, and the message names the file and the system's reason.
+// link: its target is replaced. A read-only target fails, and so does a folder that
+// takes no new file: the old file is never cut to be written in place. On failure the
+// old file is unchanged, no temporary file remains, and the message names the file and
+// the system's reason.
 Result SaveFileAtomically(const std::string& path, std::string_view bytes,
                           Durability durability = Durability::Flushed);
 

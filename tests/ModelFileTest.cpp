@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -382,7 +383,7 @@ TEST(WriterTest, SymbolicLinkStaysALink) {
     EXPECT_EQ(ReadBytes(folder / "real/car.zrb"), WorkedExampleBytes("75.0"));
 }
 
-TEST(WriterTest, FallsBackToWritingInPlaceInAFolderWithoutNewFiles) {
+TEST(WriterTest, RefusesToReplaceAFileInAFolderWithoutNewFiles) {
     TestFolder folder;
     const std::string sub = folder / "locked";
     std::filesystem::create_directory(sub);
@@ -401,13 +402,46 @@ TEST(WriterTest, FallsBackToWritingInPlaceInAFolderWithoutNewFiles) {
             ::_exit(3);
         }
         MotionModel model = WorkedExample();
-        ::_exit(zrb::WriteModelFile(path, model, ModelFileVariant::SaveChanges) ? 0 : 1);
+        const zrb::Result result = zrb::WriteModelFile(path, model, ModelFileVariant::SaveChanges);
+        const bool told =
+            result.message().find("\"" + sub +
+                                  "\" does not allow new files, so the file cannot "
+                                  "be replaced safely; it was not changed") != std::string::npos;
+        ::_exit(!result && told ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(ReadBytes(path), WorkedExampleBytes("75.0"));
+    EXPECT_EQ(ReadBytes(path), "old");
+}
+
+TEST(WriterTest, SaveRemovesOnlyItsOwnStaleTemporaryFiles) {
+    TestFolder folder;
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
+    const struct {
+        const char* name;
+        bool old;
+        bool removed;
+    } cases[] = {
+        {".car.zrb.tmp-a1B2c3", true, true},   {".car.zrb.tmp-Zz9900", true, true},
+        {".car.zrb.tmp-a1B2c4", false, false},  // may belong to a save still running
+        {".bus.zrb.tmp-a1B2c3", true, false},   // another file's
+        {".car.zrb.tmp-a1B2c", true, false},    // not the pattern
+        {".car.zrb.tmp-a1B2c3d", true, false}, {"car.zrb.tmp-a1B2c3", true, false},
+        {".car.zrb.tmp-a1-2c3", true, false},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(folder / c.name, "partial");
+        if (c.old) {
+            std::filesystem::last_write_time(folder / c.name, old);
+        }
+    }
+    MotionModel model = WorkedExample();
+    ASSERT_TRUE(zrb::WriteModelFile(folder / "car.zrb", model, ModelFileVariant::SaveChanges));
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::filesystem::exists(folder / c.name), !c.removed) << c.name;
+    }
 }
 
 }  // namespace
