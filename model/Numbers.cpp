@@ -173,7 +173,10 @@ double ParseNumber(std::string_view text) {
 }
 
 bool ParsePlainNumber(std::string_view text, double& value) {
-    text = text.substr(0, 31);
+    return ParseWholePlainNumber(text.substr(0, 31), value);
+}
+
+bool ParseWholePlainNumber(std::string_view text, double& value) {
     std::size_t start = 0;
     while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) {
         ++start;

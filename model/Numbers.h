@@ -21,10 +21,13 @@ double ParseNumber(std::string_view text);
 // starts `text`, as ParseNumber would take it after the white space; 0 when none does.
 std::size_t DecimalNumberLength(std::string_view text);
 
-// The plain-number rule of the editor's boxes: at most the first 31 characters count;
-// blanks and TABs may stand around a decimal number and nothing else may. A result of
-// zero is accepted only when the number starts with the digit 0 (so "", "-", ".", "-0"
-// and ".0" are rejected). Returns false without touching `value` when rejected.
+// The plain-number rule: blanks and TABs may stand around a decimal number and nothing
+// else may. A result of zero is accepted only when the number starts with the digit 0
+// (so "", "-", ".", "-0" and ".0" are rejected). Returns false without touching `value`
+// when rejected. The whole text counts, as it should for a value given on a command line.
+bool ParseWholePlainNumber(std::string_view text, double& value);
+
+// The editor's boxes take the plain-number rule on their first 31 characters only.
 bool ParsePlainNumber(std::string_view text, double& value);
 
 // printf("%.<decimals>f", value): fixed notation, any magnitude.

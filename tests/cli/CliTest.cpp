@@ -263,6 +263,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{{"mass=950kg"}, "the value \"950kg\" for mass is not a plain number"},
         RefusedCase{{"mass="}, "the value \"\" for mass is not a plain number"},
         RefusedCase{{"mass=1e999"}, "the value \"1e999\" for mass is too large"},
+        // A value counts as a whole, however long: no cut after 31 characters.
+        RefusedCase{{"mass=1.000000000000000000000000000000abc"},
+                    "the value \"1.000000000000000000000000000000abc\" for mass is not a plain"},
+        RefusedCase{{"mass=1" + std::string(400, '0')}, "for mass is too large"},
         RefusedCase{{"mass=1", "horsePower=2", "mass=3"}, "mass is given more than once"},
         RefusedCase{{"description=two\nlines"}, "the description must be one line"},
         RefusedCase{{"description=" + std::string(1022, 'x')}, "would be 1024 characters"}));

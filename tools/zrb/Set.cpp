@@ -76,7 +76,7 @@ std::optional<std::string> Validate(Setting& setting) {
         }
         return message;
     }
-    if (!ParsePlainNumber(setting.text, setting.value)) {
+    if (!ParseWholePlainNumber(setting.text, setting.value)) {
         return "the value \"" + setting.text + "\" for " + setting.name + " is not a plain number";
     }
     if (!std::isfinite(setting.value)) {
