@@ -81,7 +81,7 @@ void ReadBench(benchmark::State& state) {
         state, kRead.operation, benchmark::kMicrosecond,
         [&] {
             return zrb::bench::SecondsOf([&] {
-                const bool opened = zrb::ReadModelFile(path, read, speed);
+                const bool opened = zrb::ReadModelFile(path, read, speed).ok();
                 benchmark::DoNotOptimize(read);
                 return opened;
             });

@@ -1,9 +1,9 @@
 #include "model/LineReader.h"
 
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
+
+#include "model/InputFile.h"
 
 namespace zrb {
 
@@ -14,12 +14,10 @@ std::size_t LineReader::Ensure(std::size_t count) {
             end_ -= pos_;
             pos_ = 0;
         }
-        const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const long n = file_.Read(buffer_.data() + end_, buffer_.size() - end_);
         if (n <= 0) {
-            eof_ = true;  // a read error ends reading like the end of the file
+            eof_ = true;
+            failed_ = n < 0;
             break;
         }
         end_ += static_cast<std::size_t>(n);

@@ -1,9 +1,5 @@
 #include "model/ModelCheck.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -13,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/InputFile.h"
 #include "model/LineReader.h"
 #include "model/Numbers.h"
 
@@ -174,6 +171,7 @@ class Checker {
     explicit Checker(std::vector<ModelFinding>& findings) : findings_(findings) {}
 
     void Run(LineReader& reader);
+    const MotionModel& model() const { return model_; }
 
   private:
     void Add(std::size_t line, FindingKind kind, std::string message) {
@@ -204,6 +202,7 @@ void Checker::Run(LineReader& reader) {
     while (reader.Next(piece)) {
         lineLength_ += piece.size();
         if (first) {
+            model_.description.assign(piece);
             CheckFirstLine(piece);
             first = false;
         } else {
@@ -414,35 +413,24 @@ void Checker::Finish() {
 
 }  // namespace
 
-Result ProbeModelFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return Result::Failure("Could not read \"" + path + "\" (" + std::strerror(errno) + ")");
-    }
-    struct stat info {};
-    const bool folder = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
-    ::close(fd);
-    if (folder) {
-        return Result::Failure("Could not read \"" + path + "\": it is a folder");
-    }
-    return Result::Success();
-}
-
-Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findings) {
-    if (Result probe = ProbeModelFile(path); !probe) {
-        return probe;
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return Result::Failure("Could not read \"" + path + "\" (" + std::strerror(errno) + ")");
+Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findings,
+                      MotionModel* read) {
+    InputFile file;
+    if (Result opened = file.Open(path); !opened) {
+        return opened;
     }
     std::vector<ModelFinding> found;
     Checker checker(found);
-    LineReader reader(fd);
+    LineReader reader(file);
     checker.Run(reader);
-    ::close(fd);
+    if (reader.Failed()) {
+        return Result::Failure(file.ReadFailure());
+    }
     findings.insert(findings.end(), std::make_move_iterator(found.begin()),
                     std::make_move_iterator(found.end()));
+    if (read != nullptr) {
+        *read = checker.model();
+    }
     return Result::Success();
 }
 

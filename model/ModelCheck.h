@@ -27,15 +27,12 @@ struct ModelFinding {
     std::string message;
 };
 
-// Whether `path` can be read as a model file. Fails, with a message naming the file and
-// the system's reason, for a file that cannot be opened and for a folder (which the
-// reader would read as an empty file).
-Result ProbeModelFile(const std::string& path);
-
 // Reads `path` line by line exactly as ReadModelFile does and appends what it finds to
 // `findings`, ordered by line, file-wide findings last. Fails without findings when
-// the file cannot be read (see ProbeModelFile).
-Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findings);
+// the file cannot be read, with the message ReadModelFile gives. When `read` is given,
+// it receives what ReadModelFile reads into a default model, so no second read is needed.
+Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findings,
+                      MotionModel* read = nullptr);
 
 // The range the window's advice gives for a field; a bound is absent where the advice
 // sets none.

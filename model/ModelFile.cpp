@@ -1,11 +1,8 @@
 #include "model/ModelFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 
+#include "model/InputFile.h"
 #include "model/LineReader.h"
 #include "model/SafeFile.h"
 
@@ -125,13 +122,13 @@ const ModelKey* ApplyModelLine(std::string_view line, MotionModel& model, std::s
     return nullptr;
 }
 
-bool ReadModelFile(const std::string& path, MotionModel& model, std::string& speedText) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+Result ReadModelFile(const std::string& path, MotionModel& model, std::string& speedText) {
     model.description.clear();
-    if (fd < 0) {
-        return false;
+    InputFile file;
+    if (Result opened = file.Open(path); !opened) {
+        return opened;
     }
-    LineReader reader(fd);
+    LineReader reader(file);
     std::string_view line;
     if (reader.Next(line)) {
         model.description.assign(line);
@@ -139,8 +136,7 @@ bool ReadModelFile(const std::string& path, MotionModel& model, std::string& spe
             ApplyModelLine(line, model, speedText);
         }
     }
-    ::close(fd);
-    return true;
+    return reader.Failed() ? Result::Failure(file.ReadFailure()) : Result::Success();
 }
 
 }  // namespace zrb

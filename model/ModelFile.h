@@ -68,9 +68,11 @@ Result WriteModelFile(const std::string& path, MotionModel& model, ModelFileVari
 // Reads `path` into `model`: line 1 replaces the description, each key line found
 // replaces its field (the last occurrence wins) and ".gasScaleFactor" also replaces
 // `speedText`. Nothing else is reset. Lines may end with CR LF or LF; lines longer than
-// 1023 characters are handled in pieces of 1023. A file that cannot be opened reads like
-// a file with one empty line. Returns whether the file could be opened.
-bool ReadModelFile(const std::string& path, MotionModel& model, std::string& speedText);
+// 1023 characters are handled in pieces of 1023. A file that cannot be opened (or is no
+// regular file, or is far too large for a model) reads like a file with one empty line;
+// a read error stops reading there. Fails in both cases with a message naming the file
+// and the reason.
+Result ReadModelFile(const std::string& path, MotionModel& model, std::string& speedText);
 
 // Applies one line (not the first) of a model file to `model`, as the reader does.
 // Returns the key that matched, or nullptr.

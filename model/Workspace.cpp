@@ -180,9 +180,14 @@ void ModelEditor::LoadSelectedModel() {
         return;
     }
     workspace.currentFile = window_.ListText(*selection);
-    ReadModelFile(JoinPath(workspace.modelsFolder, workspace.currentFile), model, speedText);
+    const Result read =
+        ReadModelFile(JoinPath(workspace.modelsFolder, workspace.currentFile), model, speedText);
     unsaved_ = false;
     window_.ModelToBoxes();
+    if (!read) {
+        // The boxes show what was read, as always; the user learns why it is so little.
+        window_.MessageBox(read.message(), MessageIcon::Warning);
+    }
 }
 
 void ModelEditor::SaveChanges() {

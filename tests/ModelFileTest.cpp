@@ -14,6 +14,8 @@
 
 #include "TestFolder.h"
 #include "WorkedExample.h"
+#include "model/InputFile.h"
+#include "model/ModelCheck.h"
 #include "model/SafeFile.h"
 
 namespace {
@@ -265,6 +267,39 @@ TEST(ReaderTest, MissingFileReadsLikeOneEmptyLine) {
     EXPECT_EQ(model.description, "");
     EXPECT_EQ(model.mass, 4);
     EXPECT_EQ(speed, "42");
+}
+
+TEST(ReaderTest, RefusesWhatIsNoRegularFileWithoutWaitingOrReadingForEver) {
+    TestFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "pipe.zrb").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "zero.zrb");
+    std::filesystem::create_directory(folder / "dir.zrb");
+    WriteBytes(folder / "huge.zrb", "//huge\r\n" + std::string(zrb::kMaxModelFileBytes, '\n'));
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"pipe.zrb", "it is not a regular file"},
+        {"zero.zrb", "it is not a regular file"},
+        {"dir.zrb", "it is a folder"},
+        {"huge.zrb", "it is far too large to be a motion model"},
+    };
+    for (const auto& c : cases) {
+        MotionModel model;
+        model.description = "old";
+        std::string speed;
+        const zrb::Result read = zrb::ReadModelFile(folder / c.name, model, speed);
+        EXPECT_FALSE(read) << c.name;
+        EXPECT_NE(read.message().find("\"" + (folder / c.name) + "\": " + c.reason),
+                  std::string::npos)
+            << read.message();
+        EXPECT_EQ(model.description, "");
+
+        std::vector<zrb::ModelFinding> findings;
+        const zrb::Result checked = zrb::CheckModelFile(folder / c.name, findings);
+        EXPECT_EQ(checked.message(), read.message());
+        EXPECT_TRUE(findings.empty());
+    }
 }
 
 TEST(ReaderTest, KeysMissingFromTheFileKeepTheEarlierValues) {

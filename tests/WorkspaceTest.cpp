@@ -14,6 +14,7 @@
 namespace {
 
 using testing::ElementsAre;
+using testing::Pair;
 using zrb::MessageIcon;
 using zrb::ModelEditor;
 using zrb::ModelFileVariant;
@@ -319,7 +320,7 @@ TEST_F(WorkspaceTest, FailedSaveAsNewKeepsEverything) {
     EXPECT_NE(window.messages[0].first.find("folder does not exist"), std::string::npos);
 }
 
-TEST_F(WorkspaceTest, DirectoryNamedLikeAModelIsListedAndLoadsAsEmpty) {
+TEST_F(WorkspaceTest, DirectoryNamedLikeAModelIsListedLoadsAsEmptyAndIsTold) {
     std::filesystem::create_directory(folder / "0.zrb");
     window.AnswerNextDialog(folder / "a.zrb");
     editor.model.mass = 9;
@@ -328,6 +329,9 @@ TEST_F(WorkspaceTest, DirectoryNamedLikeAModelIsListedAndLoadsAsEmpty) {
     EXPECT_EQ(editor.workspace.currentFile, "0.zrb");
     EXPECT_EQ(editor.model.description, "");
     EXPECT_EQ(editor.model.mass, 9);
+    EXPECT_THAT(window.messages,
+                ElementsAre(Pair("Could not read \"" + (folder / "0.zrb") + "\": it is a folder",
+                                 MessageIcon::Warning)));
 }
 
 TEST(ModelEditorTest, KeystrokeHandlersConvertAndTrackEdits) {

@@ -70,8 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string speedAgain;
     const std::string firstPath =
         MemoryFile("zrb-fuzz-1", reinterpret_cast<const std::uint8_t*>(first.data()), first.size());
-    zrb::ReadModelFile(firstPath, again, speedAgain);
+    const bool firstRead = zrb::ReadModelFile(firstPath, again, speedAgain).ok();
     CloseMemoryFile(firstPath);
+    if (!firstRead) {
+        std::abort();
+    }
     if (again.description != model.description.substr(0, 1023)) {
         std::abort();
     }
@@ -79,8 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zrb::MotionModel third;
     const std::string secondPath = MemoryFile(
         "zrb-fuzz-2", reinterpret_cast<const std::uint8_t*>(second.data()), second.size());
-    zrb::ReadModelFile(secondPath, third, speedAgain);
+    const bool secondRead = zrb::ReadModelFile(secondPath, third, speedAgain).ok();
     CloseMemoryFile(secondPath);
+    if (!secondRead) {
+        std::abort();
+    }
     if (zrb::ModelFileBytes(third, zrb::ModelFileVariant::SaveAsNew) != second) {
         std::abort();
     }

@@ -133,7 +133,7 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
     std::vector<MotionModel> models(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
         std::vector<ModelFinding> findings;
-        if (Result checked = CheckModelFile(paths[i], findings); !checked) {
+        if (Result checked = CheckModelFile(paths[i], findings, &models[i]); !checked) {
             err << "zrb: " << checked.message() << '\n';
             unreadable = true;
             continue;
@@ -150,12 +150,6 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
                 << "\" is not read as its text says; saving would keep what the editor "
                    "reads. Correct it, or use --force.\n";
             misread = true;
-            continue;
-        }
-        std::string speedText;
-        if (Result read = ReadFreshModel(paths[i], models[i], speedText); !read) {
-            err << "zrb: " << read.message() << '\n';
-            unreadable = true;
         }
     }
     if (unreadable || misread) {

@@ -199,15 +199,9 @@ std::string FormatFinding(const std::string& path, const ModelFinding& finding) 
 }
 
 Result ReadFreshModel(const std::string& path, MotionModel& model, std::string& speedText) {
-    if (Result probe = ProbeModelFile(path); !probe) {
-        return probe;
-    }
     model = MotionModel();
     speedText.clear();
-    if (!ReadModelFile(path, model, speedText)) {
-        return Result::Failure("Could not read \"" + path + "\"");
-    }
-    return Result::Success();
+    return ReadModelFile(path, model, speedText);
 }
 
 int ZrbMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -1,0 +1,48 @@
+#pragma once
+// A model file opened for reading.
+//
+// Opening never waits: a FIFO or a device is refused rather than read, so a stray
+// special file named like a model cannot hang a reader, and reading stops at a size no
+// model file comes near, so a huge file cannot keep it busy either.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "model/Result.h"
+
+namespace zrb {
+
+// Far more than any model file holds (18 short lines), small enough to read at once.
+inline constexpr std::uint64_t kMaxModelFileBytes = 1u << 20;
+
+class InputFile {
+  public:
+    InputFile() = default;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+
+    // Opens `path`, which must be a regular file (links are followed) of at most
+    // kMaxModelFileBytes. The failure names the file and the reason.
+    Result Open(const std::string& path);
+
+    // Reads up to `size` bytes. Returns how many, 0 at the end of the file, or -1 on an
+    // error (see error()), which is also what a file that grows past the limit while
+    // being read gives.
+    long Read(char* data, std::size_t size);
+
+    // The system's error number of the last failed read, 0 if none.
+    int error() const { return error_; }
+
+    // The message for a failed read, naming the file.
+    std::string ReadFailure() const;
+
+  private:
+    int fd_ = -1;
+    std::string path_;
+    std::uint64_t read_ = 0;
+    int error_ = 0;
+};
+
+}  // namespace zrb
