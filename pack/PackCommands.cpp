@@ -1,7 +1,9 @@
 #include "pack/PackCommands.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "model/SafeFile.h"
@@ -115,6 +117,33 @@ Result Pack(const ModelWorkspace& workspace, WindowOps& window, ScriptLauncher& 
     return launched;
 }
 
+// Whether the listed entry `name` is there but is no file: a folder or a special file.
+bool IsNoFile(const ModelWorkspace& workspace, const std::string& name) {
+    namespace fs = std::filesystem;
+    if (!HasModelsFolder(workspace)) {
+        return false;  // the pack refuses that itself
+    }
+    std::error_code ec;
+    const fs::file_type type = fs::status(JoinPath(workspace.modelsFolder, name), ec).type();
+    return type != fs::file_type::regular && type != fs::file_type::not_found &&
+           type != fs::file_type::none;
+}
+
+// Lists, for the user, the entries Pack All left out.
+std::string SkippedNote(const std::vector<std::string>& skipped) {
+    constexpr std::size_t kNamed = 10;
+    std::string note = skipped.size() == 1 ? "This entry is not a model file and was not packed:"
+                                           : "These entries are not model files and were not "
+                                             "packed:";
+    for (std::size_t i = 0; i < skipped.size() && i < kNamed; ++i) {
+        note += (i == 0 ? " \"" : ", \"") + skipped[i] + "\"";
+    }
+    if (skipped.size() > kNamed) {
+        note += " and " + std::to_string(skipped.size() - kNamed) + " more";
+    }
+    return note + ".";
+}
+
 }  // namespace
 
 void DefineArchiveLocation(ModelEditor& editor, WindowOps& window) {
@@ -141,15 +170,24 @@ void PackSelected(ModelEditor& editor, WindowOps& window, ScriptLauncher& launch
 }
 
 void PackAll(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher) {
+    // The list holds folders named like models too; one of them must not stop the rest.
+    // A file that has gone since it was listed is another matter: its copy fails and
+    // says so.
     std::vector<std::string> names;
+    std::vector<std::string> skipped;
     const int count = window.ListCount();
     if (count > 0) {
         names.reserve(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i) {
-            names.push_back(window.ListText(i));
+            std::string name = window.ListText(i);
+            (IsNoFile(editor.workspace, name) ? skipped : names).push_back(std::move(name));
         }
     }
-    Warn(window, Pack(editor.workspace, window, launcher, PackKind::All, names));
+    const Result packed = Pack(editor.workspace, window, launcher, PackKind::All, names);
+    Warn(window, packed);
+    if (packed && !skipped.empty()) {
+        window.MessageBox(SkippedNote(skipped), MessageIcon::Warning);
+    }
 }
 
 void PackSelected(ModelEditor& editor, WindowOps& window) {

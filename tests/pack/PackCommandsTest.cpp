@@ -163,6 +163,21 @@ TEST_F(PackCommandsTest, PackAllCopiesEveryListedModelWithProgress) {
     EXPECT_EQ(Snapshot(models), originals);
 }
 
+TEST_F(PackCommandsTest, PackAllSkipsEntriesThatAreNoFilesAndSaysWhich) {
+    fs::create_directory(models + "/old.zrb");
+    ASSERT_EQ(::mkfifo((models + "/pipe.zrb").c_str(), 0644), 0);
+    window.list = {"a.zrb", "b.zrb", "c.zrb", "old.zrb", "pipe.zrb"};
+    DefineArchive(archive);
+    PackAll(editor, window, launcher);
+
+    ASSERT_EQ(launcher.launches.size(), 1u);
+    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"),
+              PackScript("vehicles.sqs", {"a.zrb", "b.zrb", "c.zrb"}));
+    EXPECT_THAT(window.warnings,
+                ElementsAre("These entries are not model files and were not packed: "
+                            "\"old.zrb\", \"pipe.zrb\"."));
+}
+
 TEST_F(PackCommandsTest, ASecondShorterPackLeavesNoTraceOfTheFirstScript) {
     DefineArchive(archive);
     PackAll(editor, window, launcher);
