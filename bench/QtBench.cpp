@@ -73,9 +73,8 @@ struct RunFigures {
 
 // Runs `program` offscreen until its window has been shown, through the spawn probe.
 RunFigures RunToWindowShown(const std::string& program, const std::string& args) {
-    const std::string command = "QT_QPA_PLATFORM=offscreen ZRB_QUIT_WHEN_SHOWN=1 " +
-                                std::string(ZRB_SPAWN_PROBE) + " " + program + " " + args +
-                                " 2>/dev/null";
+    const std::string command = "QT_QPA_PLATFORM=offscreen " + std::string(ZRB_SPAWN_PROBE) + " " +
+                                program + " " + args + " 2>/dev/null";
     RunFigures figures;
     FILE* probe = ::popen(command.c_str(), "r");
     if (probe == nullptr) {
