@@ -141,11 +141,16 @@ Result RunnerLauncher::Launch(const ScriptLaunch& launch) {
     argv.push_back(nullptr);
 
     const std::string folder = FolderForSystem(launch.workingFolder);
+    // The log takes the output only where no terminal window shows it; with a terminal
+    // it is neither created nor emptied, and the terminal's own chatter is dropped.
+    const bool logged = terminal.empty();
     const std::string logPath = JoinPath(launch.workingFolder, kScriptLogName);
-    const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int log = logged ? ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
+                           : ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (log < 0) {
-        return Result::Failure("Could not create the pack log " + Quote(logPath) + " (" +
-                               Reason(errno) + ").");
+        return Result::Failure((logged ? "Could not create the pack log " + Quote(logPath)
+                                       : std::string("Could not open /dev/null")) +
+                               " (" + Reason(errno) + ").");
     }
     const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     int failurePipe[2];
@@ -199,8 +204,8 @@ Result RunnerLauncher::Launch(const ScriptLaunch& launch) {
         }
     }
     if (options_.wait && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
-        return Result::Failure("The pack script " + Quote(launch.scriptPath) +
-                               " did not complete; see " + Quote(logPath) + ".");
+        return Result::Failure("The pack script " + Quote(launch.scriptPath) + " did not complete" +
+                               (logged ? "; see " + Quote(logPath) + "." : "."));
     }
     return Result::Success();
 }

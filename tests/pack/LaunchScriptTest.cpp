@@ -128,6 +128,8 @@ TEST_F(LaunchScriptTest, ATerminalOnTheSearchPathGetsTheRunnerWithPause) {
     ASSERT_TRUE(WaitForFile(record + ".done"));
     EXPECT_THAT(Lines(ReadBytes(record + ".args")),
                 ElementsAre(archive, "-e", start + "/zrb-batch", "--pause", "Install_ZRB.bat"));
+    // The terminal shows the output: no log is made for it.
+    EXPECT_FALSE(Exists(archive + "/Install_ZRB.log"));
 }
 
 TEST_F(LaunchScriptTest, WaitingRunsTheScriptToItsEndAndReportsItsFailure) {
