@@ -33,6 +33,17 @@ inline std::vector<Extra>& Extras() {
     return extras;
 }
 
+// Sets the line `label` under the table; a repetition replaces its earlier figure.
+inline void SetExtra(const std::string& label, const std::string& value) {
+    for (Extra& extra : Extras()) {
+        if (extra.label == label) {
+            extra.value = value;
+            return;
+        }
+    }
+    Extras().push_back({label, value});
+}
+
 // The median times of each pair's two sides, as RunInTurns measured them, by operation.
 struct Measured {
     double ours;

@@ -30,6 +30,8 @@ bool EndsWithZrb(std::string_view name) {
     return name.size() >= 4 && ModelNameEqualsIgnoringCase(name.substr(name.size() - 4), ".zrb");
 }
 
+}  // namespace
+
 const FileDialogRequest& ModelFileDialog(FileDialogType type) {
     static const FileDialogRequest open{FileDialogType::Open, "zrb", "*.zrb", true,
                                         "Motion Models (*.zrb)|*.zrb||"};
@@ -37,8 +39,6 @@ const FileDialogRequest& ModelFileDialog(FileDialogType type) {
                                         "Motion Models (*.zrb)|*.zrb||"};
     return type == FileDialogType::Open ? open : save;
 }
-
-}  // namespace
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string path;

@@ -74,6 +74,9 @@ struct FileDialogRequest {
     std::string filter;  // "Motion Models (*.zrb)|*.zrb||"
 };
 
+// The dialogs that pick a model file: Open Motion Model and Save As New.
+const FileDialogRequest& ModelFileDialog(FileDialogType type);
+
 struct FileDialogAnswer {
     bool confirmed = false;
     std::string path;      // full path of the chosen file

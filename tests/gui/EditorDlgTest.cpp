@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QAbstractFileIconProvider>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -488,16 +489,14 @@ class EditorDlgTest : public QObject {
             QFileDialog::AcceptMode mode{};
             QFileDialog::FileMode fileMode{};
             QStringList filters;
-            QString suffix, folder, offered;
+            QString suffix, folder, offered, modelType;
             bool confirmsOverwrite = true, native = true;
         } seen;
         const auto look = [&seen](QFileDialog* fd) {
-            seen = {fd->acceptMode(),
-                    fd->fileMode(),
-                    fd->nameFilters(),
-                    fd->defaultSuffix(),
-                    fd->directory().absolutePath(),
-                    fd->selectedFiles().value(0),
+            seen = {fd->acceptMode(), fd->fileMode(), fd->nameFilters(), fd->defaultSuffix(),
+                    fd->directory().absolutePath(), fd->selectedFiles().value(0),
+                    // Told by its name, not by looking into the file.
+                    fd->iconProvider()->type(QFileInfo(fd->directory().filePath("a.zrb"))),
                     !fd->testOption(QFileDialog::DontConfirmOverwrite),
                     !fd->testOption(QFileDialog::DontUseNativeDialog)};
         };
@@ -511,6 +510,7 @@ class EditorDlgTest : public QObject {
         QCOMPARE(seen.filters, QStringList{QStringLiteral("Motion Models (*.zrb)")});
         QCOMPARE(seen.suffix, QStringLiteral("zrb"));
         QCOMPARE(seen.folder, QDir::currentPath());  // the start folder
+        QCOMPARE(seen.modelType, QStringLiteral("zrb File"));
         QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(dir.path()));
         QCOMPARE(dlg.ListCount(), 3);
 
@@ -529,12 +529,16 @@ class EditorDlgTest : public QObject {
         QVERIFY(QFileInfo::exists(other.filePath("van.zrb")));
         QCOMPARE(dlg.editor().workspace.currentFile, std::string("van.zrb"));
 
-        // Cancelling keeps the folder and changes nothing.
+        // Cancelling keeps the folder and changes nothing. Without the switch the
+        // desktop's dialog is asked for; the test platform has none, so Qt shows its own.
+        qunsetenv("ZRB_WIDGET_FILE_DIALOG");
         WhenModal<QFileDialog>([&](QFileDialog* fd) {
             look(fd);
             fd->reject();
         });
         Action(dlg, 32771)->trigger();
+        qputenv("ZRB_WIDGET_FILE_DIALOG", "1");
+        QVERIFY(seen.native);
         QCOMPARE(seen.folder, other.path());
         QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(dir.path()));
     }
