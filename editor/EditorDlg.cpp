@@ -16,7 +16,6 @@
 #include <QUrl>
 
 #include <climits>
-#include <filesystem>
 
 #include "editor/AboutDlg.h"
 #include "editor/Cp1252.h"
@@ -26,6 +25,7 @@
 #include "editor/ModalDialogs.h"
 #include "editor/NameListModel.h"
 #include "pack/PackCommands.h"
+#include "platform/Platform.h"
 
 using zrb::MotionModel;
 using namespace zrb::gui;
@@ -65,12 +65,6 @@ QString Decoded(const std::string& bytes) {
     return QFile::decodeName(bytes.c_str());
 }
 
-std::string StartFolder() {
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::current_path(error);
-    return error ? std::string() : folder.string();
-}
-
 }  // namespace
 
 CEditorDlg::CEditorDlg(QWidget* parent) : QDialog(parent), icon_(AppIcon()) {
@@ -87,7 +81,7 @@ CEditorDlg::CEditorDlg(QWidget* parent) : QDialog(parent), icon_(AppIcon()) {
     ConnectBoxes();
     ConnectCommands();
 
-    editor_.workspace.startFolder = StartFolder();
+    editor_.workspace.startFolder = zrb::CurrentFolder();
     lastFolder_ = Decoded(editor_.workspace.startFolder);
     ModelToBoxes();
     list_->setFocus(Qt::OtherFocusReason);

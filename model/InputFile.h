@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "model/Result.h"
+#include "platform/Platform.h"
 
 namespace zrb {
 
@@ -18,31 +18,23 @@ inline constexpr std::uint64_t kMaxModelFileBytes = 1u << 20;
 
 class InputFile {
   public:
-    InputFile() = default;
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-    ~InputFile();
 
     // Opens `path`, which must be a regular file (links are followed) of at most
     // kMaxModelFileBytes. The failure names the file and the reason.
     Result Open(const std::string& path);
 
     // Reads up to `size` bytes. Returns how many, 0 at the end of the file, or -1 on an
-    // error (see error()), which is also what a file that grows past the limit while
-    // being read gives.
+    // error, which is also what a file that grows past the limit while being read gives.
     long Read(char* data, std::size_t size);
-
-    // The system's error number of the last failed read, 0 if none.
-    int error() const { return error_; }
 
     // The message for a failed read, naming the file.
     std::string ReadFailure() const;
 
   private:
-    int fd_ = -1;
+    ReadOnlyFile file_;
     std::string path_;
     std::uint64_t read_ = 0;
-    int error_ = 0;
+    bool tooLarge_ = false;
 };
 
 }  // namespace zrb

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "model/ModelFile.h"
-#include "model/Result.h"
+#include "platform/Result.h"
 
 namespace zrb {
 

@@ -4,7 +4,7 @@
 
 #include "model/InputFile.h"
 #include "model/LineReader.h"
-#include "model/SafeFile.h"
+#include "platform/SafeFile.h"
 
 namespace zrb {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "model/Numbers.h"
-#include "model/Result.h"
+#include "platform/Result.h"
 
 namespace zrb {
 

@@ -1,9 +1,9 @@
 #include "model/Workspace.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <iterator>
+
+#include "platform/Platform.h"
 
 namespace zrb {
 
@@ -65,21 +65,20 @@ bool ModelNameEqualsIgnoringCase(std::string_view a, std::string_view b) {
     return CompareIgnoringCase(a, b) == 0;
 }
 
+Result ListModelFolder(const std::string& folder, std::vector<std::string>& names) {
+    std::vector<std::string> all;
+    if (Result listed = ListFolder(folder, all); !listed) {
+        return listed;
+    }
+    std::erase_if(all, [](const std::string& name) { return !EndsWithZrb(name); });
+    names = std::move(all);
+    return Result::Success();
+}
+
 std::vector<std::string> SearchModelFolder(const std::string& folder) {
     std::vector<std::string> names;
-    // readdir rather than std::filesystem: one system call per batch of entries and no
-    // stat per name, which matters for folders of tens of thousands of models.
-    DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
-    if (dir == nullptr) {
-        return names;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (EndsWithZrb(name)) {
-            names.emplace_back(name);
-        }
-    }
-    ::closedir(dir);
+    // The window shows a folder it cannot search as an empty list.
+    [[maybe_unused]] const Result ignored = ListModelFolder(folder, names);
     return names;
 }
 

@@ -36,7 +36,10 @@ void SortByModelName(std::vector<std::string>& names);
 bool ModelNameEqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // The names in `folder` that match "*.zrb" without regard to case, directories
-// included, in no particular order. A folder that cannot be searched gives none.
+// included, in no particular order. Fails with the system's reason.
+Result ListModelFolder(const std::string& folder, std::vector<std::string>& names);
+
+// The same, for the window: a folder that cannot be searched gives none.
 std::vector<std::string> SearchModelFolder(const std::string& folder);
 
 // A list of names kept in ModelNameLess order. Adding many names costs one sort.

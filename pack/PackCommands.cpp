@@ -1,13 +1,11 @@
 #include "pack/PackCommands.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include "model/SafeFile.h"
-#include "pack/PackExecution.h"
+#include "platform/Platform.h"
+#include "platform/SafeFile.h"
 #include "pack/PackPlan.h"
 
 namespace zrb {
@@ -30,6 +28,19 @@ Result CheckNotModelsFolder(const ModelWorkspace& workspace, const std::string& 
                                "\": packing deletes the copies it makes next to the archive, "
                                "and there they would be the models themselves. Choose an "
                                "archive in another folder.");
+    }
+    return Result::Success();
+}
+
+std::string Quote(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+Result CheckArchiverPresent(const std::string& path) {
+    if (KindOf(path) != EntryKind::File) {
+        return Result::Failure("The archiver was not found: " + Quote(path) +
+                               " is missing. It must lie in the folder the editor was "
+                               "started from. Nothing was packed.");
     }
     return Result::Success();
 }
@@ -62,7 +73,9 @@ Result MakeCopies(const PackPlan& plan, WindowOps& window, bool showProgress, bo
                                           copy.isModel ? CopyMode::Data : CopyMode::Executable);
         if (!copied) {
             RemoveModelCopies(plan, i);
-            return Result::Failure(copied.message() + " Nothing was packed.");
+            return Result::Failure("Could not copy " + Quote(copy.source) + " to " +
+                                   Quote(copy.destination) + " (" + copied.message() +
+                                   "). Nothing was packed.");
         }
         const std::size_t done = i + 1;
         if (showProgress && (done % step == 0 || done == total) && !window.Progress(done, total)) {
@@ -119,14 +132,11 @@ Result Pack(const ModelWorkspace& workspace, WindowOps& window, ScriptLauncher& 
 
 // Whether the listed entry `name` is there but is no file: a folder or a special file.
 bool IsNoFile(const ModelWorkspace& workspace, const std::string& name) {
-    namespace fs = std::filesystem;
     if (!HasModelsFolder(workspace)) {
         return false;  // the pack refuses that itself
     }
-    std::error_code ec;
-    const fs::file_type type = fs::status(JoinPath(workspace.modelsFolder, name), ec).type();
-    return type != fs::file_type::regular && type != fs::file_type::not_found &&
-           type != fs::file_type::none;
+    const EntryKind kind = KindOf(JoinPath(workspace.modelsFolder, name));
+    return kind == EntryKind::Folder || kind == EntryKind::Other;
 }
 
 // Lists, for the user, the entries Pack All left out.

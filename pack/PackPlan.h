@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/Result.h"
+#include "platform/Result.h"
 #include "model/Workspace.h"
 
 namespace zrb {

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "model/Result.h"
+#include "platform/Result.h"
 
 namespace zrb {
 

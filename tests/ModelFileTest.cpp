@@ -16,7 +16,7 @@
 #include "WorkedExample.h"
 #include "model/InputFile.h"
 #include "model/ModelCheck.h"
-#include "model/SafeFile.h"
+#include "platform/SafeFile.h"
 
 namespace {
 

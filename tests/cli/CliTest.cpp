@@ -7,7 +7,7 @@
 
 #include "CliRun.h"
 #include "TestFolder.h"
-#include "model/SafeFile.h"
+#include "platform/SafeFile.h"
 #include "model/Workspace.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "ToolsTestSupport.h"
-#include "tools/zrb-batch/PosixProgramRunner.h"
+#include "tools/zrb-batch/SystemProgramRunner.h"
 
 namespace zrb {
 namespace {
@@ -378,7 +378,7 @@ TEST(BatchWithArchiverTest, PackScriptFillsArchive) {
         "ECHO -------------------------------------------------\r\n"
         "ECHO Installation Completed! You can close this window";
 
-    PosixProgramRunner runner;
+    SystemProgramRunner runner;
     std::istringstream first(script);
     std::ostringstream out;
     std::ostringstream err;
@@ -405,10 +405,10 @@ TEST(BatchWithArchiverTest, PackScriptFillsArchive) {
               (ZipEntries{{"a.zrb", "model a, changed\r\n"}, {"my car.zrb", "model my car\r\n"}}));
 }
 
-TEST(PosixProgramRunnerTest, ReportsProgramThatCannotStart) {
+TEST(SystemProgramRunnerTest, ReportsProgramThatCannotStart) {
     TempDir dir;
     WriteFile(dir / "not-executable", "data");
-    PosixProgramRunner runner;
+    SystemProgramRunner runner;
     const Result missing = runner.Run(dir / "missing", {}, dir.path());
     EXPECT_FALSE(missing.ok());
     EXPECT_NE(missing.message().find("No such file"), std::string::npos) << missing.message();

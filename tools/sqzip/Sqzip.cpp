@@ -1,18 +1,15 @@
 #include "tools/sqzip/Sqzip.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <ostream>
 
-#include "model/Result.h"
+#include "platform/Platform.h"
 
 namespace zrb {
 namespace {
@@ -54,38 +51,13 @@ struct InputFile {
 // is reported without touching the archive, and libzip never reads a file that might
 // change while the archive is written.
 Result ReadInput(const std::string& path, const std::string& shownName, InputFile& input) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return Result::Failure("cannot read '" + shownName + "': " + std::strerror(errno));
+    // The archive format holds 4 GiB per entry without its 64-bit extension.
+    constexpr std::uint64_t kMaxInputBytes = 0xFFFFFFFFu;
+    std::int64_t modified = 0;
+    if (Result read = ReadWholeFile(path, input.bytes, kMaxInputBytes, &modified); !read) {
+        return Result::Failure("cannot read '" + shownName + "': " + read.message());
     }
-    struct stat info {};
-    if (fstat(fd, &info) != 0) {
-        const int error = errno;
-        close(fd);
-        return Result::Failure("cannot read '" + shownName + "': " + std::strerror(error));
-    }
-    if (!S_ISREG(info.st_mode)) {
-        close(fd);
-        return Result::Failure("cannot read '" + shownName + "': it is not a plain file");
-    }
-    input.modified = info.st_mtime;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            const int error = errno;
-            close(fd);
-            return Result::Failure("cannot read '" + shownName + "': " + std::strerror(error));
-        }
-        if (count == 0) {
-            break;
-        }
-        input.bytes.append(buffer, static_cast<size_t>(count));
-    }
-    close(fd);
+    input.modified = static_cast<time_t>(modified);
     return Result::Success();
 }
 
@@ -104,8 +76,7 @@ int Add(const std::string& fileArg, const std::string& archiveArg, bool create, 
         return kFailure;
     }
 
-    struct stat archiveInfo {};
-    const bool archiveExisted = stat(archive.c_str(), &archiveInfo) == 0;
+    const bool archiveExisted = KindOf(archive) != EntryKind::Missing;
     const std::string unchanged =
         archiveExisted ? "; the archive is unchanged" : "; no archive was created";
 

@@ -1,18 +1,15 @@
 #include "tools/zrb-batch/BatchRunner.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
+#include <cstdint>
 #include <filesystem>
 #include <istream>
 #include <ostream>
 #include <sstream>
 #include <string_view>
+
+#include "platform/Platform.h"
 
 namespace zrb {
 namespace {
@@ -160,14 +157,12 @@ bool IsFile(const std::string& path) {
 
 // A Windows executable begins with the DOS header's "MZ".
 bool IsWindowsProgram(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    ReadOnlyFile file;
+    if (!file.Open(path)) {
         return false;
     }
     char magic[2] = {};
-    const ssize_t count = read(fd, magic, sizeof magic);
-    close(fd);
-    return count == 2 && magic[0] == 'M' && magic[1] == 'Z';
+    return file.Read(magic, sizeof magic) == 2 && magic[0] == 'M' && magic[1] == 'Z';
 }
 
 class Interpreter {
@@ -367,34 +362,12 @@ class Interpreter {
     bool echo_ = true;
 };
 
-Result ReadWholeFile(const std::string& path, const std::string& shownName, std::string& text) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return Result::Failure("cannot read script '" + shownName + "': " + std::strerror(errno));
+Result ReadScript(const std::string& path, const std::string& shownName, std::string& text) {
+    // Far above any pack script, even one for a hundred thousand models.
+    constexpr std::uint64_t kMaxScriptBytes = std::uint64_t{1} << 30;
+    if (Result read = ReadWholeFile(path, text, kMaxScriptBytes); !read) {
+        return Result::Failure("cannot read script '" + shownName + "': " + read.message());
     }
-    struct stat info {};
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        close(fd);
-        return Result::Failure("cannot read script '" + shownName + "': it is a folder");
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            const int error = errno;
-            close(fd);
-            return Result::Failure("cannot read script '" + shownName +
-                                   "': " + std::strerror(error));
-        }
-        if (count == 0) {
-            break;
-        }
-        text.append(buffer, static_cast<size_t>(count));
-    }
-    close(fd);
     return Result::Success();
 }
 
@@ -441,7 +414,7 @@ int BatchMain(const std::vector<std::string>& args, const std::string& workingDi
     const std::string path = !name.empty() && name.front() == '/' ? name : workingDir + "/" + name;
     std::string text;
     int status = 0;
-    if (Result read = ReadWholeFile(path, name, text); !read) {
+    if (Result read = ReadScript(path, name, text); !read) {
         err << "zrb-batch: " << read.message() << "\n";
         status = 1;
     } else {

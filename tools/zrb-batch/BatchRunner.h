@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Result.h"
+#include "platform/Result.h"
 
 namespace zrb {
 

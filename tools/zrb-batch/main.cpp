@@ -1,25 +1,18 @@
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "platform/Platform.h"
 #include "tools/zrb-batch/BatchRunner.h"
-#include "tools/zrb-batch/PosixProgramRunner.h"
+#include "tools/zrb-batch/SystemProgramRunner.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    std::vector<char> buffer(4096);
-    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) {
-            std::cerr << "zrb-batch: cannot find the current folder: " << std::strerror(errno)
-                      << "\n";
-            return 1;
-        }
-        buffer.resize(buffer.size() * 2);
+    const std::string folder = zrb::CurrentFolder();
+    if (folder.empty()) {
+        std::cerr << "zrb-batch: cannot find the current folder\n";
+        return 1;
     }
-    return zrb::BatchMain(args, buffer.data(), std::cin, std::cout, std::cerr,
-                          zrb::PosixProgramRunner());
+    return zrb::BatchMain(args, folder, std::cin, std::cout, std::cerr,
+                          zrb::SystemProgramRunner());
 }

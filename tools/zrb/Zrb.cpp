@@ -1,14 +1,12 @@
 #include "tools/zrb/Zrb.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 
 #include "model/Workspace.h"
+#include "platform/Platform.h"
 #include "tools/zrb/Commands.h"
 
 namespace zrb::cli {
@@ -157,26 +155,22 @@ bool ExpandModelPaths(const std::vector<std::string>& operands, std::vector<std:
                       std::ostream& err) {
     bool ok = true;
     for (const std::string& operand : operands) {
-        struct stat info {};
-        if (::stat(operand.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        if (KindOf(operand) != EntryKind::Folder) {
             // Taken as a file, whose reading then reports what is wrong with it.
             paths.push_back(operand);
             continue;
         }
-        // SearchModelFolder gives nothing for a folder it cannot list; say why here.
-        DIR* dir = ::opendir(operand.c_str());
-        if (dir == nullptr) {
-            err << "zrb: Could not read the folder \"" << operand << "\" (" << std::strerror(errno)
-                << ")\n";
-            ok = false;
-            continue;
-        }
-        ::closedir(dir);
         std::string folder = operand;
         while (folder.size() > 1 && folder.back() == kPathSeparator) {
             folder.pop_back();
         }
-        std::vector<std::string> names = SearchModelFolder(folder);
+        std::vector<std::string> names;
+        if (Result listed = ListModelFolder(folder, names); !listed) {
+            err << "zrb: Could not read the folder \"" << operand << "\" (" << listed.message()
+                << ")\n";
+            ok = false;
+            continue;
+        }
         SortByModelName(names);
         for (const std::string& name : names) {
             paths.push_back(folder == "/" ? folder + name : JoinPath(folder, name));

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/Result.h"
+#include "platform/Result.h"
 
 namespace zrb {
 

@@ -1,5 +1,3 @@
-#include "pack/PackExecution.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,22 +6,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Platform.h"
+
 namespace zrb {
 
 namespace {
-
-std::string Quote(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
-Result CopyFailure(const std::string& source, const std::string& destination, int error) {
-    return Result::Failure("Could not copy " + Quote(source) + " to " + Quote(destination) + " (" +
-                           std::strerror(error) + ").");
-}
-
-std::string FolderForSystem(const std::string& folder) {
-    return folder.empty() ? "/" : folder;
-}
 
 // Plain read and write, for file systems or kernels that cannot copy in the kernel.
 int CopyByReading(int in, int out) {
@@ -79,12 +66,16 @@ int CopyContent(int in, int out) {
     }
 }
 
+Result Failed(int error) {
+    return Result::Failure(std::strerror(error));
+}
+
 }  // namespace
 
 Result CopyFileReplacing(const std::string& source, const std::string& destination, CopyMode mode) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
-        return CopyFailure(source, destination, errno);
+        return Failed(errno);
     }
     // A new file every time rather than truncating: the old destination may be
     // read-only, a running archiver, or a link to the source itself, which truncating
@@ -101,7 +92,7 @@ Result CopyFileReplacing(const std::string& source, const std::string& destinati
     if (out < 0) {
         const int error = errno;
         ::close(in);
-        return CopyFailure(source, destination, error);
+        return Failed(error);
     }
     int error = CopyContent(in, out);
     ::close(in);
@@ -110,33 +101,19 @@ Result CopyFileReplacing(const std::string& source, const std::string& destinati
     }
     if (error != 0) {
         ::unlink(destination.c_str());
-        return CopyFailure(source, destination, error);
-    }
-    return Result::Success();
-}
-
-bool IsSameFolder(const std::string& a, const std::string& b) {
-    struct stat first {};
-    struct stat second {};
-    if (::stat(FolderForSystem(a).c_str(), &first) != 0 ||
-        ::stat(FolderForSystem(b).c_str(), &second) != 0) {
-        return false;
-    }
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-Result CheckArchiverPresent(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return Result::Failure("The archiver was not found: " + Quote(path) +
-                               " is missing. It must lie in the folder the editor was "
-                               "started from. Nothing was packed.");
+        return Failed(error);
     }
     return Result::Success();
 }
 
 void RemoveFileIfPresent(const std::string& path) {
     ::unlink(path.c_str());
+}
+
+bool IsRunnable(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
 }
 
 }  // namespace zrb

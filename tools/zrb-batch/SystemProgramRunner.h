@@ -1,11 +1,12 @@
 #pragma once
-// Starts programs with fork and execv: no shell sees the arguments.
+// Starts a script's programs for real, through the platform layer: no shell sees the
+// arguments.
 
 #include "tools/zrb-batch/BatchRunner.h"
 
 namespace zrb {
 
-class PosixProgramRunner : public ProgramRunner {
+class SystemProgramRunner : public ProgramRunner {
   public:
     Result Run(const std::string& program, const std::vector<std::string>& args,
                const std::string& workingDir) const override;

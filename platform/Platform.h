@@ -1,0 +1,123 @@
+#pragma once
+// Every call into the operating system that the programs make, besides saving a file
+// (SafeFile.h). One implementation per system: platform/posix, platform/win32.
+//
+// Paths are UTF-8 (on POSIX: the file system's bytes). Failures come back as a Result
+// whose message is the reason alone ("No such file or directory", "it is a folder"):
+// what was being done, and to which file, is the caller's to say.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Result.h"
+
+namespace zrb {
+
+// --- Reading ---------------------------------------------------------------------
+
+// A regular file open for reading. Opening never waits: a FIFO or a device is refused
+// rather than read, so a stray special file cannot hang a reader.
+class ReadOnlyFile {
+  public:
+    ReadOnlyFile() = default;
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    ~ReadOnlyFile();
+
+    // Opens `path`, which must be a regular file once links are followed.
+    Result Open(const std::string& path);
+    // Reads up to `size` bytes: how many, 0 at the end, -1 on an error (see Reason()).
+    long Read(char* data, std::size_t size);
+    std::uint64_t size() const { return size_; }
+    std::int64_t modifiedTime() const { return modified_; }  // seconds since 1970
+    // The system's reason for the last failed Read.
+    std::string Reason() const;
+
+  private:
+    std::intptr_t handle_ = -1;
+    std::uint64_t size_ = 0;
+    std::int64_t modified_ = 0;
+    int error_ = 0;
+};
+
+// Reads all of the regular file `path` into `bytes`, refusing one over `maxBytes`.
+Result ReadWholeFile(const std::string& path, std::string& bytes, std::uint64_t maxBytes,
+                     std::int64_t* modifiedTime = nullptr);
+
+// --- Folders ---------------------------------------------------------------------
+
+// The names in `folder` ("." and ".." left out), in no particular order. An empty
+// folder path is the root.
+Result ListFolder(const std::string& folder, std::vector<std::string>& names);
+
+enum class EntryKind { Missing, File, Folder, Other };
+
+// What `path` is once links are followed; Missing also for what cannot be looked at.
+EntryKind KindOf(const std::string& path);
+
+// Whether two folder paths name the same folder on disk, after links, "." and ".." are
+// resolved. An empty path is the root folder. False when either cannot be looked at.
+bool IsSameFolder(const std::string& a, const std::string& b);
+
+// The folder the program was started in (its current directory); empty if unknown.
+std::string CurrentFolder();
+
+// --- Files -----------------------------------------------------------------------
+
+enum class CopyMode {
+    Data,        // a model: read and write for everyone the umask allows
+    Executable,  // the archiver: also executable, so the runner can start it
+};
+
+// Copies `source` to `destination`, replacing an existing destination without asking,
+// also a read-only one. The destination is always a new file: an old destination that
+// is a link to the source (symbolic or hard) is replaced, never written through. On
+// failure no partial destination remains.
+Result CopyFileReplacing(const std::string& source, const std::string& destination, CopyMode mode);
+
+// Removes `path` if it exists. Failures are not reported: what is removed is a leftover.
+void RemoveFileIfPresent(const std::string& path);
+
+// Whether `path` is a regular file this process may run.
+bool IsRunnable(const std::string& path);
+
+// --- Programs --------------------------------------------------------------------
+
+struct ProgramRun {
+    std::string program;            // its path
+    std::vector<std::string> args;  // after the program's own name
+    std::string workingFolder;      // empty: the root
+    // Standard input from nothing (otherwise this process's own).
+    bool noInput = false;
+    // Standard output and error: this process's own when unset, nothing when empty,
+    // else this file, created or emptied.
+    std::optional<std::string> outputFile;
+    // In a session of its own and not waited for: it outlives this process and never
+    // becomes its zombie. Otherwise Run waits for its end.
+    bool detach = false;
+};
+
+// Where starting a program failed.
+enum class RunStep { Folder, Output, Start };
+
+struct RunFailure {
+    RunStep step = RunStep::Start;
+    std::string reason;
+};
+
+// Runs `run` without a shell. The exit status (when waited for) goes to `exitStatus`:
+// the program's status, or 128 + the signal that ended it. Returns the failure, or
+// nothing when the program was started.
+std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus = nullptr);
+
+// The first runnable `name` in the ':'-separated folders of `searchPath` (empty entries
+// skipped: they would mean the current folder), or "".
+std::string FindOnSearchPath(const std::string& name, const std::string& searchPath);
+
+// The value of the environment variable `name`, if set.
+std::optional<std::string> Environment(const char* name);
+
+}  // namespace zrb

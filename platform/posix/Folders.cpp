@@ -1,0 +1,78 @@
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/Platform.h"
+
+namespace zrb {
+
+namespace {
+
+const char* ForSystem(const std::string& folder) {
+    return folder.empty() ? "/" : folder.c_str();
+}
+
+}  // namespace
+
+Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
+    // readdir rather than std::filesystem: one system call per batch of entries and no
+    // stat per name, which matters for folders of tens of thousands of models.
+    DIR* dir = ::opendir(ForSystem(folder));
+    if (dir == nullptr) {
+        return Result::Failure(std::strerror(errno));
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
+            names.emplace_back(name);
+        }
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(dir);
+    return error == 0 ? Result::Success() : Result::Failure(std::strerror(error));
+}
+
+EntryKind KindOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(ForSystem(path), &info) != 0) {
+        return EntryKind::Missing;
+    }
+    if (S_ISREG(info.st_mode)) {
+        return EntryKind::File;
+    }
+    return S_ISDIR(info.st_mode) ? EntryKind::Folder : EntryKind::Other;
+}
+
+bool IsSameFolder(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    if (::stat(ForSystem(a), &first) != 0 || ::stat(ForSystem(b), &second) != 0) {
+        return false;
+    }
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::string CurrentFolder() {
+    std::string buffer(4096, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) {
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::strlen(buffer.c_str()));
+    return buffer;
+}
+
+std::optional<std::string> Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+}  // namespace zrb

@@ -1,0 +1,234 @@
+// Programs are started without a shell: posix_spawn for those waited for, and a double
+// fork for detached ones, which must not stay this process's children.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Platform.h"
+
+#ifndef CLOSE_RANGE_CLOEXEC
+#define CLOSE_RANGE_CLOEXEC (1U << 2)
+#endif
+
+extern char** environ;
+
+namespace zrb {
+
+namespace {
+
+std::string Reason(int error) {
+    return std::strerror(error);
+}
+
+// A descriptor closed when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// What the detached child tells its parent when it could not get as far as exec.
+struct ChildFailure {
+    RunStep step;
+    int error;
+};
+
+[[noreturn]] void ChildFail(int pipeFd, RunStep step) {
+    const ChildFailure failure{step, errno};
+    // Nothing more can be done if even this fails; the parent then reports no failure.
+    [[maybe_unused]] const ssize_t written = ::write(pipeFd, &failure, sizeof failure);
+    ::_exit(127);
+}
+
+// Runs in the forked child: only async-signal-safe calls, everything prepared before.
+[[noreturn]] void RunDetachedChild(const char* folder, int input, int output, char* const* argv,
+                                   int pipeFd) {
+    // A session of its own: closing this program does not end the other one. The
+    // intermediate child exits at once and is reaped, so the program becomes init's
+    // child and leaves no zombie.
+    ::setsid();
+    const pid_t grandchild = ::fork();
+    if (grandchild < 0) {
+        ChildFail(pipeFd, RunStep::Start);
+    }
+    if (grandchild > 0) {
+        ::_exit(0);
+    }
+    // This process's blocked and ignored signals must not reach the program.
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    ::sigaction(SIGPIPE, &defaults, nullptr);
+
+    if (::chdir(folder) != 0) {
+        ChildFail(pipeFd, RunStep::Folder);
+    }
+    if (input >= 0) {
+        ::dup2(input, STDIN_FILENO);
+    }
+    if (output >= 0) {
+        ::dup2(output, STDOUT_FILENO);
+        ::dup2(output, STDERR_FILENO);
+    }
+    // Whatever else this process has open stays with it.
+    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    ::fcntl(pipeFd, F_SETFD, FD_CLOEXEC);
+    ::execv(argv[0], argv);
+    ChildFail(pipeFd, RunStep::Start);
+}
+
+std::optional<RunFailure> RunDetached(const char* folder, int input, int output,
+                                      char* const* argv) {
+    int failurePipe[2];
+    if (::pipe2(failurePipe, O_CLOEXEC) != 0) {
+        return RunFailure{RunStep::Start, Reason(errno)};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(failurePipe[0]);
+        RunDetachedChild(folder, input, output, argv, failurePipe[1]);
+    }
+    const int forkError = errno;
+    ::close(failurePipe[1]);
+    if (child < 0) {
+        ::close(failurePipe[0]);
+        return RunFailure{RunStep::Start, Reason(forkError)};
+    }
+    // The pipe closes without a word once exec succeeded (it is close-on-exec), or
+    // carries the step that failed.
+    ChildFailure failure{};
+    ssize_t got;
+    do {
+        got = ::read(failurePipe[0], &failure, sizeof failure);
+    } while (got < 0 && errno == EINTR);
+    ::close(failurePipe[0]);
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    if (got == static_cast<ssize_t>(sizeof failure)) {
+        return RunFailure{failure.step, Reason(failure.error)};
+    }
+    return std::nullopt;
+}
+
+std::optional<RunFailure> RunAndWait(const char* folder, int input, int output, char* const* argv,
+                                     int* exitStatus) {
+    // posix_spawn reports a failed change of folder like a failed start; looking first
+    // tells the two apart for the message.
+    struct stat info {};
+    if (::stat(folder, &info) != 0) {
+        return RunFailure{RunStep::Folder, Reason(errno)};
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return RunFailure{RunStep::Folder, Reason(ENOTDIR)};
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawnattr_init(&attributes);
+    ::posix_spawn_file_actions_addchdir_np(&actions, folder);
+    if (input >= 0) {
+        ::posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    }
+    if (output >= 0) {
+        ::posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+        ::posix_spawn_file_actions_adddup2(&actions, output, STDERR_FILENO);
+    }
+    ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    sigset_t none;
+    ::sigemptyset(&none);
+    sigset_t pipeSignal;
+    ::sigemptyset(&pipeSignal);
+    ::sigaddset(&pipeSignal, SIGPIPE);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t child = 0;
+    const int error = ::posix_spawn(&child, argv[0], &actions, &attributes, argv, environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::posix_spawnattr_destroy(&attributes);
+    if (error != 0) {
+        return RunFailure{RunStep::Start, Reason(error)};
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (exitStatus != nullptr) {
+        *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus) {
+    // Everything the child needs is prepared here: after fork only async-signal-safe
+    // calls are allowed.
+    std::vector<std::string> strings;
+    strings.push_back(run.program);
+    strings.insert(strings.end(), run.args.begin(), run.args.end());
+    std::vector<char*> argv;
+    for (std::string& s : strings) {
+        argv.push_back(s.data());
+    }
+    argv.push_back(nullptr);
+    const std::string folder = run.workingFolder.empty() ? "/" : run.workingFolder;
+
+    Descriptor input(run.noInput ? ::open("/dev/null", O_RDONLY | O_CLOEXEC) : -1);
+    if (run.noInput && input.get() < 0) {
+        return RunFailure{RunStep::Start, Reason(errno)};
+    }
+    int outputFd = -1;
+    if (run.outputFile) {
+        outputFd = run.outputFile->empty()
+                       ? ::open("/dev/null", O_WRONLY | O_CLOEXEC)
+                       : ::open(run.outputFile->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                                0666);
+        if (outputFd < 0) {
+            return RunFailure{RunStep::Output, Reason(errno)};
+        }
+    }
+    const Descriptor output(outputFd);
+    return run.detach ? RunDetached(folder.c_str(), input.get(), output.get(), argv.data())
+                      : RunAndWait(folder.c_str(), input.get(), output.get(), argv.data(),
+                                   exitStatus);
+}
+
+std::string FindOnSearchPath(const std::string& name, const std::string& searchPath) {
+    std::size_t start = 0;
+    while (start <= searchPath.size()) {
+        std::size_t end = searchPath.find(':', start);
+        if (end == std::string::npos) {
+            end = searchPath.size();
+        }
+        const std::string folder = searchPath.substr(start, end - start);
+        if (!folder.empty()) {
+            std::string candidate = folder + "/" + name;
+            if (IsRunnable(candidate)) {
+                return candidate;
+            }
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+}  // namespace zrb
