@@ -3,19 +3,12 @@
 #include <cmath>
 #include <cstdint>
 
+#include "model/Cp1252.h"
 #include "model/Numbers.h"
 
 namespace zrb::cli {
 
 namespace {
-
-// Windows-1252 from 0x80 to 0x9f; the five bytes the code page leaves undefined keep
-// their Latin-1 (C1 control) value. From 0xa0 on it equals Latin-1.
-constexpr std::uint16_t kWindows1252[32] = {
-    0x20ac, 0x0081, 0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021, 0x02c6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008d, 0x017d, 0x008f, 0x0090, 0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
-    0x2013, 0x2014, 0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0x009d, 0x017e, 0x0178,
-};
 
 // The code point of the UTF-8 sequence at the start of `text` and its length; length 0
 // when the bytes are not a well-formed sequence (overlong forms and surrogates
@@ -92,7 +85,7 @@ std::string JsonString(std::string_view bytes) {
                 AppendCodePoint(out, decoded.codePoint);
                 i += decoded.length;
             } else {
-                AppendCodePoint(out, byte < 0xa0 ? kWindows1252[byte - 0x80] : byte);
+                AppendCodePoint(out, Cp1252ToUnicode(byte));
                 ++i;
             }
             continue;
