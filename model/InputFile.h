@@ -18,7 +18,6 @@ inline constexpr std::uint64_t kMaxModelFileBytes = 1u << 20;
 
 class InputFile {
   public:
-
     // Opens `path`, which must be a regular file (links are followed) of at most
     // kMaxModelFileBytes. The failure names the file and the reason.
     Result Open(const std::string& path);

@@ -12,36 +12,21 @@
 #include "model/InputFile.h"
 #include "model/LineReader.h"
 #include "model/Numbers.h"
+#include "platform/Text.h"
 
 namespace zrb {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool IsWordChar(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-
-char Fold(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return IsAsciiDigit(c) || IsAsciiLetter(c) || c == '_';
 }
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsSpace(text.front())) {
+    while (!text.empty() && IsAsciiSpace(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsSpace(text.back())) {
+    while (!text.empty() && IsAsciiSpace(text.back())) {
         text.remove_suffix(1);
     }
     return text;
@@ -97,7 +82,7 @@ std::size_t EditDistanceIgnoringCase(std::string_view a, std::string_view b) {
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
             const std::size_t above = row[j];
-            const std::size_t cost = Fold(a[i - 1]) == Fold(b[j - 1]) ? 0 : 1;
+            const std::size_t cost = AsciiLower(a[i - 1]) == AsciiLower(b[j - 1]) ? 0 : 1;
             row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
             diagonal = above;
         }
@@ -261,7 +246,7 @@ void Checker::CheckKeyLine(std::string_view piece) {
     // Letters right after the key make a longer name (".massive"); a digit there
     // starts the value (".mass950").
     std::size_t nameEnd = key->key.size();
-    if (nameEnd < piece.size() && IsWordChar(piece[nameEnd]) && !IsDigit(piece[nameEnd])) {
+    if (nameEnd < piece.size() && IsWordChar(piece[nameEnd]) && !IsAsciiDigit(piece[nameEnd])) {
         while (nameEnd < piece.size() && IsWordChar(piece[nameEnd])) {
             ++nameEnd;
         }

@@ -1,4 +1,5 @@
 #include "model/Numbers.h"
+#include "platform/Text.h"
 
 #include <array>
 #include <charconv>
@@ -10,15 +11,6 @@
 namespace zrb {
 
 namespace {
-
-bool IsSpace(char c) {
-    // The "C" locale's isspace(), independent of the current locale.
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The decimal number at the start of `text` (sign, digits, point, fraction, exponent),
 // as atof would find it. Returns its length, 0 when there is none.
@@ -36,13 +28,13 @@ NumberPrefix ScanNumber(std::string_view text) {
         ++i;
     }
     std::size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) {
+    while (i < text.size() && IsAsciiDigit(text[i])) {
         ++i;
         ++digits;
     }
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && IsDigit(text[i])) {
+        while (i < text.size() && IsAsciiDigit(text[i])) {
             ++i;
             ++digits;
         }
@@ -56,8 +48,8 @@ NumberPrefix ScanNumber(std::string_view text) {
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
             ++j;
         }
-        if (j < text.size() && IsDigit(text[j])) {
-            while (j < text.size() && IsDigit(text[j])) {
+        if (j < text.size() && IsAsciiDigit(text[j])) {
+            while (j < text.size() && IsAsciiDigit(text[j])) {
                 ++j;
             }
             i = j;
@@ -95,7 +87,7 @@ bool Overflows(std::string_view number, std::size_t mantissaEnd) {
         const char c = number[j];
         if (c == '.') {
             afterPoint = true;
-        } else if (IsDigit(c)) {
+        } else if (IsAsciiDigit(c)) {
             if (!seenNonZero && c != '0') {
                 seenNonZero = true;
             }
@@ -147,7 +139,7 @@ std::size_t DecimalNumberLength(std::string_view text) {
 
 double ParseNumber(std::string_view text) {
     std::size_t start = 0;
-    while (start < text.size() && IsSpace(text[start])) {
+    while (start < text.size() && IsAsciiSpace(text[start])) {
         ++start;
     }
     text.remove_prefix(start);

@@ -4,27 +4,11 @@
 #include <iterator>
 
 #include "platform/Platform.h"
+#include "platform/Text.h"
 
 namespace zrb {
 
 namespace {
-
-unsigned char Lower(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-int CompareIgnoringCase(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = Lower(a[i]);
-        const unsigned char y = Lower(b[i]);
-        if (x != y) {
-            return x < y ? -1 : 1;
-        }
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 bool EndsWithZrb(std::string_view name) {
     return name.size() >= 4 && ModelNameEqualsIgnoringCase(name.substr(name.size() - 4), ".zrb");
@@ -40,15 +24,6 @@ const FileDialogRequest& ModelFileDialog(FileDialogType type) {
     return type == FileDialogType::Open ? open : save;
 }
 
-std::string JoinPath(std::string_view folder, std::string_view name) {
-    std::string path;
-    path.reserve(folder.size() + 1 + name.size());
-    path += folder;
-    path += kPathSeparator;
-    path += name;
-    return path;
-}
-
 std::string FolderOfPickedFile(std::string_view path, std::string_view name) {
     if (path.size() <= name.size()) {
         return {};
@@ -57,12 +32,12 @@ std::string FolderOfPickedFile(std::string_view path, std::string_view name) {
 }
 
 bool ModelNameLess(std::string_view a, std::string_view b) {
-    const int c = CompareIgnoringCase(a, b);
+    const int c = CompareIgnoringAsciiCase(a, b);
     return c != 0 ? c < 0 : a < b;
 }
 
 bool ModelNameEqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return CompareIgnoringCase(a, b) == 0;
+    return CompareIgnoringAsciiCase(a, b) == 0;
 }
 
 Result ListModelFolder(const std::string& folder, std::vector<std::string>& names) {
@@ -100,7 +75,7 @@ void SortByModelName(std::vector<std::string>& names) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::size_t start = lowered.size();
         for (const char c : names[i]) {
-            lowered += static_cast<char>(Lower(c));
+            lowered += AsciiLower(c);
         }
         keys.push_back({std::string_view(lowered).substr(start), i});
     }
@@ -140,9 +115,10 @@ void SortedNameList::AddMany(std::vector<std::string> names) {
 std::optional<std::size_t> SortedNameList::FindExact(std::string_view name) const {
     // Entries equal without regard to case stand together. The one equal byte for byte
     // wins, so that B.zrb is not taken for a just saved b.zrb; failing that, the first.
-    const auto first = std::lower_bound(
-        names_.begin(), names_.end(), name,
-        [](const std::string& a, std::string_view b) { return CompareIgnoringCase(a, b) < 0; });
+    const auto first = std::lower_bound(names_.begin(), names_.end(), name,
+                                        [](const std::string& a, std::string_view b) {
+                                            return CompareIgnoringAsciiCase(a, b) < 0;
+                                        });
     auto end = first;
     while (end != names_.end() && ModelNameEqualsIgnoringCase(*end, name)) {
         if (*end == name) {

@@ -10,16 +10,9 @@
 #include <vector>
 
 #include "model/ModelFile.h"
+#include "platform/Paths.h"
 
 namespace zrb {
-
-// Joins folder and name. The separator lives here alone.
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
-std::string JoinPath(std::string_view folder, std::string_view name);
 
 // The folder of a picked file: the first len(path) - len(name) - 1 characters of
 // `path` (the separator before the name dropped); empty when that is not positive.

@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "pack/PackPlan.h"
 #include "platform/Platform.h"
 #include "platform/SafeFile.h"
-#include "pack/PackPlan.h"
+#include "platform/Text.h"
 
 namespace zrb {
 
@@ -30,10 +31,6 @@ Result CheckNotModelsFolder(const ModelWorkspace& workspace, const std::string& 
                                "archive in another folder.");
     }
     return Result::Success();
-}
-
-std::string Quote(const std::string& text) {
-    return "\"" + text + "\"";
 }
 
 Result CheckArchiverPresent(const std::string& path) {

@@ -7,16 +7,9 @@
 #include "pack/PackPlan.h"
 #include "pack/ScriptLauncher.h"
 #include "platform/Platform.h"
+#include "platform/Text.h"
 
 namespace zrb {
-
-namespace {
-
-std::string Quote(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
-}  // namespace
 
 Result RunnerLauncher::CheckReady(const std::string& startFolder) {
     const std::string runner = JoinPath(startFolder, kRunnerName);
@@ -59,10 +52,10 @@ Result RunnerLauncher::Launch(const ScriptLaunch& launch) {
     if (const std::optional<RunFailure> failed = RunProgram(run, &status)) {
         switch (failed->step) {
             case RunStep::Folder:
-                return Result::Failure("Could not run the pack script in the archive folder " +
-                                       Quote(launch.workingFolder.empty() ? "/"
-                                                                          : launch.workingFolder) +
-                                       " (" + failed->reason + ").");
+                return Result::Failure(
+                    "Could not run the pack script in the archive folder " +
+                    Quote(launch.workingFolder.empty() ? "/" : launch.workingFolder) + " (" +
+                    failed->reason + ").");
             case RunStep::Output:
                 return Result::Failure("Could not create the pack log " + Quote(logPath) + " (" +
                                        failed->reason + ").");

@@ -198,18 +198,17 @@ std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus) {
     }
     int outputFd = -1;
     if (run.outputFile) {
-        outputFd = run.outputFile->empty()
-                       ? ::open("/dev/null", O_WRONLY | O_CLOEXEC)
-                       : ::open(run.outputFile->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                                0666);
+        outputFd = run.outputFile->empty() ? ::open("/dev/null", O_WRONLY | O_CLOEXEC)
+                                           : ::open(run.outputFile->c_str(),
+                                                    O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (outputFd < 0) {
             return RunFailure{RunStep::Output, Reason(errno)};
         }
     }
     const Descriptor output(outputFd);
-    return run.detach ? RunDetached(folder.c_str(), input.get(), output.get(), argv.data())
-                      : RunAndWait(folder.c_str(), input.get(), output.get(), argv.data(),
-                                   exitStatus);
+    return run.detach
+               ? RunDetached(folder.c_str(), input.get(), output.get(), argv.data())
+               : RunAndWait(folder.c_str(), input.get(), output.get(), argv.data(), exitStatus);
 }
 
 std::string FindOnSearchPath(const std::string& name, const std::string& searchPath) {

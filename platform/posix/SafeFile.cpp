@@ -13,6 +13,9 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/Paths.h"
+#include "platform/Text.h"
+
 namespace zrb {
 
 namespace {
@@ -24,10 +27,6 @@ long DoWrite(int fd, const void* data, unsigned long size) {
         return g_write(fd, data, size);
     }
     return static_cast<long>(::write(fd, data, size));
-}
-
-std::string Quote(const std::string& path) {
-    return "\"" + path + "\"";
 }
 
 Result Fail(const std::string& path, const std::string& what, int error) {
@@ -70,19 +69,6 @@ std::string ResolveLinks(std::string path) {
     return path;
 }
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 mode_t DefaultMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -99,9 +85,7 @@ bool IsTempTail(std::string_view tail) {
         return false;
     }
     for (const char c : tail) {
-        const bool alnum =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (!alnum) {
+        if (!IsAsciiLetter(c) && !IsAsciiDigit(c)) {
             return false;
         }
     }

@@ -3,12 +3,13 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <ostream>
 
+#include "platform/Paths.h"
+#include "platform/Text.h"
 #include "platform/Platform.h"
 
 namespace zrb {
@@ -27,11 +28,6 @@ constexpr const char* kUsage =
 std::string ToSlashes(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
-}
-
-std::string BareName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string ZipErrorText(int code) {
@@ -64,7 +60,7 @@ Result ReadInput(const std::string& path, const std::string& shownName, InputFil
 int Add(const std::string& fileArg, const std::string& archiveArg, bool create, std::ostream& err) {
     const std::string file = ToSlashes(fileArg);
     const std::string archive = ToSlashes(archiveArg);
-    const std::string entryName = BareName(file);
+    const std::string entryName = BaseName(file);
     if (entryName.empty() || entryName == "." || entryName == "..") {
         err << "sqzip: '" << fileArg << "' does not name a file\n";
         return kFailure;
@@ -162,7 +158,7 @@ int SqzipMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             for (char letter : arg.substr(1)) {
-                switch (std::tolower(static_cast<unsigned char>(letter))) {
+                switch (AsciiLower(letter)) {
                     case 'a':
                         add = true;
                         break;

@@ -1,7 +1,6 @@
 #include "tools/zrb-batch/BatchRunner.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <istream>
@@ -10,6 +9,7 @@
 #include <string_view>
 
 #include "platform/Platform.h"
+#include "platform/Text.h"
 
 namespace zrb {
 namespace {
@@ -17,25 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage = "usage: zrb-batch [--pause] SCRIPT\n";
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-// Names and keywords compare as the interpreter compares them: ASCII letters without
-// regard to case, every other byte exactly.
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
 
 std::string_view TrimFront(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
@@ -138,7 +119,7 @@ std::string FindOnDisk(const std::string& workingDir, const std::string& name) {
         for (fs::directory_iterator it(found, error), end; !error && it != end;
              it.increment(error)) {
             const std::string entry = it->path().filename().string();
-            if (SameIgnoringCase(entry, text)) {
+            if (EqualsIgnoringAsciiCase(entry, text)) {
                 matches.push_back(entry);
             }
         }
@@ -200,9 +181,10 @@ class Interpreter {
             return;
         }
         const std::vector<std::string> args(words.begin() + 1, words.end());
-        if (SameIgnoringCase(words[0], "attrib")) {
+        if (EqualsIgnoringAsciiCase(words[0], "attrib")) {
             Attrib(args);
-        } else if (SameIgnoringCase(words[0], "del") || SameIgnoringCase(words[0], "erase")) {
+        } else if (EqualsIgnoringAsciiCase(words[0], "del") ||
+                   EqualsIgnoringAsciiCase(words[0], "erase")) {
             Delete(args);
         } else {
             RunProgram(words[0], args);
@@ -213,7 +195,7 @@ class Interpreter {
     // The interpreter ends a keyword at a blank and, for ECHO and REM, also at the
     // characters that may follow it directly ("ECHO." prints an empty line).
     static bool IsCommand(std::string_view line, std::string_view keyword) {
-        if (!StartsWithIgnoringCase(line, keyword)) {
+        if (!StartsWithIgnoringAsciiCase(line, keyword)) {
             return false;
         }
         if (line.size() == keyword.size()) {
@@ -236,11 +218,11 @@ class Interpreter {
                 out_ << (echo_ ? "ECHO is on.\n" : "ECHO is off.\n");
                 return;
             }
-            if (SameIgnoringCase(word, "off")) {
+            if (EqualsIgnoringAsciiCase(word, "off")) {
                 echo_ = false;
                 return;
             }
-            if (SameIgnoringCase(word, "on")) {
+            if (EqualsIgnoringAsciiCase(word, "on")) {
                 echo_ = true;
                 return;
             }
@@ -255,7 +237,7 @@ class Interpreter {
         for (const std::string& arg : args) {
             if (arg.size() == 2 && (arg[0] == '+' || arg[0] == '-')) {
                 // Archive, system, hidden and the like mean nothing here.
-                if (Lower(arg[1]) == 'r') {
+                if (AsciiLower(arg[1]) == 'r') {
                     makeWritable = arg[0] == '-';
                     makeReadOnly = arg[0] == '+';
                 }

@@ -13,6 +13,5 @@ int main(int argc, char** argv) {
         std::cerr << "zrb-batch: cannot find the current folder\n";
         return 1;
     }
-    return zrb::BatchMain(args, folder, std::cin, std::cout, std::cerr,
-                          zrb::SystemProgramRunner());
+    return zrb::BatchMain(args, folder, std::cin, std::cout, std::cerr, zrb::SystemProgramRunner());
 }

@@ -3,6 +3,7 @@
 
 #include "model/LineReader.h"
 #include "model/Numbers.h"
+#include "platform/Text.h"
 #include "tools/zrb/Commands.h"
 
 namespace zrb::cli {
@@ -25,22 +26,7 @@ bool LooksLikeSetting(const std::string& arg) {
     }
     for (std::size_t i = 0; i < equals; ++i) {
         const char c = arg[i];
-        const bool word =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        if (!word) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (fold(a[i]) != fold(b[i])) {
+        if (!IsAsciiLetter(c) && !IsAsciiDigit(c) && c != '_') {
             return false;
         }
     }
@@ -70,7 +56,7 @@ std::optional<std::string> Validate(Setting& setting) {
     if (setting.key == nullptr) {
         std::string message = "unknown field \"" + setting.name + "\"";
         for (const ModelKey& key : ModelKeys()) {
-            if (EqualsIgnoringCase(key.name, setting.name)) {
+            if (EqualsIgnoringAsciiCase(key.name, setting.name)) {
                 message += " (did you mean " + std::string(key.name) + "?)";
             }
         }

@@ -1,0 +1,25 @@
+#pragma once
+// Paths as the system spells them. The separator lives here alone.
+
+#include <string>
+#include <string_view>
+
+namespace zrb {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// Folder, separator, name.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// What follows the last separator; all of `path` when it has none.
+std::string BaseName(std::string_view path);
+
+// What precedes the last separator: "." when there is none, the root when it is the first
+// character.
+std::string FolderOf(std::string_view path);
+
+}  // namespace zrb
