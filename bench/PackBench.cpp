@@ -23,23 +23,13 @@ constexpr int kModels = 10000;
 const zrb::bench::RegisterPair kPack("Pack All, 10,000 models, up to the launch", 1.3);
 
 // The list and nothing else: Pack All only reads the names.
-class ListWindow : public zrb::WindowOps {
+class ListWindow : public zrb::PackOps {
   public:
     explicit ListWindow(std::vector<std::string> names) : names_(std::move(names)) {}
-    void ListClear() override {}
-    void ListAdd(std::vector<std::string>) override {}
-    std::optional<int> ListSelection() const override { return std::nullopt; }
     std::string ListText(int index) const override { return names_[static_cast<size_t>(index)]; }
-    void ListSelect(int) override {}
-    std::optional<int> ListFindExact(const std::string&) const override { return std::nullopt; }
     int ListCount() const override { return static_cast<int>(names_.size()); }
-    bool BoxesToModel() override { return true; }
-    void ModelToBoxes() override {}
-    void SetWindowTitle(const std::string&) override {}
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest&) override { return {}; }
-    void WaitCursor(bool) override {}
     void MessageBox(const std::string& text, zrb::MessageIcon) override { failure = text; }
-    std::vector<std::string> FolderSearch(const std::string&) override { return {}; }
     bool Progress(std::size_t, std::size_t) override { return true; }
 
     std::string failure;
@@ -102,15 +92,15 @@ void PackBench(benchmark::State& state) {
     const PackFolders& f = Folders();
     ListWindow window(f.names);
     NoLaunch launcher;
-    zrb::ModelEditor editor(window);
-    editor.workspace.modelsFolder = f.models;
-    editor.workspace.startFolder = f.start;
-    editor.workspace.archiveFolder = f.archive;
-    editor.workspace.archiveFile = "vehicles.sqs";
+    zrb::ModelWorkspace workspace;
+    workspace.modelsFolder = f.models;
+    workspace.startFolder = f.start;
+    workspace.archiveFolder = f.archive;
+    workspace.archiveFile = "vehicles.sqs";
     const auto ours = [&] {
         EmptyArchiveFolder(f.archive);
         return zrb::bench::SecondsOf([&] {
-            zrb::PackAll(editor, window, launcher);
+            zrb::PackAll(workspace, window, launcher);
             return window.failure.empty();
         });
     };

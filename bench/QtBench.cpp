@@ -20,8 +20,8 @@
 
 #include "BenchFolder.h"
 #include "BenchTable.h"
-#include "editor/EditorDlg.h"
-#include "editor/ModalDialogs.h"
+#include "editor/qt/EditorDlg.h"
+#include "editor/qt/ModalDialogs.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <QTimer>
 
-#include "editor/Application.h"
-#include "editor/EditorDlg.h"
+#include "editor/qt/Application.h"
+#include "editor/qt/EditorDlg.h"
 
 int main() {
     zrb::gui::EditorApplication app(QStringLiteral("bench"));

@@ -42,7 +42,7 @@ Result CheckArchiverPresent(const std::string& path) {
     return Result::Success();
 }
 
-void Warn(WindowOps& window, const Result& result) {
+void Warn(PackOps& window, const Result& result) {
     if (!result) {
         window.MessageBox(result.message(), MessageIcon::Warning);
     }
@@ -59,7 +59,7 @@ void RemoveModelCopies(const PackPlan& plan, std::size_t made) {
 
 // Copies every file of the plan in order, reporting progress when asked to. Success
 // with `cancelled` set when the user cancelled.
-Result MakeCopies(const PackPlan& plan, WindowOps& window, bool showProgress, bool& cancelled) {
+Result MakeCopies(const PackPlan& plan, PackOps& window, bool showProgress, bool& cancelled) {
     const std::size_t total = plan.copies.size();
     // A few hundred updates at most: the window need not redraw for every small file.
     const std::size_t step = std::max<std::size_t>(1, total / 256);
@@ -83,7 +83,7 @@ Result MakeCopies(const PackPlan& plan, WindowOps& window, bool showProgress, bo
     return Result::Success();
 }
 
-Result Pack(const ModelWorkspace& workspace, WindowOps& window, ScriptLauncher& launcher,
+Result Pack(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher,
             PackKind kind, const std::vector<std::string>& names) {
     PackPlan plan;
     if (Result planned = MakePackPlan(workspace, kind, names, plan); !planned) {
@@ -153,7 +153,7 @@ std::string SkippedNote(const std::vector<std::string>& skipped) {
 
 }  // namespace
 
-void DefineArchiveLocation(ModelEditor& editor, WindowOps& window) {
+void DefineArchiveLocation(ModelWorkspace& workspace, PackOps& window) {
     const FileDialogAnswer answer = window.FileDialog(ArchiveDialog());
     if (!answer.confirmed || answer.fileName.empty()) {
         return;
@@ -163,20 +163,19 @@ void DefineArchiveLocation(ModelEditor& editor, WindowOps& window) {
         Warn(window, name);
         return;
     }
-    if (Result checked = CheckNotModelsFolder(editor.workspace, folder); !checked) {
+    if (Result checked = CheckNotModelsFolder(workspace, folder); !checked) {
         Warn(window, checked);
         return;
     }
-    editor.workspace.archiveFile = answer.fileName;
-    editor.workspace.archiveFolder = std::move(folder);
+    workspace.archiveFile = answer.fileName;
+    workspace.archiveFolder = std::move(folder);
 }
 
-void PackSelected(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher) {
-    Warn(window, Pack(editor.workspace, window, launcher, PackKind::Selected,
-                      {editor.workspace.currentFile}));
+void PackSelected(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher) {
+    Warn(window, Pack(workspace, window, launcher, PackKind::Selected, {workspace.currentFile}));
 }
 
-void PackAll(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher) {
+void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher) {
     // The list holds folders named like models too; one of them must not stop the rest.
     // A file that has gone since it was listed is another matter: its copy fails and
     // says so.
@@ -187,22 +186,23 @@ void PackAll(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher) {
         names.reserve(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i) {
             std::string name = window.ListText(i);
-            (IsNoFile(editor.workspace, name) ? skipped : names).push_back(std::move(name));
+            (IsNoFile(workspace, name) ? skipped : names).push_back(std::move(name));
         }
     }
-    const Result packed = Pack(editor.workspace, window, launcher, PackKind::All, names);
+    const Result packed = Pack(workspace, window, launcher, PackKind::All, names);
+    window.ProgressEnded();
     Warn(window, packed);
     if (packed && !skipped.empty()) {
         window.MessageBox(SkippedNote(skipped), MessageIcon::Warning);
     }
 }
 
-void PackSelected(ModelEditor& editor, WindowOps& window) {
-    PackSelected(editor, window, SystemScriptLauncher());
+void PackSelected(const ModelWorkspace& workspace, PackOps& window) {
+    PackSelected(workspace, window, SystemScriptLauncher());
 }
 
-void PackAll(ModelEditor& editor, WindowOps& window) {
-    PackAll(editor, window, SystemScriptLauncher());
+void PackAll(const ModelWorkspace& workspace, PackOps& window) {
+    PackAll(workspace, window, SystemScriptLauncher());
 }
 
 }  // namespace zrb

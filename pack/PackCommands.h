@@ -4,7 +4,7 @@
 //
 // The script is written into the archive folder and started there, whatever the
 // process's current directory: its DEL lines name the model copies relatively. Every
-// failure is shown through WindowOps::MessageBox with a warning icon, and then nothing
+// failure is shown through PackOps::MessageBox with a warning icon, and then nothing
 // is started.
 
 #include "model/Workspace.h"
@@ -15,17 +15,17 @@ namespace zrb {
 // Pack, Define Archive Location: asks for the .sqs archive and remembers its folder and
 // name in the workspace. Refuses the models folder as archive folder, and a name that
 // cannot go into the script; the archive fields then stay as they were.
-void DefineArchiveLocation(ModelEditor& editor, WindowOps& window);
+void DefineArchiveLocation(ModelWorkspace& workspace, PackOps& window);
 
 // Pack, Pack Selected ZRB to Archive: packs workspace.currentFile.
-void PackSelected(ModelEditor& editor, WindowOps& window);
+void PackSelected(const ModelWorkspace& workspace, PackOps& window);
 
 // Pack, Pack All ZRBs to Archive: packs every entry of the model list, showing progress
 // while it copies; a cancel there starts nothing.
-void PackAll(ModelEditor& editor, WindowOps& window);
+void PackAll(const ModelWorkspace& workspace, PackOps& window);
 
 // The same with the script started by `launcher` instead of the system's launcher.
-void PackSelected(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher);
-void PackAll(ModelEditor& editor, WindowOps& window, ScriptLauncher& launcher);
+void PackSelected(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher);
+void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher);
 
 }  // namespace zrb

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Result.h"
 #include "model/Workspace.h"
+#include "platform/Result.h"
 
 namespace zrb {
 

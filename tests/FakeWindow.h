@@ -1,16 +1,19 @@
 #pragma once
-// A window for the workspace commands without any widgets: it records what it is asked
-// to do and answers file dialogs from a queue the test fills.
+// A window without any widgets, for the workspace commands and the window logic: it
+// records what it is asked to do, holds the boxes' texts, and answers file dialogs and
+// questions from queues the test fills.
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "editor/EditorController.h"
 #include "model/Workspace.h"
 
 namespace zrb::testing {
 
-class FakeWindow : public WindowOps {
+class FakeWindow : public EditorView, public ModelBoxes {
   public:
     // What the window was asked, in order: "clear", "add 3", "select 0", "pull", "push",
     // "title ...", "dialog open", "wait on", "wait off", "message ...".
@@ -23,6 +26,49 @@ class FakeWindow : public WindowOps {
     std::optional<int> selection;
     bool pullSucceeds = true;
     bool cancelProgress = false;
+
+    // The dialog's side.
+    std::map<int, std::string> boxes;
+    std::map<int, std::string> labels;
+    std::optional<int> focused;
+    std::optional<bool> ended;  // true: OK
+    std::deque<bool> yesNoAnswers;
+    std::vector<std::string> questions;
+    std::optional<double> inertiaAnswer;  // what the calculator returns
+    std::vector<double> calculatorMasses;
+    std::vector<std::string> openedDocuments;
+    bool openSucceeds = true;
+    int aboutShown = 0;
+
+    std::string BoxText(int id) const override {
+        const auto it = boxes.find(id);
+        return it != boxes.end() ? it->second : std::string();
+    }
+    void SetBoxText(int id, std::string_view text) override { boxes[id] = std::string(text); }
+    std::string BoxLabel(int id) const override {
+        const auto it = labels.find(id);
+        return it != labels.end() ? it->second : std::string();
+    }
+    void FocusBox(int id) override { focused = id; }
+    void EndDialog(bool ok) override { ended = ok; }
+    bool AskYesNo(const std::string& question) override {
+        questions.push_back(question);
+        if (yesNoAnswers.empty()) {
+            return false;
+        }
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
+    }
+    std::optional<double> CalculateInertia(double mass) override {
+        calculatorMasses.push_back(mass);
+        return inertiaAnswer;
+    }
+    void ShowAbout() override { ++aboutShown; }
+    bool OpenDocument(const std::string& path) override {
+        openedDocuments.push_back(path);
+        return openSucceeds;
+    }
 
     void ListClear() override {
         log.push_back("clear");

@@ -118,7 +118,7 @@ class FolderFaultTest : public testing::Test {
     TestFolder folder;
     std::string models;
     FakeWindow window;
-    ModelEditor editor{window};
+    ModelEditor editor{window, window};
 };
 
 TEST_F(FolderFaultTest, FolderDeletedWhileOpen) {
@@ -221,7 +221,7 @@ TEST(HostileInputTest, OddFileNamesAreListedAndSaved) {
             << name;
     }
     FakeWindow window;
-    ModelEditor editor(window);
+    ModelEditor editor(window, window);
     window.AnswerNextDialog(folder / "my car.zrb");
     editor.OpenMotionModel();
     ASSERT_EQ(window.ListCount(), static_cast<int>(names.size()));

@@ -111,7 +111,7 @@ class WorkspaceTest : public testing::Test {
 
     TestFolder folder;
     FakeWindow window;
-    ModelEditor editor{window};
+    ModelEditor editor{window, window};
 };
 
 TEST_F(WorkspaceTest, OpenListsTheFolderSortedAndLoadsTheFirstModel) {
@@ -336,7 +336,7 @@ TEST_F(WorkspaceTest, DirectoryNamedLikeAModelIsListedLoadsAsEmptyAndIsTold) {
 
 TEST(ModelEditorTest, KeystrokeHandlersConvertAndTrackEdits) {
     FakeWindow window;
-    ModelEditor editor(window);
+    ModelEditor editor(window, window);
     EXPECT_FALSE(editor.HasUnsavedEdits());
     editor.SetNumberFromText(&MotionModel::mass, "0.3x");
     EXPECT_EQ(editor.model.mass, 0.3);

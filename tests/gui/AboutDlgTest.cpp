@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
-#include "editor/AboutDlg.h"
+#include "editor/qt/AboutDlg.h"
 
 class AboutDlgTest : public QObject {
     Q_OBJECT

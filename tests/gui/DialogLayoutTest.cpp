@@ -11,10 +11,10 @@
 #include <memory>
 
 #include "GuiTestSupport.h"
-#include "editor/AboutDlg.h"
-#include "editor/DialogBuilder.h"
-#include "editor/EditorDlg.h"
-#include "editor/InertiaDlg.h"
+#include "editor/qt/AboutDlg.h"
+#include "editor/qt/DialogBuilder.h"
+#include "editor/qt/EditorDlg.h"
+#include "editor/qt/InertiaDlg.h"
 
 using namespace zrb::gui;
 

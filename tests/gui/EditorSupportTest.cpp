@@ -3,10 +3,9 @@
 
 #include <QtTest>
 
-#include "editor/Cp1252.h"
-#include "editor/InertiaEstimate.h"
-#include "editor/ModalDialogs.h"
-#include "editor/ResourceScript.h"
+#include "editor/qt/Cp1252.h"
+#include "editor/qt/ModalDialogs.h"
+#include "editor/qt/ResourceScript.h"
 #include "model/Numbers.h"
 
 using namespace zrb::gui;
@@ -147,17 +146,6 @@ class EditorSupportTest : public QObject {
         QString message;
         QVERIFY(!ParseResourceScript(text, script, message));
         QCOMPARE(message, error);
-    }
-
-    void inertiaEstimateInTheStatedOrder() {
-        // The unrounded product; the dialog shows and returns it rounded.
-        QCOMPARE(InertiaEstimate(1234, 1.9), 779.5794999999999);
-        QCOMPARE(zrb::FormatFixed(InertiaEstimate(1234, 1.9), 0), std::string("780"));
-        QCOMPARE(InertiaEstimate(1500, 1.8), 850.5);
-        QCOMPARE(InertiaEstimate(1, 1), 0.175);
-        QCOMPARE(InertiaEstimate(1000, -2), InertiaEstimate(1000, 2));
-        QCOMPARE(InertiaEstimate(-1000, 2), -700.0);
-        QCOMPARE(InertiaEstimate(0, 12), 0.0);
     }
 };
 

@@ -14,7 +14,7 @@
 #include <functional>
 #include <string>
 
-#include "editor/ModalDialogs.h"
+#include "editor/qt/ModalDialogs.h"
 
 namespace zrb::testing {
 

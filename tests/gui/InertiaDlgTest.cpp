@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
-#include "editor/InertiaDlg.h"
+#include "editor/qt/InertiaDlg.h"
 
 using zrb::gui::MessageBoxes;
 using namespace zrb::testing;
@@ -30,8 +30,7 @@ class InertiaDlgTest : public QObject {
     void init() { ResetHooks(); }
 
     void opensWithZeroInBothBoxes() {
-        CInertiaDlg dlg;
-        dlg.mass = 1500;
+        CInertiaDlg dlg(1500);
         ShowActive(dlg);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Moment of Inertia"));
         QCOMPARE(WidthBox(dlg)->text(), QStringLiteral("0"));
@@ -71,22 +70,19 @@ class InertiaDlgTest : public QObject {
         QFETCH(QString, width);
         QFETCH(QString, shown);
         QFETCH(double, result);
-        CInertiaDlg dlg;
-        dlg.mass = mass;
+        CInertiaDlg dlg(mass);
         ShowActive(dlg);
         Paste(WidthBox(dlg), width);
         QCOMPARE(width, WidthBox(dlg)->text());
         QCOMPARE(InertiaBox(dlg)->text(), shown);
         QTest::keyClick(WidthBox(dlg), Qt::Key_Return);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(dlg.inertia, result);
-        QCOMPARE(dlg.mass, mass);
+        QCOMPARE(dlg.inertia(), result);
         QVERIFY(MessageBoxes::AnsweredTexts().isEmpty());
     }
 
     void eachKeystrokeRecalculates() {
-        CInertiaDlg dlg;
-        dlg.mass = 1200;
+        CInertiaDlg dlg(1200);
         ShowActive(dlg);
         QLineEdit* width = WidthBox(dlg);
         width->selectAll();
@@ -100,17 +96,15 @@ class InertiaDlgTest : public QObject {
     }
 
     void okWithoutAWidthGivesZero() {
-        CInertiaDlg dlg;
-        dlg.mass = 1000;
+        CInertiaDlg dlg(1000);
         ShowActive(dlg);
         dlg.findChild<QPushButton*>(QStringLiteral("id1020"))->click();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(dlg.inertia, 0.0);
+        QCOMPARE(dlg.inertia(), 0.0);
     }
 
     void badWidthIsReportedAndTheLastGoodOneCounts() {
-        CInertiaDlg dlg;
-        dlg.mass = 1000;
+        CInertiaDlg dlg(1000);
         ShowActive(dlg);
         QLineEdit* width = WidthBox(dlg);
         Retype(width, QStringLiteral("2"));
@@ -119,7 +113,7 @@ class InertiaDlgTest : public QObject {
         QCOMPARE(MessageBoxes::AnsweredTexts(),
                  QStringList{QStringLiteral(
                      "How wide is this object, approximately: please enter a number.")});
-        QCOMPARE(dlg.width, 2.0);
+        QCOMPARE(dlg.width(), 2.0);
         QCOMPARE(InertiaBox(dlg)->text(), QStringLiteral("700"));
 
         // A lone minus sign is reported and selected, so the next digit replaces it.
@@ -144,8 +138,7 @@ class InertiaDlgTest : public QObject {
 
     void escapeAndTheCloseBoxChangeNothing() {
         for (bool escape : {true, false}) {
-            CInertiaDlg dlg;
-            dlg.mass = 1000;
+            CInertiaDlg dlg(1000);
             ShowActive(dlg);
             Retype(WidthBox(dlg), QStringLiteral("2"));
             QCOMPARE(InertiaBox(dlg)->text(), QStringLiteral("700"));
@@ -160,15 +153,14 @@ class InertiaDlgTest : public QObject {
     }
 
     void enterOnTheOkButtonAccepts() {
-        CInertiaDlg dlg;
-        dlg.mass = 800;
+        CInertiaDlg dlg(800);
         ShowActive(dlg);
         Retype(WidthBox(dlg), QStringLiteral("1.6"));
         QPushButton* ok = dlg.findChild<QPushButton*>(QStringLiteral("id1020"));
         ok->setFocus();
         QTest::keyClick(ok, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(dlg.inertia, 358.0);
+        QCOMPARE(dlg.inertia(), 358.0);
     }
 };
 

@@ -31,7 +31,7 @@ const std::string kArchiver =
 // Real folders: start (with the archiver), models (a, b, c), archive (empty).
 class PackCommandsTest : public ::testing::Test {
   public:
-    PackCommandsTest() : editor(window) {
+    PackCommandsTest() {
         start = root / "start";
         models = root / "models";
         archive = root / "archive";
@@ -43,15 +43,15 @@ class PackCommandsTest : public ::testing::Test {
         WriteBytes(models + "/b.zrb", "//model b\r\n.mass 2\r\n");
         WriteBytes(models + "/c.zrb", "//model c\r\n.mass 3\r\n");
         window.list = {"a.zrb", "b.zrb", "c.zrb"};
-        editor.workspace.modelsFolder = models;
-        editor.workspace.currentFile = "b.zrb";
-        editor.workspace.startFolder = start;
+        workspace.modelsFolder = models;
+        workspace.currentFile = "b.zrb";
+        workspace.startFolder = start;
         originals = Snapshot(models);
     }
 
     void DefineArchive(const std::string& folder, const std::string& name = "vehicles.sqs") {
         window.dialogAnswers.push_back({true, folder + "/" + name, name});
-        DefineArchiveLocation(editor, window);
+        DefineArchiveLocation(workspace, window);
     }
 
     // What every refused or failed pack leaves: no launch, no script, no model copies,
@@ -69,7 +69,7 @@ class PackCommandsTest : public ::testing::Test {
     std::string start, models, archive;
     packtest::FakeWindow window;
     packtest::RecordingLauncher launcher;
-    ModelEditor editor;
+    ModelWorkspace workspace;
     std::map<std::string, std::string> originals;
 };
 
@@ -82,15 +82,15 @@ TEST_F(PackCommandsTest, DefineArchiveLocationAsksForASqsFileThatMayNotExistYet)
     EXPECT_EQ(request.initialName, "*.sqs");
     EXPECT_FALSE(request.fileMustExist);
     EXPECT_EQ(request.filter, "SQS Archive (*.sqs)|*.sqs||");
-    EXPECT_EQ(editor.workspace.archiveFolder, archive);
-    EXPECT_EQ(editor.workspace.archiveFile, "vehicles.sqs");
+    EXPECT_EQ(workspace.archiveFolder, archive);
+    EXPECT_EQ(workspace.archiveFile, "vehicles.sqs");
     EXPECT_TRUE(window.warnings.empty());
 
     // A cancelled dialog keeps the archive.
     window.dialogAnswers.push_back({false, root / "other/x.sqs", "x.sqs"});
-    DefineArchiveLocation(editor, window);
-    EXPECT_EQ(editor.workspace.archiveFolder, archive);
-    EXPECT_EQ(editor.workspace.archiveFile, "vehicles.sqs");
+    DefineArchiveLocation(workspace, window);
+    EXPECT_EQ(workspace.archiveFolder, archive);
+    EXPECT_EQ(workspace.archiveFile, "vehicles.sqs");
 }
 
 TEST_F(PackCommandsTest, DefineArchiveLocationRefusesTheModelsFolderHoweverItIsWritten) {
@@ -105,8 +105,8 @@ TEST_F(PackCommandsTest, DefineArchiveLocationRefusesTheModelsFolderHoweverItIsW
         DefineArchive(folder);
         ASSERT_EQ(window.warnings.size(), 1u) << folder;
         EXPECT_THAT(window.warnings[0], HasSubstr("models folder")) << folder;
-        EXPECT_EQ(editor.workspace.archiveFolder, archive) << folder;
-        EXPECT_EQ(editor.workspace.archiveFile, "vehicles.sqs") << folder;
+        EXPECT_EQ(workspace.archiveFolder, archive) << folder;
+        EXPECT_EQ(workspace.archiveFile, "vehicles.sqs") << folder;
     }
 }
 
@@ -115,7 +115,7 @@ TEST_F(PackCommandsTest, DefineArchiveLocationRefusesANameTheScriptCannotHold) {
     DefineArchive(root / "other", "100%.sqs");
     ASSERT_EQ(window.warnings.size(), 1u);
     EXPECT_THAT(window.warnings[0], HasSubstr("\"100%.sqs\""));
-    EXPECT_EQ(editor.workspace.archiveFile, "vehicles.sqs");
+    EXPECT_EQ(workspace.archiveFile, "vehicles.sqs");
 }
 
 TEST_F(PackCommandsTest, PackSelectedCopiesWritesTheScriptInTheArchiveFolderAndLaunchesIt) {
@@ -126,7 +126,7 @@ TEST_F(PackCommandsTest, PackSelectedCopiesWritesTheScriptInTheArchiveFolderAndL
     // The current directory no longer decides where the script goes.
     packtest::CurrentDirectory inModels(models);
 
-    PackSelected(editor, window, launcher);
+    PackSelected(workspace, window, launcher);
 
     EXPECT_TRUE(window.warnings.empty()) << window.warnings.front();
     EXPECT_EQ(ReadBytes(archive + "/b.zrb"), originals["b.zrb"]);
@@ -146,7 +146,7 @@ TEST_F(PackCommandsTest, PackSelectedCopiesWritesTheScriptInTheArchiveFolderAndL
 
 TEST_F(PackCommandsTest, PackAllCopiesEveryListedModelWithProgress) {
     DefineArchive(archive);
-    PackAll(editor, window, launcher);
+    PackAll(workspace, window, launcher);
 
     EXPECT_TRUE(window.warnings.empty());
     for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
@@ -168,7 +168,7 @@ TEST_F(PackCommandsTest, PackAllSkipsEntriesThatAreNoFilesAndSaysWhich) {
     ASSERT_EQ(::mkfifo((models + "/pipe.zrb").c_str(), 0644), 0);
     window.list = {"a.zrb", "b.zrb", "c.zrb", "old.zrb", "pipe.zrb"};
     DefineArchive(archive);
-    PackAll(editor, window, launcher);
+    PackAll(workspace, window, launcher);
 
     ASSERT_EQ(launcher.launches.size(), 1u);
     EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"),
@@ -180,8 +180,8 @@ TEST_F(PackCommandsTest, PackAllSkipsEntriesThatAreNoFilesAndSaysWhich) {
 
 TEST_F(PackCommandsTest, ASecondShorterPackLeavesNoTraceOfTheFirstScript) {
     DefineArchive(archive);
-    PackAll(editor, window, launcher);
-    PackSelected(editor, window, launcher);
+    PackAll(workspace, window, launcher);
+    PackSelected(workspace, window, launcher);
     EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"), PackScript("vehicles.sqs", {"b.zrb"}));
     EXPECT_EQ(launcher.launches.size(), 2u);
 }
@@ -189,7 +189,7 @@ TEST_F(PackCommandsTest, ASecondShorterPackLeavesNoTraceOfTheFirstScript) {
 TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
     struct Case {
         const char* what;
-        void (*pack)(ModelEditor&, WindowOps&, ScriptLauncher&);
+        void (*pack)(const ModelWorkspace&, PackOps&, ScriptLauncher&);
         std::function<void(PackCommandsTest&)> arrange;
         std::string message;  // a part of the one warning
     };
@@ -200,7 +200,7 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
         {"no model loaded", PackSelected,
          [](PackCommandsTest& t) {
              t.DefineArchive(t.archive);
-             t.editor.workspace.currentFile.clear();
+             t.workspace.currentFile.clear();
          },
          "No motion model is loaded"},
         {"archiver missing", PackAll,
@@ -212,14 +212,14 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
         {"archive folder is the models folder through a link", PackSelected,
          [](PackCommandsTest& t) {
              fs::create_directory_symlink(t.models, t.root / "alias");
-             t.editor.workspace.archiveFolder = t.root / "alias";
-             t.editor.workspace.archiveFile = "vehicles.sqs";
+             t.workspace.archiveFolder = t.root / "alias";
+             t.workspace.archiveFile = "vehicles.sqs";
          },
          "models folder"},
         {"archive folder is the models folder through ..", PackAll,
          [](PackCommandsTest& t) {
-             t.editor.workspace.archiveFolder = t.archive + "/../models";
-             t.editor.workspace.archiveFile = "vehicles.sqs";
+             t.workspace.archiveFolder = t.archive + "/../models";
+             t.workspace.archiveFile = "vehicles.sqs";
          },
          "models folder"},
         {"a listed name the script cannot hold", PackAll,
@@ -263,13 +263,13 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
         window = packtest::FakeWindow();
         window.list = {"a.zrb", "b.zrb", "c.zrb"};
         launcher = packtest::RecordingLauncher();
-        editor.workspace.currentFile = "b.zrb";
-        editor.workspace.archiveFolder.clear();
-        editor.workspace.archiveFile.clear();
+        workspace.currentFile = "b.zrb";
+        workspace.archiveFolder.clear();
+        workspace.archiveFile.clear();
         c.arrange(t);
         window.warnings.clear();
 
-        c.pack(editor, window, launcher);
+        c.pack(workspace, window, launcher);
 
         ASSERT_EQ(window.warnings.size(), 1u);
         EXPECT_THAT(window.warnings[0], HasSubstr(c.message));
@@ -288,7 +288,7 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
 TEST_F(PackCommandsTest, ACancelledPackAllLaunchesNothingAndSaysNothing) {
     DefineArchive(archive);
     window.cancelAtProgressCall = 2;  // after two of the four copies
-    PackAll(editor, window, launcher);
+    PackAll(workspace, window, launcher);
     EXPECT_TRUE(window.warnings.empty());
     EXPECT_TRUE(window.otherMessages.empty());
     EXPECT_EQ(window.progress.size(), 3u);
@@ -297,7 +297,7 @@ TEST_F(PackCommandsTest, ACancelledPackAllLaunchesNothingAndSaysNothing) {
     window.progress.clear();
     fs::remove(archive + "/sqzip.exe");
     window.cancelAtProgressCall = 0;  // before the first copy
-    PackAll(editor, window, launcher);
+    PackAll(workspace, window, launcher);
     EXPECT_EQ(window.progress.size(), 1u);
     EXPECT_FALSE(Exists(archive + "/sqzip.exe"));
     ExpectNothingPacked();
@@ -306,7 +306,7 @@ TEST_F(PackCommandsTest, ACancelledPackAllLaunchesNothingAndSaysNothing) {
 TEST_F(PackCommandsTest, AFailedLaunchIsReported) {
     DefineArchive(archive);
     launcher.launchFailure = "Could not start the pack script (No such file or directory).";
-    PackSelected(editor, window, launcher);
+    PackSelected(workspace, window, launcher);
     ASSERT_EQ(window.warnings.size(), 1u);
     EXPECT_EQ(window.warnings[0], launcher.launchFailure);
     EXPECT_EQ(launcher.launches.size(), 1u);
@@ -324,7 +324,7 @@ TEST_F(PackCommandsTest, OldCopiesAreReplacedNeverWrittenThrough) {
     ::chmod((archive + "/Install_ZRB.bat").c_str(), 0444);
     WriteBytes(archive + "/sqzip.exe", "old archiver");
 
-    PackAll(editor, window, launcher);
+    PackAll(workspace, window, launcher);
 
     EXPECT_TRUE(window.warnings.empty()) << window.warnings.front();
     for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
@@ -340,7 +340,7 @@ TEST_F(PackCommandsTest, OldCopiesAreReplacedNeverWrittenThrough) {
 
 TEST_F(PackCommandsTest, AnArchiveBesideTheArchiverStillPacks) {
     DefineArchive(start);
-    PackSelected(editor, window, launcher);
+    PackSelected(workspace, window, launcher);
     EXPECT_TRUE(window.warnings.empty()) << window.warnings.front();
     EXPECT_EQ(ReadBytes(start + "/sqzip.exe"), kArchiver);
     EXPECT_EQ(launcher.launches.size(), 1u);

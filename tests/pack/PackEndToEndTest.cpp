@@ -78,15 +78,15 @@ TEST(PackEndToEnd, PackAllPutsEveryModelIntoTheArchiveAndLeavesTheModelsAlone) {
 
     packtest::FakeWindow window;
     window.list = names;
-    ModelEditor editor(window);
-    editor.workspace.modelsFolder = models;
-    editor.workspace.currentFile = "a.zrb";
-    editor.workspace.startFolder = start;
+    ModelWorkspace workspace;
+    workspace.modelsFolder = models;
+    workspace.currentFile = "a.zrb";
+    workspace.startFolder = start;
     window.dialogAnswers.push_back({true, archive + "/vehicles.sqs", "vehicles.sqs"});
-    DefineArchiveLocation(editor, window);
+    DefineArchiveLocation(workspace, window);
 
     RunnerLauncher synchronous(RunnerLaunchOptions{std::string(), true});
-    PackAll(editor, window, synchronous);
+    PackAll(workspace, window, synchronous);
     ASSERT_THAT(window.warnings, IsEmpty());
 
     const std::string listing =

@@ -61,7 +61,7 @@ class CurrentDirectory {
     fs::path old_;
 };
 
-class FakeWindow : public WindowOps {
+class FakeWindow : public PackOps {
   public:
     std::vector<std::string> list;
     std::deque<FileDialogAnswer> dialogAnswers;
@@ -71,20 +71,10 @@ class FakeWindow : public WindowOps {
     std::vector<std::pair<std::size_t, std::size_t>> progress;
     std::optional<std::size_t> cancelAtProgressCall;  // 0: the first call cancels
 
-    void ListClear() override { list.clear(); }
-    void ListAdd(std::vector<std::string> names) override {
-        list.insert(list.end(), names.begin(), names.end());
-    }
-    std::optional<int> ListSelection() const override { return std::nullopt; }
     std::string ListText(int index) const override {
         return list.at(static_cast<std::size_t>(index));
     }
-    void ListSelect(int) override {}
-    std::optional<int> ListFindExact(const std::string&) const override { return std::nullopt; }
     int ListCount() const override { return static_cast<int>(list.size()); }
-    bool BoxesToModel() override { return true; }
-    void ModelToBoxes() override {}
-    void SetWindowTitle(const std::string&) override {}
     FileDialogAnswer FileDialog(const FileDialogRequest& request) override {
         dialogRequests.push_back(request);
         if (dialogAnswers.empty()) {
@@ -94,11 +84,9 @@ class FakeWindow : public WindowOps {
         dialogAnswers.pop_front();
         return answer;
     }
-    void WaitCursor(bool) override {}
     void MessageBox(const std::string& text, MessageIcon icon) override {
         (icon == MessageIcon::Warning ? warnings : otherMessages).push_back(text);
     }
-    std::vector<std::string> FolderSearch(const std::string&) override { return {}; }
     bool Progress(std::size_t done, std::size_t total) override {
         const bool cancel = cancelAtProgressCall && progress.size() == *cancelAtProgressCall;
         progress.emplace_back(done, total);

@@ -1,4 +1,4 @@
-#include "editor/NameListModel.h"
+#include "editor/qt/NameListModel.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "editor/ModalDialogs.h"
+#include "editor/qt/ModalDialogs.h"
 
 #include <QAbstractFileIconProvider>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "editor/Cp1252.h"
+#include "editor/qt/Cp1252.h"
 
 #include "model/Cp1252.h"
 

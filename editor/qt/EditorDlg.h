@@ -1,7 +1,6 @@
 #pragma once
-// The editor window: the model list, the description and the eleven parameter boxes,
-// the two save buttons, and the File, Pack and Help menus. It owns the model and the
-// workspace (ModelEditor) and is the window the workspace commands act on.
+// The editor window in Qt: the widgets of template 102 and menu 129, wired to the
+// EditorController, which decides what every action does.
 
 #include <QDialog>
 #include <QHash>
@@ -10,7 +9,7 @@
 
 #include <memory>
 
-#include "model/Workspace.h"
+#include "editor/EditorController.h"
 
 class QLineEdit;
 class QListView;
@@ -20,7 +19,7 @@ namespace zrb::gui {
 class NameListModel;
 }
 
-class CEditorDlg : public QDialog, public zrb::WindowOps {
+class CEditorDlg : public QDialog, public zrb::EditorView {
     Q_OBJECT
 
   public:
@@ -28,14 +27,25 @@ class CEditorDlg : public QDialog, public zrb::WindowOps {
     explicit CEditorDlg(QWidget* parent = nullptr);
     ~CEditorDlg() override;
 
-    zrb::ModelEditor& editor() { return editor_; }
-    const zrb::ModelEditor& editor() const { return editor_; }
+    zrb::EditorController& controller() { return controller_; }
+    zrb::ModelEditor& editor() { return controller_.editor(); }
+    const zrb::ModelEditor& editor() const { return controller_.editor(); }
 
-    // Enter: pulls every box and closes when they all hold numbers.
+    // Enter, Escape and the close box go to the controller.
     void accept() override;
-    // Escape, the close box and File, Exit: close without pulling.
     void reject() override;
 
+    // DialogView.
+    std::string BoxText(int id) const override;
+    void SetBoxText(int id, std::string_view text) override;
+    std::string BoxLabel(int id) const override;
+    void FocusBox(int id) override;
+    void EndDialog(bool ok) override;
+    // EditorView.
+    bool AskYesNo(const std::string& question) override;
+    std::optional<double> CalculateInertia(double mass) override;
+    void ShowAbout() override;
+    bool OpenDocument(const std::string& path) override;
     // WindowOps.
     void ListClear() override;
     void ListAdd(std::vector<std::string> names) override;
@@ -44,14 +54,13 @@ class CEditorDlg : public QDialog, public zrb::WindowOps {
     void ListSelect(int index) override;
     std::optional<int> ListFindExact(const std::string& name) const override;
     int ListCount() const override;
-    bool BoxesToModel() override;
-    void ModelToBoxes() override;
     void SetWindowTitle(const std::string& title) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void WaitCursor(bool on) override;
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     std::vector<std::string> FolderSearch(const std::string& folder) override;
     bool Progress(std::size_t done, std::size_t total) override;
+    void ProgressEnded() override;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -59,15 +68,8 @@ class CEditorDlg : public QDialog, public zrb::WindowOps {
   private:
     void ConnectBoxes();
     void ConnectCommands();
-    void OnUserSelection();
-    void OnCalculateInertia();
-    void OnHelp();
-    void OnAbout();
-    void RunPackCommand(void (*command)(zrb::ModelEditor&, zrb::WindowOps&));
-    // Whether the window may close: asks first when edits have not been saved.
-    bool MayClose();
 
-    zrb::ModelEditor editor_{*this};
+    zrb::EditorController controller_;
     QIcon icon_;
     zrb::gui::NameListModel* listModel_ = nullptr;
     QListView* list_ = nullptr;

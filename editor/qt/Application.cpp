@@ -1,7 +1,7 @@
-#include "editor/Application.h"
+#include "editor/qt/Application.h"
 
-#include "editor/ModalDialogs.h"
-#include "editor/ResourceScript.h"
+#include "editor/qt/ModalDialogs.h"
+#include "editor/qt/ResourceScript.h"
 
 namespace zrb::gui {
 

@@ -15,7 +15,7 @@
 
 #include <vector>
 
-#include "editor/ResourceScript.h"
+#include "editor/qt/ResourceScript.h"
 
 class QDialog;
 class QKeyEvent;

@@ -1,4 +1,4 @@
-#include "editor/DialogBuilder.h"
+#include "editor/qt/DialogBuilder.h"
 
 #include <QDialog>
 #include <QFontMetrics>

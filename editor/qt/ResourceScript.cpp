@@ -1,4 +1,4 @@
-#include "editor/ResourceScript.h"
+#include "editor/qt/ResourceScript.h"
 
 #include <QFile>
 

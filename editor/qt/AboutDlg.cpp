@@ -1,8 +1,8 @@
-#include "editor/AboutDlg.h"
+#include "editor/qt/AboutDlg.h"
 
 #include <QPushButton>
 
-#include "editor/DialogBuilder.h"
+#include "editor/qt/DialogBuilder.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const zrb::gui::BuiltControls built = zrb::gui::BuildDialog(100, this, zrb::gui::AppIcon());

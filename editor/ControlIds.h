@@ -1,0 +1,39 @@
+#pragma once
+// The ids of the templates' controls and commands that the window logic acts on.
+
+namespace zrb::ids {
+
+// The editor window, template 102.
+inline constexpr int kModelList = 1000;
+inline constexpr int kDescription = 1001;
+inline constexpr int kMass = 1002;
+inline constexpr int kHorsePower = 1003;
+inline constexpr int kGasScaleFactor = 1004;
+inline constexpr int kMaxAccel = 1005;
+inline constexpr int kMaxTurnRate = 1006;
+inline constexpr int kTurnTightness = 1007;
+inline constexpr int kMomentOfInertia = 1008;
+inline constexpr int kBumpyFactor = 1009;
+inline constexpr int kStaticFriction = 1010;
+inline constexpr int kKineticFriction = 1011;
+inline constexpr int kRestitution = 1012;
+inline constexpr int kSaveChanges = 1013;
+inline constexpr int kSaveAsNew = 1014;
+inline constexpr int kSpeed = 1015;
+inline constexpr int kCalculateInertia = 1016;
+
+// Menu 129, and the About entry of the system menu.
+inline constexpr int kOpenMotionModel = 32771;
+inline constexpr int kHelp = 32772;
+inline constexpr int kPackSelected = 32773;
+inline constexpr int kPackAll = 32774;
+inline constexpr int kDefineArchiveLocation = 32775;
+inline constexpr int kExit = 32776;
+inline constexpr int kAbout = 16;
+
+// The calculator, template 130 (its result box is 1008 too).
+inline constexpr int kInertiaResult = 1008;
+inline constexpr int kWidth = 1018;
+inline constexpr int kInertiaOk = 1020;
+
+}  // namespace zrb::ids

@@ -1,0 +1,178 @@
+#include "editor/EditorController.h"
+
+#include "editor/ControlIds.h"
+#include "pack/PackCommands.h"
+#include "platform/Platform.h"
+
+namespace zrb {
+
+const std::vector<Binding>& EditorBindings() {
+    static const std::vector<Binding> bindings = {
+        {ids::kMaxAccel, BoxKind::Number, &MotionModel::maxAccel},
+        {ids::kBumpyFactor, BoxKind::Number, &MotionModel::bumpyFactor},
+        {ids::kDescription, BoxKind::Description, nullptr},
+        {ids::kKineticFriction, BoxKind::Number, &MotionModel::coeffKineticFriction},
+        {ids::kStaticFriction, BoxKind::Number, &MotionModel::coeffStaticFriction},
+        {ids::kGasScaleFactor, BoxKind::Number, &MotionModel::gasScaleFactor},
+        {ids::kHorsePower, BoxKind::Number, &MotionModel::horsePower},
+        {ids::kMomentOfInertia, BoxKind::Number, &MotionModel::momentOfInertia},
+        {ids::kMass, BoxKind::Number, &MotionModel::mass},
+        {ids::kRestitution, BoxKind::Number, &MotionModel::coefficientOfRestitution},
+        {ids::kMaxTurnRate, BoxKind::Number, &MotionModel::maxTurnRate},
+        {ids::kTurnTightness, BoxKind::Number, &MotionModel::turnTightness},
+        {ids::kSpeed, BoxKind::Speed, nullptr},
+    };
+    return bindings;
+}
+
+EditorController::EditorController(EditorView& view, std::string startFolder)
+    : view_(view), editor_(view, *this) {
+    editor_.workspace.startFolder = std::move(startFolder);
+}
+
+void EditorController::OnShow() {
+    ModelToBoxes();
+}
+
+void EditorController::OnBoxEdited(int id, std::string_view text) {
+    for (const Binding& b : EditorBindings()) {
+        if (b.id != id) {
+            continue;
+        }
+        if (b.kind == BoxKind::Description) {
+            editor_.SetDescription(text);
+        } else if (b.kind == BoxKind::Number) {
+            editor_.SetNumberFromText(b.field, text);
+            if (id == ids::kGasScaleFactor) {
+                view_.SetBoxText(ids::kSpeed, editor_.speedText);
+            }
+        }
+        return;
+    }
+}
+
+void EditorController::OnSelectionChanged() {
+    editor_.LoadSelectedModel();
+}
+
+void EditorController::OnCommand(int id) {
+    switch (id) {
+        case ids::kSaveChanges:
+            editor_.SaveChanges();
+            break;
+        case ids::kSaveAsNew:
+            editor_.SaveAsNew();
+            break;
+        case ids::kCalculateInertia:
+            OnCalculateInertia();
+            break;
+        case ids::kOpenMotionModel:
+            editor_.OpenMotionModel();
+            break;
+        case ids::kExit:
+            OnCancel();
+            break;
+        case ids::kDefineArchiveLocation:
+            DefineArchiveLocation(editor_.workspace, view_);
+            break;
+        case ids::kPackSelected:
+            PackSelected(editor_.workspace, view_);
+            break;
+        case ids::kPackAll:
+            PackAll(editor_.workspace, view_);
+            break;
+        case ids::kHelp:
+            OnHelp();
+            break;
+        case ids::kAbout:
+            view_.ShowAbout();
+            break;
+        default:
+            break;
+    }
+}
+
+void EditorController::OnCalculateInertia() {
+    const std::optional<double> inertia = view_.CalculateInertia(editor_.model.mass);
+    if (!inertia) {
+        return;
+    }
+    editor_.model.momentOfInertia = *inertia;
+    editor_.MarkEdited();
+    ModelToBoxes();
+}
+
+void EditorController::OnHelp() {
+    const std::string page = JoinPath(editor_.workspace.startFolder, "Help.htm");
+    if (KindOf(page) != EntryKind::File) {
+        view_.MessageBox(
+            "The help page was not found. It is looked for in the folder the program was "
+            "started from:\n" +
+                page,
+            MessageIcon::Warning);
+        return;
+    }
+    if (!view_.OpenDocument(page)) {
+        view_.MessageBox("The help page " + page +
+                             " could not be opened: no program to show web pages was found.",
+                         MessageIcon::Warning);
+    }
+}
+
+bool EditorController::MayClose() {
+    if (!editor_.HasUnsavedEdits()) {
+        return true;
+    }
+    const std::string file =
+        editor_.workspace.currentFile.empty() ? "the model" : editor_.workspace.currentFile;
+    return view_.AskYesNo("Discard the unsaved changes to " + file + "?");
+}
+
+void EditorController::OnOk() {
+    if (BoxesToModel() && MayClose()) {
+        view_.EndDialog(true);
+    }
+}
+
+void EditorController::OnCancel() {
+    if (MayClose()) {
+        view_.EndDialog(false);
+    }
+}
+
+bool EditorController::BoxesToModel() {
+    for (const Binding& b : EditorBindings()) {
+        switch (b.kind) {
+            case BoxKind::Number:
+                if (!PullNumber(view_, b.id, editor_.model.*b.field)) {
+                    return false;
+                }
+                break;
+            case BoxKind::Description:
+                editor_.model.description = view_.BoxText(b.id);
+                break;
+            case BoxKind::Speed:
+                editor_.speedText = view_.BoxText(b.id);
+                break;
+        }
+    }
+    return true;
+}
+
+void EditorController::ModelToBoxes() {
+    for (const Binding& b : EditorBindings()) {
+        switch (b.kind) {
+            case BoxKind::Number:
+                PushNumber(view_, b.id, editor_.model.*b.field);
+                break;
+            case BoxKind::Description:
+                view_.SetBoxText(b.id, editor_.model.description);
+                break;
+            case BoxKind::Speed:
+                view_.SetBoxText(b.id, editor_.speedText);
+                break;
+        }
+    }
+}
+
+}  // namespace zrb

@@ -1,0 +1,80 @@
+#pragma once
+// The editor window's logic without a toolkit: which box shows which field, the
+// exchange between them, the handlers of the user's edits, the commands, Enter and
+// Escape, and the question before unsaved edits are dropped. A front-end builds the
+// window from the template, passes the user's actions on and does what it is told
+// through EditorView.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/DialogView.h"
+#include "model/Workspace.h"
+
+namespace zrb {
+
+class EditorView : public DialogView, public WindowOps {
+  public:
+    // One message box for both: the window's and the workspace commands'.
+    void MessageBox(const std::string& text, MessageIcon icon) override = 0;
+    // A question with Yes and No, No the default; true for Yes.
+    virtual bool AskYesNo(const std::string& question) = 0;
+    // Runs the calculator for an object of `mass`: the chosen moment of inertia, or
+    // nothing when the user cancelled.
+    virtual std::optional<double> CalculateInertia(double mass) = 0;
+    virtual void ShowAbout() = 0;
+    // Opens a document in the program the system has for it; false when none could.
+    virtual bool OpenDocument(const std::string& path) = 0;
+};
+
+enum class BoxKind { Number, Description, Speed };
+
+struct Binding {
+    int id;
+    BoxKind kind;
+    double MotionModel::*field;  // for numbers
+};
+
+// The boxes in the order they are exchanged with the model. A pull stops at the first
+// box that holds no number, so this order decides which fields keep their values then.
+const std::vector<Binding>& EditorBindings();
+
+class EditorController final : public ModelBoxes {
+  public:
+    EditorController(EditorView& view, std::string startFolder);
+
+    ModelEditor& editor() { return editor_; }
+    const ModelEditor& editor() const { return editor_; }
+
+    // The window is shown.
+    void OnShow();
+    // The user changed box `id` to `text` (never called for texts the program sets).
+    void OnBoxEdited(int id, std::string_view text);
+    // The user selected another list entry.
+    void OnSelectionChanged();
+    // A button or menu command.
+    void OnCommand(int id);
+    // Enter: pulls every box, and closes when they all hold numbers and any unsaved
+    // edits may go.
+    void OnOk();
+    // Escape, the close box, File, Exit: closes without pulling, once unsaved edits may
+    // go.
+    void OnCancel();
+
+    // ModelBoxes.
+    bool BoxesToModel() override;
+    void ModelToBoxes() override;
+
+  private:
+    // Whether the window may close: asks first when edits have not been saved.
+    bool MayClose();
+    void OnHelp();
+    void OnCalculateInertia();
+
+    EditorView& view_;
+    ModelEditor editor_;
+};
+
+}  // namespace zrb

@@ -1,0 +1,277 @@
+#include "editor/qt/EditorDlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QUrl>
+
+#include <climits>
+
+#include "editor/ControlIds.h"
+#include "editor/qt/AboutDlg.h"
+#include "editor/qt/Cp1252.h"
+#include "editor/qt/DialogBuilder.h"
+#include "editor/qt/InertiaDlg.h"
+#include "editor/qt/ModalDialogs.h"
+#include "editor/qt/NameListModel.h"
+#include "pack/PackCommands.h"
+#include "platform/Platform.h"
+
+using namespace zrb::gui;
+namespace ids = zrb::ids;
+
+namespace {
+
+QString Decoded(const std::string& bytes) {
+    return QFile::decodeName(bytes.c_str());
+}
+
+}  // namespace
+
+CEditorDlg::CEditorDlg(QWidget* parent)
+    : QDialog(parent), controller_(*this, zrb::CurrentFolder()), icon_(AppIcon()) {
+    const BuiltControls built = BuildDialog(102, this, icon_);
+    list_ = static_cast<QListView*>(built.byId.value(ids::kModelList));
+    labels_ = built.labels;
+    listModel_ = new NameListModel(this);
+    list_->setModel(listModel_);
+    for (const zrb::Binding& b : zrb::EditorBindings()) {
+        boxes_.insert(b.id, static_cast<QLineEdit*>(built.byId.value(b.id)));
+    }
+    boxes_[ids::kDescription]->setValidator(new Cp1252Validator(boxes_[ids::kDescription]));
+
+    ConnectBoxes();
+    ConnectCommands();
+
+    lastFolder_ = Decoded(editor().workspace.startFolder);
+    controller_.OnShow();
+    list_->setFocus(Qt::OtherFocusReason);
+}
+
+CEditorDlg::~CEditorDlg() = default;
+
+void CEditorDlg::ConnectBoxes() {
+    // textEdited comes from the user's typing only, never from setText, so the boxes an
+    // exchange fills do not run the handlers.
+    for (auto it = boxes_.cbegin(); it != boxes_.cend(); ++it) {
+        const int id = it.key();
+        connect(it.value(), &QLineEdit::textEdited, this,
+                [this, id](const QString& text) { controller_.OnBoxEdited(id, ToCp1252(text)); });
+    }
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!selectingFromCode_ && list_->selectionModel()->hasSelection()) {
+            controller_.OnSelectionChanged();
+        }
+    });
+}
+
+void CEditorDlg::ConnectCommands() {
+    auto command = [this](int id) { return [this, id] { controller_.OnCommand(id); }; };
+    for (const int id : {ids::kSaveChanges, ids::kSaveAsNew, ids::kCalculateInertia}) {
+        connect(findChild<QPushButton*>(QStringLiteral("id%1").arg(id)), &QPushButton::clicked,
+                this, command(id));
+    }
+    auto action = [this](int id) { return findChild<QAction*>(QStringLiteral("id%1").arg(id)); };
+    for (const int id : {ids::kOpenMotionModel, ids::kExit, ids::kDefineArchiveLocation,
+                         ids::kPackSelected, ids::kPackAll, ids::kHelp}) {
+        connect(action(id), &QAction::triggered, this, command(id));
+    }
+    action(ids::kOpenMotionModel)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+
+    // A window manager's system menu cannot be extended here, so the About entry ends
+    // the Help menu.
+    if (auto* helpMenu = qobject_cast<QMenu*>(action(ids::kHelp)->parent())) {
+        const QString aboutText = EditorResources().strings.value(101);
+        if (!aboutText.isEmpty()) {
+            helpMenu->addSeparator();
+            QAction* about = helpMenu->addAction(aboutText);
+            about->setObjectName(QStringLiteral("id%1").arg(ids::kAbout));
+            connect(about, &QAction::triggered, this, command(ids::kAbout));
+        }
+    }
+
+    auto* save = new QAction(this);
+    save->setObjectName(QStringLiteral("saveShortcut"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(save, &QAction::triggered, findChild<QPushButton*>(QStringLiteral("id1013")),
+            &QPushButton::click);
+    addAction(save);
+}
+
+void CEditorDlg::accept() {
+    controller_.OnOk();
+}
+
+void CEditorDlg::reject() {
+    controller_.OnCancel();
+}
+
+std::string CEditorDlg::BoxText(int id) const {
+    const QLineEdit* box = boxes_.value(id);
+    return box != nullptr ? ToCp1252(box->text()) : std::string();
+}
+
+void CEditorDlg::SetBoxText(int id, std::string_view text) {
+    if (QLineEdit* box = boxes_.value(id)) {
+        box->setText(FromCp1252(text));
+        box->setCursorPosition(0);
+    }
+}
+
+std::string CEditorDlg::BoxLabel(int id) const {
+    return ToCp1252(labels_.value(id));
+}
+
+void CEditorDlg::FocusBox(int id) {
+    if (QLineEdit* box = boxes_.value(id)) {
+        box->setFocus(Qt::OtherFocusReason);
+        box->selectAll();
+    }
+}
+
+void CEditorDlg::EndDialog(bool ok) {
+    if (ok) {
+        QDialog::accept();
+    } else {
+        QDialog::reject();
+    }
+}
+
+bool CEditorDlg::AskYesNo(const std::string& question) {
+    return MessageBoxes::Show(this, QMessageBox::Question, Decoded(question),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<double> CEditorDlg::CalculateInertia(double mass) {
+    CInertiaDlg calculator(mass, this);
+    if (calculator.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return calculator.inertia();
+}
+
+void CEditorDlg::ShowAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+bool CEditorDlg::OpenDocument(const std::string& path) {
+    // A cleaned path: a leading "//" (a start folder at the root) would name a network
+    // host in a URL.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(Decoded(path))));
+}
+
+void CEditorDlg::keyPressEvent(QKeyEvent* event) {
+    if (RouteEnter(this, event)) {
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CEditorDlg::ListClear() {
+    const QScopedValueRollback guard(selectingFromCode_, true);
+    listModel_->Clear();
+}
+
+void CEditorDlg::ListAdd(std::vector<std::string> names) {
+    const QScopedValueRollback guard(selectingFromCode_, true);
+    listModel_->Add(std::move(names));
+}
+
+std::optional<int> CEditorDlg::ListSelection() const {
+    const QModelIndexList rows = list_->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        return std::nullopt;
+    }
+    return rows.constFirst().row();
+}
+
+std::string CEditorDlg::ListText(int index) const {
+    const zrb::SortedNameList& names = listModel_->names();
+    return index >= 0 && std::size_t(index) < names.size() ? names[std::size_t(index)]
+                                                           : std::string();
+}
+
+void CEditorDlg::ListSelect(int index) {
+    const QScopedValueRollback guard(selectingFromCode_, true);
+    const QModelIndex entry = listModel_->index(index);
+    list_->selectionModel()->setCurrentIndex(entry, QItemSelectionModel::ClearAndSelect);
+    if (entry.isValid()) {
+        list_->scrollTo(entry);
+    }
+}
+
+std::optional<int> CEditorDlg::ListFindExact(const std::string& name) const {
+    const auto found = listModel_->names().FindExact(name);
+    return found ? std::optional<int>(int(*found)) : std::nullopt;
+}
+
+int CEditorDlg::ListCount() const {
+    return int(listModel_->names().size());
+}
+
+void CEditorDlg::SetWindowTitle(const std::string& title) {
+    setWindowTitle(Decoded(title));
+}
+
+zrb::FileDialogAnswer CEditorDlg::FileDialog(const zrb::FileDialogRequest& request) {
+    return FileDialogs::Show(this, request, lastFolder_);
+}
+
+void CEditorDlg::WaitCursor(bool on) {
+    if (on) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++waitCursorDepth_;
+    } else if (waitCursorDepth_ > 0) {
+        QApplication::restoreOverrideCursor();
+        --waitCursorDepth_;
+    }
+}
+
+void CEditorDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
+    MessageBoxes::Show(
+        this, icon == zrb::MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+        Decoded(text));
+}
+
+std::vector<std::string> CEditorDlg::FolderSearch(const std::string& folder) {
+    return zrb::SearchModelFolder(folder);
+}
+
+bool CEditorDlg::Progress(std::size_t done, std::size_t total) {
+    // QProgressDialog counts in int; large counts are scaled down.
+    const std::size_t scale = total / INT_MAX + 1;
+    if (!progress_) {
+        progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Packing motion models..."),
+                                                      QStringLiteral("Cancel"), 0,
+                                                      int(total / scale), this);
+        progress_->setWindowTitle(kApplicationName);
+        progress_->setWindowModality(Qt::WindowModal);
+        // Shown only when the work takes long enough to be worth a window.
+        progress_->setMinimumDuration(300);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+    }
+    progress_->setMaximum(int(total / scale));
+    progress_->setValue(int(done / scale));
+    const bool cancelled = progress_->wasCanceled();
+    if (done >= total || cancelled) {
+        progress_.reset();
+    }
+    return !cancelled;
+}
+
+void CEditorDlg::ProgressEnded() {
+    progress_.reset();
+}

@@ -1,0 +1,78 @@
+#include "editor/qt/InertiaDlg.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "editor/ControlIds.h"
+#include "editor/qt/Cp1252.h"
+#include "editor/qt/DialogBuilder.h"
+#include "editor/qt/ModalDialogs.h"
+
+using namespace zrb::gui;
+namespace ids = zrb::ids;
+
+CInertiaDlg::CInertiaDlg(double mass, QWidget* parent) : QDialog(parent), controller_(*this, mass) {
+    const BuiltControls built = BuildDialog(130, this, AppIcon());
+    labels_ = built.labels;
+    for (const int id : {ids::kInertiaResult, ids::kWidth}) {
+        boxes_.insert(id, static_cast<QLineEdit*>(built.byId.value(id)));
+    }
+    controller_.OnShow();
+    // The user's changes only: the calculator's own writes go to box 1008.
+    connect(boxes_[ids::kWidth], &QLineEdit::textEdited, this,
+            [this] { controller_.OnWidthEdited(); });
+    connect(static_cast<QPushButton*>(built.byId.value(ids::kInertiaOk)), &QPushButton::clicked,
+            this, &CInertiaDlg::accept);
+    boxes_[ids::kWidth]->setFocus(Qt::OtherFocusReason);
+}
+
+void CInertiaDlg::accept() {
+    controller_.OnOk();
+}
+
+void CInertiaDlg::reject() {
+    controller_.OnCancel();
+}
+
+std::string CInertiaDlg::BoxText(int id) const {
+    const QLineEdit* box = boxes_.value(id);
+    return box != nullptr ? ToCp1252(box->text()) : std::string();
+}
+
+void CInertiaDlg::SetBoxText(int id, std::string_view text) {
+    if (QLineEdit* box = boxes_.value(id)) {
+        box->setText(FromCp1252(text));
+    }
+}
+
+std::string CInertiaDlg::BoxLabel(int id) const {
+    return ToCp1252(labels_.value(id));
+}
+
+void CInertiaDlg::FocusBox(int id) {
+    if (QLineEdit* box = boxes_.value(id)) {
+        box->setFocus(Qt::OtherFocusReason);
+        box->selectAll();
+    }
+}
+
+void CInertiaDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
+    MessageBoxes::Show(
+        this, icon == zrb::MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+        FromCp1252(text));
+}
+
+void CInertiaDlg::EndDialog(bool ok) {
+    if (ok) {
+        QDialog::accept();
+    } else {
+        QDialog::reject();
+    }
+}
+
+void CInertiaDlg::keyPressEvent(QKeyEvent* event) {
+    if (RouteEnter(this, event)) {
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
