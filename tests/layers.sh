@@ -1,0 +1,36 @@
+#!/bin/sh
+# Each layer includes only the layers below it, and only platform/ includes the
+# system's headers:
+#   platform < model < pack < editor < editor/qt, editor/win32 < app;  tools over model.
+root=${1:-.}
+status=0
+
+check() {  # folder, the paths it may include (a regular expression), what it is
+    files=$(find "$root/$1" -maxdepth 1 -name '*.cpp' -o -maxdepth 1 -name '*.h' 2>/dev/null)
+    [ -n "$files" ] || return 0
+    bad=$(grep -Hn '^#include "' $files | grep -Ev "#include \"($2)\"")
+    if [ -n "$bad" ]; then
+        echo "$3 includes a layer above it:"
+        echo "$bad"
+        status=1
+    fi
+}
+
+check platform 'platform/[^/]+' platform
+check platform/posix 'platform/[^/]+' platform
+check platform/win32 'platform/[^/]+' platform
+check model '(model|platform)/[^/]+' model
+check pack '(pack|model|platform)/[^/]+' pack
+check editor '(editor|pack|model|platform)/[^/]+' 'the window logic'
+check tools/zrb '(tools/zrb|model|platform)/[^/]+' 'the zrb tool'
+check tools/zrb-batch '(tools/zrb-batch|platform)/[^/]+' 'zrb-batch'
+check tools/sqzip '(tools/sqzip|platform)/[^/]+' 'sqzip'
+
+system=$(cd "$root" && grep -rEn '^#include <(unistd|fcntl|dirent|spawn|signal|windows)\.h>|^#include <sys/' \
+    model pack editor tools app 2>/dev/null)
+if [ -n "$system" ]; then
+    echo "a system header outside platform/:"
+    echo "$system"
+    status=1
+fi
+exit $status
