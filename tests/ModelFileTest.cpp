@@ -15,7 +15,6 @@
 #include "TestFolder.h"
 #include "WorkedExample.h"
 #include "model/InputFile.h"
-#include "model/ModelCheck.h"
 #include "platform/SafeFile.h"
 
 namespace {
@@ -294,11 +293,6 @@ TEST(ReaderTest, RefusesWhatIsNoRegularFileWithoutWaitingOrReadingForEver) {
                   std::string::npos)
             << read.message();
         EXPECT_EQ(model.description, "");
-
-        std::vector<zrb::ModelFinding> findings;
-        const zrb::Result checked = zrb::CheckModelFile(folder / c.name, findings);
-        EXPECT_EQ(checked.message(), read.message());
-        EXPECT_TRUE(findings.empty());
     }
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,8 +8,8 @@
 
 #include "CliRun.h"
 #include "TestFolder.h"
-#include "platform/SafeFile.h"
 #include "model/Workspace.h"
+#include "platform/SafeFile.h"
 
 namespace {
 
@@ -160,10 +161,14 @@ TEST(CheckTest, FolderMeansItsModelsInTheListOrder) {
 TEST(CheckTest, UnreadableFilesGiveStatus2AndTheRestIsStillChecked) {
     TestFolder folder;
     std::filesystem::create_directory(folder / "sub.zrb");
+    ASSERT_EQ(::mkfifo((folder / "pipe.zrb").c_str(), 0644), 0);  // would hang a blocking open
     WriteBytes(folder / "x.zrb", WithLine(12, ".mass\t950.00"));
     const auto run = Zrb({"check", folder.path(), folder / "missing.zrb"});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("\"" + (folder / "sub.zrb") + "\": it is a folder"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("\"" + (folder / "pipe.zrb") + "\": it is not a regular file"),
+              std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find(folder / "missing.zrb"), std::string::npos);
     EXPECT_NE(run.out.find((folder / "x.zrb") + ":12: .mass value"), std::string::npos);

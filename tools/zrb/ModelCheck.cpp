@@ -1,4 +1,4 @@
-#include "model/ModelCheck.h"
+#include "tools/zrb/ModelCheck.h"
 
 #include <algorithm>
 #include <array>
@@ -417,51 +417,6 @@ Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findin
         *read = checker.model();
     }
     return Result::Success();
-}
-
-const std::vector<FieldAdvice>& ModelFieldAdvice() {
-    // Ranges taken from the advice beside each box; where the window gives none, only
-    // what makes physical sense (no negative power, a body that has inertia).
-    static const std::vector<FieldAdvice> advice = {
-        {&MotionModel::gasScaleFactor, 0.0, false, 1.0, "(approximate speed 0 to 600 km/h)"},
-        {&MotionModel::maxTurnRate, 0.0, false, 360.0, "(degrees per second)"},
-        {&MotionModel::maxAccel, 0.0, false, 1.0, "(0=slow - 1=fast)"},
-        {&MotionModel::turnTightness, 0.001, false, 0.1,
-         "(0.1 to 0.001 - 0.01 to 0.006 for trucks)"},
-        {&MotionModel::mass, 0.0, true, std::nullopt, "(in Kg)"},
-        {&MotionModel::coeffStaticFriction, 0.0, false, 1.0, "(range 0-1, 0: easy to move)"},
-        {&MotionModel::coeffKineticFriction, 0.0, false, 1.0, "(0-1, 0: easy to keep moving)"},
-        {&MotionModel::coefficientOfRestitution, 0.0, false, std::nullopt,
-         "(0=sticky - 1=elastic - >1=dynamic)"},
-        {&MotionModel::horsePower, 0.0, false, std::nullopt, "(no negative power)"},
-        {&MotionModel::momentOfInertia, 0.0, true, std::nullopt, "(in kg m^2)"},
-        {&MotionModel::bumpyFactor, 0.0, false, 1.0, "(0=smooth - 1=very bumpy)"},
-    };
-    return advice;
-}
-
-std::string AdvisedRangeText(const FieldAdvice& advice) {
-    if (advice.min && advice.max) {
-        return FormatGeneral15(*advice.min) + " to " + FormatGeneral15(*advice.max);
-    }
-    if (advice.min) {
-        return advice.minExclusive ? "above " + FormatGeneral15(*advice.min)
-                                   : FormatGeneral15(*advice.min) + " or more";
-    }
-    if (advice.max) {
-        return FormatGeneral15(*advice.max) + " or less";
-    }
-    return "any";
-}
-
-bool WithinAdvice(const FieldAdvice& advice, double value) {
-    if (std::isnan(value)) {
-        return false;
-    }
-    if (advice.min && (advice.minExclusive ? value <= *advice.min : value < *advice.min)) {
-        return false;
-    }
-    return !(advice.max && value > *advice.max);
 }
 
 }  // namespace zrb
