@@ -136,22 +136,6 @@ class InertiaDlgTest : public QObject {
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
     }
 
-    void escapeAndTheCloseBoxChangeNothing() {
-        for (bool escape : {true, false}) {
-            CInertiaDlg dlg(1000);
-            ShowActive(dlg);
-            Retype(WidthBox(dlg), QStringLiteral("2"));
-            QCOMPARE(InertiaBox(dlg)->text(), QStringLiteral("700"));
-            if (escape) {
-                QTest::keyClick(WidthBox(dlg), Qt::Key_Escape);
-            } else {
-                dlg.close();
-            }
-            QVERIFY(!dlg.isVisible());
-            QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        }
-    }
-
     void enterOnTheOkButtonAccepts() {
         CInertiaDlg dlg(800);
         ShowActive(dlg);
