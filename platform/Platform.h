@@ -113,9 +113,21 @@ struct RunFailure {
 // nothing when the program was started.
 std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus = nullptr);
 
-// The first runnable `name` in the ':'-separated folders of `searchPath` (empty entries
-// skipped: they would mean the current folder), or "".
+// The first runnable `name` in the folders of `searchPath`, separated as the system's PATH
+// is (':', on Windows ';'; empty entries skipped: they would mean the current folder),
+// or "".
 std::string FindOnSearchPath(const std::string& name, const std::string& searchPath);
+
+#ifdef _WIN32
+// Opens `path` as Explorer would (the verb "open"): a document in its program, a batch
+// script run by the command interpreter, with `workingFolder` as its working directory.
+Result OpenWithShell(const std::string& path, const std::string& workingFolder);
+#endif
+
+// The program's arguments after its own name, in UTF-8 (on Windows read from the wide
+// command line, where argv holds only what the ANSI code page can). Also makes the
+// console show UTF-8.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 // The value of the environment variable `name`, if set.
 std::optional<std::string> Environment(const char* name);

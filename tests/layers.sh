@@ -17,8 +17,8 @@ check() {  # folder, the paths it may include (a regular expression), what it is
 }
 
 check platform 'platform/[^/]+' platform
-check platform/posix 'platform/[^/]+' platform
-check platform/win32 'platform/[^/]+' platform
+check platform/posix 'platform/([^/]+|posix/[^/]+)' platform
+check platform/win32 'platform/([^/]+|win32/[^/]+)' platform
 check model '(model|platform)/[^/]+' model
 check pack '(pack|model|platform)/[^/]+' pack
 check editor '(editor|pack|model|platform)/[^/]+' 'the window logic'
@@ -26,7 +26,7 @@ check tools/zrb '(tools/zrb|model|platform)/[^/]+' 'the zrb tool'
 check tools/zrb-batch '(tools/zrb-batch|platform)/[^/]+' 'zrb-batch'
 check tools/sqzip '(tools/sqzip|platform)/[^/]+' 'sqzip'
 
-system=$(cd "$root" && grep -rEn '^#include <(unistd|fcntl|dirent|spawn|signal|windows)\.h>|^#include <sys/' \
+system=$(cd "$root" && grep -rEn '^#include <(unistd|fcntl|dirent|spawn|signal|windows|shellapi|commdlg)\.h>|^#include <sys/' \
     model pack editor tools app 2>/dev/null)
 if [ -n "$system" ]; then
     echo "a system header outside platform/:"

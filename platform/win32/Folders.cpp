@@ -1,0 +1,98 @@
+#include <cstdlib>
+
+#include "platform/Platform.h"
+#include "platform/win32/Wide.h"
+
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+namespace zrb {
+
+using win32::ErrorText;
+using win32::Handle;
+using win32::Utf8;
+using win32::Wide;
+
+Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
+    const std::wstring pattern = Wide(folder) + L"\\*";
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? Result::Success()
+                                             : Result::Failure(ErrorText(error));
+    }
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name != L"." && name != L"..") {
+            names.push_back(Utf8(name));
+        }
+    } while (::FindNextFileW(search, &found));
+    const DWORD error = ::GetLastError();
+    ::FindClose(search);
+    return error == ERROR_NO_MORE_FILES ? Result::Success() : Result::Failure(ErrorText(error));
+}
+
+EntryKind KindOf(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return EntryKind::Missing;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return EntryKind::Folder;
+    }
+    return (attributes & FILE_ATTRIBUTE_DEVICE) != 0 ? EntryKind::Other : EntryKind::File;
+}
+
+bool IsSameFolder(const std::string& a, const std::string& b) {
+    // The file IDs: the same folder however it is spelled, through links too.
+    auto identify = [](const std::string& folder, BY_HANDLE_FILE_INFORMATION& info) {
+        const Handle h(::CreateFileW(Wide(folder).c_str(), 0,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return h.valid() && ::GetFileInformationByHandle(h.get(), &info);
+    };
+    BY_HANDLE_FILE_INFORMATION first;
+    BY_HANDLE_FILE_INFORMATION second;
+    return identify(a, first) && identify(b, second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+}
+
+std::string CurrentFolder() {
+    const DWORD n = ::GetCurrentDirectoryW(0, nullptr);
+    if (n == 0) {
+        return {};
+    }
+    std::wstring folder(n, L'\0');
+    const DWORD written = ::GetCurrentDirectoryW(n, folder.data());
+    folder.resize(written);
+    return Utf8(folder);
+}
+
+std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
+    ::SetConsoleOutputCP(CP_UTF8);
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide != nullptr && i < count; ++i) {
+        args.push_back(Utf8(wide[i]));
+    }
+    ::LocalFree(wide);
+    return args;
+}
+
+std::optional<std::string> Environment(const char* name) {
+    const std::wstring wide = Wide(name);
+    const DWORD n = ::GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
+    if (n == 0) {
+        return std::nullopt;
+    }
+    std::wstring value(n, L'\0');
+    value.resize(::GetEnvironmentVariableW(wide.c_str(), value.data(), n));
+    return Utf8(value);
+}
+
+}  // namespace zrb
