@@ -4,6 +4,7 @@
 // questions from queues the test fills.
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,11 @@ class FakeWindow : public EditorView, public ModelBoxes {
     std::optional<int> selection;
     bool pullSucceeds = true;
     bool cancelProgress = false;
+    bool waitCursor = false;
+    // What pulling the boxes puts into the model (the user's typing), and what the test
+    // notes when the boxes are filled; nothing when unset.
+    std::function<void()> onPull;
+    std::function<void()> onPush;
 
     // The dialog's side.
     std::map<int, std::string> boxes;
@@ -96,9 +102,17 @@ class FakeWindow : public EditorView, public ModelBoxes {
     int ListCount() const override { return static_cast<int>(list.size()); }
     bool BoxesToModel() override {
         log.push_back("pull");
+        if (onPull) {
+            onPull();
+        }
         return pullSucceeds;
     }
-    void ModelToBoxes() override { log.push_back("push"); }
+    void ModelToBoxes() override {
+        log.push_back("push");
+        if (onPush) {
+            onPush();
+        }
+    }
     void SetWindowTitle(const std::string& text) override {
         log.push_back("title " + text);
         title = text;
@@ -113,7 +127,10 @@ class FakeWindow : public EditorView, public ModelBoxes {
         dialogAnswers.pop_front();
         return answer;
     }
-    void WaitCursor(bool on) override { log.push_back(on ? "wait on" : "wait off"); }
+    void WaitCursor(bool on) override {
+        log.push_back(on ? "wait on" : "wait off");
+        waitCursor = on;
+    }
     void MessageBox(const std::string& text, MessageIcon icon) override {
         log.push_back("message " + text);
         messages.emplace_back(text, icon);

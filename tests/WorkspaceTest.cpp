@@ -11,6 +11,18 @@
 #include "FakeWindow.h"
 #include "TestFolder.h"
 
+namespace zrb {
+
+// A model in a failure message by its fields rather than its bytes.
+void PrintTo(const MotionModel& model, std::ostream* out) {
+    *out << '"' << model.description << '"';
+    for (const ModelKey& key : ModelKeys()) {
+        *out << ' ' << key.name << '=' << model.*key.field;
+    }
+}
+
+}  // namespace zrb
+
 namespace {
 
 using testing::ElementsAre;
@@ -101,17 +113,20 @@ class WorkspaceTest : public testing::Test {
         WriteModel(folder / "a.zrb", "//first", 100);
         WriteModel(folder / "B.zrb", "//second", 200);
         WriteModel(folder / "c.zrb", "//third", 300);
+        window.onPush = [this] { shown.push_back(editor.model); };
     }
 
     void Open() {
         window.AnswerNextDialog(folder / "c.zrb");
         editor.OpenMotionModel();
         window.log.clear();
+        shown.clear();
     }
 
     TestFolder folder;
     FakeWindow window;
     ModelEditor editor{window, window};
+    std::vector<MotionModel> shown;  // the model each time the boxes were filled
 };
 
 TEST_F(WorkspaceTest, OpenListsTheFolderSortedAndLoadsTheFirstModel) {
@@ -134,15 +149,23 @@ TEST_F(WorkspaceTest, OpenListsTheFolderSortedAndLoadsTheFirstModel) {
     EXPECT_EQ(editor.model.description, "//first");
     EXPECT_EQ(editor.model.mass, 100);
     EXPECT_EQ(editor.speedText, "60");
-    EXPECT_THAT(window.log, ElementsAre("dialog open", "title ZRB Editor - " + folder.path(),
-                                        "clear", "add 3", "select 0", "push"));
+    // The boxes are filled once, with the model as read.
+    EXPECT_THAT(shown, ElementsAre(editor.model));
 }
 
 TEST_F(WorkspaceTest, CancelledOpenChangesNothing) {
-    editor.OpenMotionModel();
-    EXPECT_EQ(editor.workspace.modelsFolder, "");
-    EXPECT_EQ(window.title, "ZRB Editor");
-    EXPECT_THAT(window.log, ElementsAre("dialog open"));
+    Open();
+    editor.SetNumberFromText(&MotionModel::mass, "5");
+    editor.OpenMotionModel();  // no answer queued: the dialog is cancelled
+    EXPECT_EQ(window.dialogRequests.size(), 2u);
+    EXPECT_EQ(editor.workspace.modelsFolder, folder.path());
+    EXPECT_EQ(window.title, "ZRB Editor - " + folder.path());
+    EXPECT_THAT(window.list.names(), ElementsAre("a.zrb", "B.zrb", "c.zrb"));
+    EXPECT_EQ(window.selection, 0);
+    EXPECT_EQ(editor.workspace.currentFile, "a.zrb");
+    EXPECT_EQ(editor.model.mass, 5);
+    EXPECT_TRUE(editor.HasUnsavedEdits());
+    EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(WorkspaceTest, SelectingAnotherEntryLoadsItDroppingEdits) {
@@ -170,11 +193,14 @@ TEST_F(WorkspaceTest, LoadWithoutValidSelectionChangesNothing) {
 
 TEST_F(WorkspaceTest, SaveChangesPullsWritesAndConfirms) {
     Open();
-    editor.model.description = "edited";
-    editor.model.mass = 123.456;
+    // What the boxes hold reaches the model only when they are pulled.
+    window.onPull = [this] {
+        editor.model.description = "edited";
+        editor.model.mass = 123.456;
+    };
     editor.SaveChanges();
-    EXPECT_THAT(window.log, ElementsAre("wait on", "pull", "wait off", "message Changes saved"));
-    EXPECT_EQ(window.messages.back().second, MessageIcon::None);
+    EXPECT_THAT(window.messages, ElementsAre(Pair("Changes saved", MessageIcon::None)));
+    EXPECT_FALSE(window.waitCursor);
     EXPECT_EQ(editor.model.description, "//edited");
     MotionModel read;
     std::string speed;
@@ -183,6 +209,7 @@ TEST_F(WorkspaceTest, SaveChangesPullsWritesAndConfirms) {
     EXPECT_EQ(read.mass, 123.46);
     // The list and selection stay; the boxes are not refreshed.
     EXPECT_EQ(window.selection, 0);
+    EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(WorkspaceTest, ABoxHoldingNoNumberStopsEitherSave) {
@@ -191,13 +218,12 @@ TEST_F(WorkspaceTest, ABoxHoldingNoNumberStopsEitherSave) {
     editor.model.mass = 5;
     window.pullSucceeds = false;
     editor.SaveChanges();
-    EXPECT_THAT(window.log, ElementsAre("wait on", "pull", "wait off"));
+    EXPECT_FALSE(window.waitCursor);
     EXPECT_EQ(ReadBytes(folder / "a.zrb"), before);
 
-    window.log.clear();
     window.AnswerNextDialog(folder / "new.zrb");
     editor.SaveAsNew();
-    EXPECT_THAT(window.log, ElementsAre("dialog save", "wait on", "pull", "wait off"));
+    EXPECT_FALSE(window.waitCursor);
     EXPECT_FALSE(std::filesystem::exists(folder / "new.zrb"));
     EXPECT_EQ(editor.workspace.currentFile, "a.zrb");
     EXPECT_TRUE(window.messages.empty());
@@ -208,7 +234,7 @@ TEST_F(WorkspaceTest, SaveChangesBeforeAnyModelWritesNothing) {
     ASSERT_EQ(window.messages.size(), 1u);
     EXPECT_EQ(window.messages[0].second, MessageIcon::Warning);
     EXPECT_NE(window.messages[0].first.find("Open a motion model first"), std::string::npos);
-    EXPECT_THAT(window.log, ElementsAre("message " + window.messages[0].first));
+    EXPECT_FALSE(window.waitCursor);
 }
 
 TEST_F(WorkspaceTest, SaveChangesAfterSaveAsNewWithoutAFolderWritesNothing) {
@@ -241,9 +267,11 @@ TEST_F(WorkspaceTest, FailedSaveIsReportedNotConfirmed) {
 
 TEST_F(WorkspaceTest, SaveAsNewAddsSelectsAndRereadsTheNewFile) {
     Open();
-    editor.model.description = "Truck";
-    editor.model.horsePower = 123;
-    editor.model.gasScaleFactor = 0.123456;
+    window.onPull = [this] {
+        editor.model.description = "Truck";
+        editor.model.horsePower = 123;
+        editor.model.gasScaleFactor = 0.123456;
+    };
     window.AnswerNextDialog(folder / "truck.zrb");
     editor.SaveAsNew();
 
@@ -260,8 +288,10 @@ TEST_F(WorkspaceTest, SaveAsNewAddsSelectsAndRereadsTheNewFile) {
     EXPECT_EQ(editor.model.horsePower, 120);  // two significant digits in the file
     EXPECT_EQ(editor.model.gasScaleFactor, 0.1235);
     EXPECT_EQ(editor.speedText, "74");
-    EXPECT_THAT(window.log, ElementsAre("dialog save", "wait on", "pull", "wait off", "clear",
-                                        "add 4", "select 3", "push", "message Changes saved"));
+    // The boxes show the file as read back, rounded, not the values pulled from them.
+    EXPECT_THAT(shown, ElementsAre(editor.model));
+    EXPECT_THAT(window.messages, ElementsAre(Pair("Changes saved", MessageIcon::None)));
+    EXPECT_FALSE(window.waitCursor);
 }
 
 TEST_F(WorkspaceTest, SaveAsNewReplacesAnExistingFileAndFindsTheOneSaved) {
