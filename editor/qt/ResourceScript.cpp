@@ -205,6 +205,17 @@ class Parser {
         }
         const bool isWord = t[0].type == Token::Word;
         const QString& first = t[0].text;
+        // The version record is for the Windows build alone: passed over, nested blocks
+        // and all.
+        if (skipDepth_ > 0 || skipHeader_) {
+            if (isWord && first == u"BEGIN") {
+                skipHeader_ = false;
+                ++skipDepth_;
+            } else if (isWord && first == u"END") {
+                --skipDepth_;
+            }
+            return true;
+        }
         if (isWord && first == u"BEGIN") {
             return Begin(error);
         }
@@ -266,6 +277,19 @@ class Parser {
     bool TopLevel(const std::vector<Token>& t, QString& error) {
         if (t[0].type == Token::Word && t[0].text == u"STRINGTABLE") {
             state_ = State::StringHeader;
+            return true;
+        }
+        // The resources' language is the Windows build's business.
+        if (t[0].type == Token::Word && t[0].text == u"LANGUAGE") {
+            return true;
+        }
+        if (t.size() >= 2 && t[1].type == Token::Word && t[1].text == u"VERSIONINFO") {
+            skipHeader_ = true;
+            return true;
+        }
+        // A resource kept in a file of its own (the icon, the manifest): the Qt build
+        // brings its own.
+        if (t.size() == 3 && t[2].type == Token::String) {
             return true;
         }
         bool ok = false;
@@ -402,6 +426,8 @@ class Parser {
 
     ResourceScript& script_;
     State state_ = State::Top;
+    bool skipHeader_ = false;
+    int skipDepth_ = 0;
     DialogTemplate dialog_;
     MenuTemplate menu_;
 };
@@ -422,6 +448,11 @@ bool ParseResourceScript(const QString& text, ResourceScript& script, QString& e
     const QStringList lines = text.split(u'\n');
     std::vector<Token> tokens;
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        // Preprocessor lines (#include <windows.h>, #pragma code_page) serve the resource
+        // compiler.
+        if (lines[i].trimmed().startsWith(u'#')) {
+            continue;
+        }
         QString lineError;
         if (!Tokenize(lines[i], tokens, lineError) || !parser.Line(tokens, lineError)) {
             error = QStringLiteral("line %1: %2").arg(i + 1).arg(lineError);
