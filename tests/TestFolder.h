@@ -1,9 +1,6 @@
 #pragma once
 // A temporary folder for one test, removed with everything in it afterwards.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,17 +14,20 @@ class TestFolder {
     TestFolder() {
         std::random_device random;
         path_ = std::filesystem::temp_directory_path() /
-                ("zrb-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
+                ("zrb-test-" + std::to_string(random()) + "-" + std::to_string(random()));
         std::filesystem::create_directories(path_);
     }
     ~TestFolder() {
         std::error_code ec;
         // Give back write permission that a test may have taken away, then remove.
+        const auto writable = std::filesystem::perms::owner_all;
         for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
              !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            ::chmod(it->path().c_str(), 0755);
+            std::error_code ignored;
+            std::filesystem::permissions(it->path(), writable, std::filesystem::perm_options::add,
+                                         ignored);
         }
-        ::chmod(path_.c_str(), 0755);
+        std::filesystem::permissions(path_, writable, std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path_, ec);
     }
     TestFolder(const TestFolder&) = delete;

@@ -1,0 +1,9 @@
+#include "editor/win32/AboutDlg.h"
+
+bool CAboutDlg::OnCommand(int id, int /*code*/, HWND /*control*/) {
+    if (id == IDOK || id == IDCANCEL) {
+        ::EndDialog(hwnd(), id);
+        return true;
+    }
+    return false;
+}

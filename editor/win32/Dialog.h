@@ -1,0 +1,49 @@
+#pragma once
+// A modal dialog from a template: the dialog procedure keeps the object with the window
+// from WM_INITDIALOG on and hands the messages to its virtual handlers.
+
+#include <windows.h>
+// The window logic's MessageBox is ours; the system's is called as MessageBoxW.
+#undef MessageBox
+
+#include <string>
+#include <string_view>
+
+namespace zrb::win32 {
+
+class Dialog {
+  public:
+    virtual ~Dialog() = default;
+
+    // Runs the dialog of template `templateId`; the value EndDialog gave.
+    INT_PTR DoModal(int templateId, HWND parent);
+
+    HWND hwnd() const { return hwnd_; }
+    HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+    std::wstring ItemText(int id) const;
+    void SetItemText(int id, const std::wstring& text);
+    // The text of the static right before control `id` in the template: its label.
+    std::wstring LabelOf(int id) const;
+    // Focus into control `id`, an edit box's text selected, as the dialog manager does.
+    void FocusItem(int id);
+
+  protected:
+    // False when the focus was set here.
+    virtual bool OnInitDialog() { return true; }
+    // A WM_COMMAND; true when handled.
+    virtual bool OnCommand(int id, int code, HWND control) = 0;
+    // Any other message; true when handled, with `result` the dialog's answer.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+
+  private:
+    static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;
+};
+
+// Windows-1252 bytes to the characters they stand for, and back ('?' where 1252 has no
+// byte for a character).
+std::wstring FromCp1252(std::string_view bytes);
+std::string ToCp1252(std::wstring_view text);
+
+}  // namespace zrb::win32

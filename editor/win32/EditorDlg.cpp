@@ -1,0 +1,266 @@
+#include "editor/win32/EditorDlg.h"
+
+#include <commdlg.h>
+
+#include "editor/ControlIds.h"
+#include "editor/win32/AboutDlg.h"
+#include "editor/win32/InertiaDlg.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/win32/Wide.h"
+
+namespace ids = zrb::ids;
+using zrb::win32::FromCp1252;
+using zrb::win32::ToCp1252;
+using zrb::win32::Utf8;
+using zrb::win32::Wide;
+
+namespace {
+
+constexpr int kTemplate = 102;
+constexpr int kIcon = 128;
+constexpr int kAboutText = 101;
+constexpr wchar_t kCaption[] = L"ZRB Editor";
+
+}  // namespace
+
+CEditorDlg::CEditorDlg() : controller_(*this, zrb::CurrentFolder()) {
+    lastFolder_ = Wide(controller_.editor().workspace.startFolder);
+}
+
+bool CEditorDlg::OnInitDialog() {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const auto icon = [instance](int size) {
+        return reinterpret_cast<LPARAM>(
+            ::LoadImageW(instance, MAKEINTRESOURCEW(kIcon), IMAGE_ICON, size, size, 0));
+    };
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, icon(::GetSystemMetrics(SM_CXICON)));
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, icon(::GetSystemMetrics(SM_CXSMICON)));
+
+    // The About entry at the end of the system menu, after a separator.
+    if (HMENU system = ::GetSystemMenu(hwnd(), FALSE)) {
+        wchar_t text[128] = {};
+        if (::LoadStringW(instance, kAboutText, text, 128) > 0) {
+            ::AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(system, MF_STRING, ids::kAbout, text);
+        }
+    }
+    wchar_t caption[256] = {};
+    ::GetWindowTextW(hwnd(), caption, 256);
+    title_ = caption;
+    controller_.OnShow();
+    ::SetFocus(Item(ids::kModelList));
+    return false;
+}
+
+bool CEditorDlg::OnCommand(int id, int code, HWND /*control*/) {
+    switch (id) {
+        case IDOK:  // Enter
+            controller_.OnOk();
+            return true;
+        case IDCANCEL:  // Escape and the close box
+            controller_.OnCancel();
+            return true;
+        case ids::kModelList:
+            // Only the user's selections: LB_SETCURSEL sends no notification.
+            if (code == LBN_SELCHANGE) {
+                controller_.OnSelectionChanged();
+            }
+            return true;
+        default:
+            break;
+    }
+    if (code == EN_CHANGE) {
+        if (!settingText_) {
+            controller_.OnBoxEdited(id, ToCp1252(ItemText(id)));
+        }
+        return true;
+    }
+    if (code == BN_CLICKED || code == 0) {  // buttons, menu items
+        controller_.OnCommand(id);
+        return true;
+    }
+    return false;
+}
+
+bool CEditorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
+    // The system menu's own commands carry flags in their low four bits.
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == static_cast<WPARAM>(ids::kAbout)) {
+        controller_.OnCommand(ids::kAbout);
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+std::string CEditorDlg::BoxText(int id) const {
+    return ToCp1252(ItemText(id));
+}
+
+void CEditorDlg::SetBoxText(int id, std::string_view text) {
+    settingText_ = true;
+    SetItemText(id, FromCp1252(text));
+    settingText_ = false;
+}
+
+std::string CEditorDlg::BoxLabel(int id) const {
+    return ToCp1252(LabelOf(id));
+}
+
+void CEditorDlg::FocusBox(int id) {
+    FocusItem(id);
+}
+
+void CEditorDlg::EndDialog(bool ok) {
+    ::EndDialog(hwnd(), ok ? IDOK : IDCANCEL);
+}
+
+bool CEditorDlg::AskYesNo(const std::string& question) {
+    return ::MessageBoxW(hwnd(), Wide(question).c_str(), kCaption,
+                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+std::optional<double> CEditorDlg::CalculateInertia(double mass) {
+    CInertiaDlg calculator(mass);
+    if (calculator.DoModal(CInertiaDlg::kTemplate, hwnd()) != IDOK) {
+        return std::nullopt;
+    }
+    return calculator.inertia();
+}
+
+void CEditorDlg::ShowAbout() {
+    CAboutDlg about;
+    about.DoModal(CAboutDlg::kTemplate, hwnd());
+}
+
+bool CEditorDlg::OpenDocument(const std::string& path) {
+    return zrb::OpenWithShell(path, zrb::FolderOf(path)).ok();
+}
+
+void CEditorDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
+    ::MessageBoxW(hwnd(), Wide(text).c_str(), kCaption,
+                  MB_OK | (icon == zrb::MessageIcon::Warning ? MB_ICONWARNING : 0));
+}
+
+void CEditorDlg::FillList() {
+    HWND list = Item(ids::kModelList);
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    ::SendMessageW(list, LB_INITSTORAGE, names_.size(), names_.size() * 32 * sizeof(wchar_t));
+    // LB_INSERTSTRING keeps the order given: the list's order is the editor's, not the
+    // control's own sort.
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        const std::wstring name = Wide(names_[i]);
+        ::SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                       reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+}
+
+void CEditorDlg::ListClear() {
+    names_.Clear();
+    ::SendMessageW(Item(ids::kModelList), LB_RESETCONTENT, 0, 0);
+}
+
+void CEditorDlg::ListAdd(std::vector<std::string> names) {
+    names_.AddMany(std::move(names));
+    FillList();
+}
+
+std::optional<int> CEditorDlg::ListSelection() const {
+    const LRESULT selected = ::SendMessageW(Item(ids::kModelList), LB_GETCURSEL, 0, 0);
+    return selected == LB_ERR ? std::nullopt : std::optional<int>(static_cast<int>(selected));
+}
+
+std::string CEditorDlg::ListText(int index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < names_.size()
+               ? names_[static_cast<std::size_t>(index)]
+               : std::string();
+}
+
+void CEditorDlg::ListSelect(int index) {
+    ::SendMessageW(Item(ids::kModelList), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::optional<int> CEditorDlg::ListFindExact(const std::string& name) const {
+    const auto found = names_.FindExact(name);
+    return found ? std::optional<int>(static_cast<int>(*found)) : std::nullopt;
+}
+
+int CEditorDlg::ListCount() const {
+    return static_cast<int>(names_.size());
+}
+
+void CEditorDlg::SetWindowTitle(const std::string& title) {
+    title_ = Wide(title);
+    ::SetWindowTextW(hwnd(), title_.c_str());
+}
+
+zrb::FileDialogAnswer CEditorDlg::FileDialog(const zrb::FileDialogRequest& request) {
+    // "Label|pattern||" as the system wants it: each part ended by a NUL.
+    std::wstring filter = Wide(request.filter);
+    for (wchar_t& c : filter) {
+        if (c == L'|') {
+            c = L'\0';
+        }
+    }
+    std::wstring file = Wide(request.initialName);
+    file.resize(32768, L'\0');
+    const std::wstring extension = Wide(request.defaultExtension);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = hwnd();
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = lastFolder_.empty() ? nullptr : lastFolder_.c_str();
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
+                   (request.fileMustExist ? OFN_FILEMUSTEXIST : 0);
+    const bool confirmed = request.type == zrb::FileDialogType::Save
+                               ? ::GetSaveFileNameW(&dialog) != 0
+                               : ::GetOpenFileNameW(&dialog) != 0;
+    if (!confirmed) {
+        return {};
+    }
+    const std::wstring path = file.c_str();
+    const std::wstring name = path.substr(dialog.nFileOffset);
+    lastFolder_ = path.substr(0, dialog.nFileOffset > 0 ? dialog.nFileOffset - 1 : 0);
+    return {true, Utf8(path), Utf8(name)};
+}
+
+void CEditorDlg::WaitCursor(bool on) {
+    if (on) {
+        if (waitDepth_++ == 0) {
+            savedCursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        }
+    } else if (waitDepth_ > 0 && --waitDepth_ == 0) {
+        ::SetCursor(savedCursor_);
+    }
+}
+
+std::vector<std::string> CEditorDlg::FolderSearch(const std::string& folder) {
+    return zrb::SearchModelFolder(folder);
+}
+
+bool CEditorDlg::Progress(std::size_t done, std::size_t total) {
+    // The title tells how far packing is; the window keeps being drawn meanwhile.
+    const std::size_t percent = total == 0 ? 100 : done * 100 / total;
+    const std::wstring text =
+        L"Packing motion models... " + std::to_wstring(percent) + L"% - " + title_;
+    ::SetWindowTextW(hwnd(), text.c_str());
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+        ::DispatchMessageW(&message);
+    }
+    if (done >= total) {
+        ProgressEnded();
+    }
+    return true;
+}
+
+void CEditorDlg::ProgressEnded() {
+    ::SetWindowTextW(hwnd(), title_.c_str());
+}

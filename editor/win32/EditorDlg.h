@@ -1,0 +1,55 @@
+#pragma once
+// The editor window on Windows: template 102 and menu 129 run as a modal dialog, wired
+// to the EditorController, which decides what every action does.
+
+#include "editor/EditorController.h"
+#include "editor/win32/Dialog.h"
+#include "model/ModelNames.h"
+
+class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
+  public:
+    CEditorDlg();
+
+    // DialogView.
+    std::string BoxText(int id) const override;
+    void SetBoxText(int id, std::string_view text) override;
+    std::string BoxLabel(int id) const override;
+    void FocusBox(int id) override;
+    void EndDialog(bool ok) override;
+    // EditorView.
+    bool AskYesNo(const std::string& question) override;
+    std::optional<double> CalculateInertia(double mass) override;
+    void ShowAbout() override;
+    bool OpenDocument(const std::string& path) override;
+    void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
+    // WindowOps.
+    void ListClear() override;
+    void ListAdd(std::vector<std::string> names) override;
+    std::optional<int> ListSelection() const override;
+    std::string ListText(int index) const override;
+    void ListSelect(int index) override;
+    std::optional<int> ListFindExact(const std::string& name) const override;
+    int ListCount() const override;
+    void SetWindowTitle(const std::string& title) override;
+    zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
+    void WaitCursor(bool on) override;
+    std::vector<std::string> FolderSearch(const std::string& folder) override;
+    bool Progress(std::size_t done, std::size_t total) override;
+    void ProgressEnded() override;
+
+  protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+  private:
+    void FillList();
+
+    zrb::EditorController controller_;
+    zrb::SortedNameList names_;  // what the list shows, in its order
+    std::wstring lastFolder_;    // folder of the last confirmed file dialog
+    std::wstring title_;         // the title without progress
+    bool settingText_ = false;   // a box is being set by the program, not typed into
+    int waitDepth_ = 0;
+    HCURSOR savedCursor_ = nullptr;
+};

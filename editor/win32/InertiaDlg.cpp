@@ -1,0 +1,45 @@
+#include "editor/win32/InertiaDlg.h"
+
+#include "editor/ControlIds.h"
+#include "platform/win32/Wide.h"
+
+namespace ids = zrb::ids;
+
+void CInertiaDlg::SetBoxText(int id, std::string_view text) {
+    settingText_ = true;
+    SetItemText(id, zrb::win32::FromCp1252(text));
+    settingText_ = false;
+}
+
+void CInertiaDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
+    ::MessageBoxW(hwnd(), zrb::win32::Wide(text).c_str(), L"ZRB Editor",
+                  MB_OK | (icon == zrb::MessageIcon::Warning ? MB_ICONWARNING : 0));
+}
+
+bool CInertiaDlg::OnInitDialog() {
+    controller_.OnShow();
+    ::SetFocus(Item(ids::kWidth));
+    return false;
+}
+
+bool CInertiaDlg::OnCommand(int id, int code, HWND /*control*/) {
+    switch (id) {
+        case IDOK:  // Enter
+        case ids::kInertiaOk:
+            if (code == BN_CLICKED) {
+                controller_.OnOk();
+            }
+            return true;
+        case IDCANCEL:  // Escape and the close box
+            controller_.OnCancel();
+            return true;
+        case ids::kWidth:
+            // The user's changes only: the calculator's own writes go to box 1008.
+            if (code == EN_CHANGE && !settingText_) {
+                controller_.OnWidthEdited();
+            }
+            return true;
+        default:
+            return false;
+    }
+}

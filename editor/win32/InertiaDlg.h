@@ -1,0 +1,32 @@
+#pragma once
+// The moment-of-inertia calculator on Windows: template 130, wired to the
+// InertiaController.
+
+#include "editor/InertiaController.h"
+#include "editor/win32/Dialog.h"
+
+class CInertiaDlg final : public zrb::win32::Dialog, public zrb::DialogView {
+  public:
+    static constexpr int kTemplate = 130;
+
+    explicit CInertiaDlg(double mass) : controller_(*this, mass) {}
+
+    // The result once the dialog ended with OK: the shown whole number, kg*m^2.
+    double inertia() const { return controller_.inertia; }
+
+    // DialogView.
+    std::string BoxText(int id) const override { return zrb::win32::ToCp1252(ItemText(id)); }
+    void SetBoxText(int id, std::string_view text) override;
+    std::string BoxLabel(int id) const override { return zrb::win32::ToCp1252(LabelOf(id)); }
+    void FocusBox(int id) override { FocusItem(id); }
+    void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
+    void EndDialog(bool ok) override { ::EndDialog(hwnd(), ok ? IDOK : IDCANCEL); }
+
+  protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+
+  private:
+    zrb::InertiaController controller_;
+    bool settingText_ = false;
+};
