@@ -15,28 +15,13 @@
 #include "model/Workspace.h"
 #include "pack/PackCommands.h"
 #include "pack/ScriptLauncher.h"
+#include "tests/FakeWindow.h"
 
 namespace {
 
 constexpr int kModels = 10000;
 
 const zrb::bench::RegisterPair kPack("Pack All, 10,000 models, up to the launch", 1.3);
-
-// The list and nothing else: Pack All only reads the names.
-class ListWindow : public zrb::PackOps {
-  public:
-    explicit ListWindow(std::vector<std::string> names) : names_(std::move(names)) {}
-    std::string ListText(int index) const override { return names_[static_cast<size_t>(index)]; }
-    int ListCount() const override { return static_cast<int>(names_.size()); }
-    zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest&) override { return {}; }
-    void MessageBox(const std::string& text, zrb::MessageIcon) override { failure = text; }
-    bool Progress(std::size_t, std::size_t) override { return true; }
-
-    std::string failure;
-
-  private:
-    std::vector<std::string> names_;
-};
 
 class NoLaunch : public zrb::ScriptLauncher {
   public:
@@ -90,7 +75,8 @@ void CopyReference(const std::string& from, const std::string& to) {
 
 void PackBench(benchmark::State& state) {
     const PackFolders& f = Folders();
-    ListWindow window(f.names);
+    zrb::testing::FakeWindow window;
+    window.SetList(f.names);
     NoLaunch launcher;
     zrb::ModelWorkspace workspace;
     workspace.modelsFolder = f.models;
@@ -101,7 +87,7 @@ void PackBench(benchmark::State& state) {
         EmptyArchiveFolder(f.archive);
         return zrb::bench::SecondsOf([&] {
             zrb::PackAll(workspace, window, launcher);
-            return window.failure.empty();
+            return window.messages.empty();
         });
     };
     const auto reference = [&] {

@@ -27,6 +27,8 @@ class FakeWindow : public EditorView, public ModelBoxes {
     std::optional<int> selection;
     bool pullSucceeds = true;
     bool cancelProgress = false;
+    std::vector<std::pair<std::size_t, std::size_t>> progress;  // done, total
+    std::optional<std::size_t> cancelAtProgressCall;            // 0: the first call cancels
     bool waitCursor = false;
     // What pulling the boxes puts into the model (the user's typing), and what the test
     // notes when the boxes are filled; nothing when unset.
@@ -138,11 +140,36 @@ class FakeWindow : public EditorView, public ModelBoxes {
     std::vector<std::string> FolderSearch(const std::string& folder) override {
         return SearchModelFolder(folder);
     }
-    bool Progress(std::size_t, std::size_t) override { return !cancelProgress; }
+    bool Progress(std::size_t done, std::size_t total) override {
+        const bool cancel =
+            cancelProgress || (cancelAtProgressCall && progress.size() == *cancelAtProgressCall);
+        progress.emplace_back(done, total);
+        return !cancel;
+    }
+
+    // The list's entries, in the list's order.
+    void SetList(std::vector<std::string> names) {
+        list.Clear();
+        list.AddMany(std::move(names));
+    }
+    // The texts of the messages shown with a warning icon, and of the others.
+    std::vector<std::string> Warnings() const { return Texts(true); }
+    std::vector<std::string> OtherMessages() const { return Texts(false); }
 
     // Answers the next file dialog with `path` (the bare name is cut from it).
     void AnswerNextDialog(const std::string& path) {
         dialogAnswers.push_back({true, path, path.substr(path.rfind('/') + 1)});
+    }
+
+  private:
+    std::vector<std::string> Texts(bool warnings) const {
+        std::vector<std::string> texts;
+        for (const auto& [text, icon] : messages) {
+            if ((icon == MessageIcon::Warning) == warnings) {
+                texts.push_back(text);
+            }
+        }
+        return texts;
     }
 };
 

@@ -42,7 +42,7 @@ class PackCommandsTest : public ::testing::Test {
         WriteBytes(models + "/a.zrb", "//model a\r\n.mass 1\r\n");
         WriteBytes(models + "/b.zrb", "//model b\r\n.mass 2\r\n");
         WriteBytes(models + "/c.zrb", "//model c\r\n.mass 3\r\n");
-        window.list = {"a.zrb", "b.zrb", "c.zrb"};
+        window.SetList({"a.zrb", "b.zrb", "c.zrb"});
         workspace.modelsFolder = models;
         workspace.currentFile = "b.zrb";
         workspace.startFolder = start;
@@ -84,7 +84,7 @@ TEST_F(PackCommandsTest, DefineArchiveLocationAsksForASqsFileThatMayNotExistYet)
     EXPECT_EQ(request.filter, "SQS Archive (*.sqs)|*.sqs||");
     EXPECT_EQ(workspace.archiveFolder, archive);
     EXPECT_EQ(workspace.archiveFile, "vehicles.sqs");
-    EXPECT_TRUE(window.warnings.empty());
+    EXPECT_TRUE(window.Warnings().empty());
 
     // A cancelled dialog keeps the archive.
     window.dialogAnswers.push_back({false, root / "other/x.sqs", "x.sqs"});
@@ -101,10 +101,10 @@ TEST_F(PackCommandsTest, DefineArchiveLocationRefusesTheModelsFolderHoweverItIsW
     };
     DefineArchive(archive);
     for (const std::string& folder : spellings) {
-        window.warnings.clear();
+        window.messages.clear();
         DefineArchive(folder);
-        ASSERT_EQ(window.warnings.size(), 1u) << folder;
-        EXPECT_THAT(window.warnings[0], HasSubstr("models folder")) << folder;
+        ASSERT_EQ(window.Warnings().size(), 1u) << folder;
+        EXPECT_THAT(window.Warnings()[0], HasSubstr("models folder")) << folder;
         EXPECT_EQ(workspace.archiveFolder, archive) << folder;
         EXPECT_EQ(workspace.archiveFile, "vehicles.sqs") << folder;
     }
@@ -113,8 +113,8 @@ TEST_F(PackCommandsTest, DefineArchiveLocationRefusesTheModelsFolderHoweverItIsW
 TEST_F(PackCommandsTest, DefineArchiveLocationRefusesANameTheScriptCannotHold) {
     DefineArchive(archive);
     DefineArchive(root / "other", "100%.sqs");
-    ASSERT_EQ(window.warnings.size(), 1u);
-    EXPECT_THAT(window.warnings[0], HasSubstr("\"100%.sqs\""));
+    ASSERT_EQ(window.Warnings().size(), 1u);
+    EXPECT_THAT(window.Warnings()[0], HasSubstr("\"100%.sqs\""));
     EXPECT_EQ(workspace.archiveFile, "vehicles.sqs");
 }
 
@@ -128,7 +128,7 @@ TEST_F(PackCommandsTest, PackSelectedCopiesWritesTheScriptInTheArchiveFolderAndL
 
     PackSelected(workspace, window, launcher);
 
-    EXPECT_TRUE(window.warnings.empty()) << window.warnings.front();
+    EXPECT_TRUE(window.Warnings().empty()) << window.Warnings().front();
     EXPECT_EQ(ReadBytes(archive + "/b.zrb"), originals["b.zrb"]);
     EXPECT_FALSE(Exists(archive + "/a.zrb"));
     EXPECT_EQ(ReadBytes(archive + "/sqzip.exe"), kArchiver);
@@ -148,7 +148,7 @@ TEST_F(PackCommandsTest, PackAllCopiesEveryListedModelWithProgress) {
     DefineArchive(archive);
     PackAll(workspace, window, launcher);
 
-    EXPECT_TRUE(window.warnings.empty());
+    EXPECT_TRUE(window.Warnings().empty());
     for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
         EXPECT_EQ(ReadBytes(archive + "/" + name), originals[name]) << name;
     }
@@ -166,14 +166,14 @@ TEST_F(PackCommandsTest, PackAllCopiesEveryListedModelWithProgress) {
 TEST_F(PackCommandsTest, PackAllSkipsEntriesThatAreNoFilesAndSaysWhich) {
     fs::create_directory(models + "/old.zrb");
     ASSERT_EQ(::mkfifo((models + "/pipe.zrb").c_str(), 0644), 0);
-    window.list = {"a.zrb", "b.zrb", "c.zrb", "old.zrb", "pipe.zrb"};
+    window.SetList({"a.zrb", "b.zrb", "c.zrb", "old.zrb", "pipe.zrb"});
     DefineArchive(archive);
     PackAll(workspace, window, launcher);
 
     ASSERT_EQ(launcher.launches.size(), 1u);
     EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"),
               PackScript("vehicles.sqs", {"a.zrb", "b.zrb", "c.zrb"}));
-    EXPECT_THAT(window.warnings,
+    EXPECT_THAT(window.Warnings(),
                 ElementsAre("These entries are not model files and were not packed: "
                             "\"old.zrb\", \"pipe.zrb\"."));
 }
@@ -227,7 +227,7 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
              t.DefineArchive(t.archive);
              WriteBytes(t.models + "/50%.zrb", "x");
              t.originals = Snapshot(t.models);
-             t.window.list = {"50%.zrb", "a.zrb", "b.zrb", "c.zrb"};
+             t.window.SetList({"50%.zrb", "a.zrb", "b.zrb", "c.zrb"});
          },
          "\"50%.zrb\""},
         {"runner missing", PackSelected,
@@ -239,7 +239,7 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
         {"a model that cannot be copied", PackAll,
          [](PackCommandsTest& t) {
              t.DefineArchive(t.archive);
-             t.window.list = {"a.zrb", "b.zrb", "c.zrb", "gone.zrb"};
+             t.window.SetList({"a.zrb", "b.zrb", "c.zrb", "gone.zrb"});
          },
          "Could not copy \"" + (root / "models/gone.zrb") + "\""},
         {"the archive folder does not exist", PackSelected,
@@ -261,18 +261,18 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
         }
         WriteBytes(start + "/sqzip.exe", kArchiver);
         window = packtest::FakeWindow();
-        window.list = {"a.zrb", "b.zrb", "c.zrb"};
+        window.SetList({"a.zrb", "b.zrb", "c.zrb"});
         launcher = packtest::RecordingLauncher();
         workspace.currentFile = "b.zrb";
         workspace.archiveFolder.clear();
         workspace.archiveFile.clear();
         c.arrange(t);
-        window.warnings.clear();
+        window.messages.clear();
 
         c.pack(workspace, window, launcher);
 
-        ASSERT_EQ(window.warnings.size(), 1u);
-        EXPECT_THAT(window.warnings[0], HasSubstr(c.message));
+        ASSERT_EQ(window.Warnings().size(), 1u);
+        EXPECT_THAT(window.Warnings()[0], HasSubstr(c.message));
         EXPECT_TRUE(launcher.launches.empty());
         EXPECT_FALSE(Exists(archive + "/Install_ZRB.bat") &&
                      !fs::is_directory(archive + "/Install_ZRB.bat"));
@@ -289,8 +289,8 @@ TEST_F(PackCommandsTest, ACancelledPackAllLaunchesNothingAndSaysNothing) {
     DefineArchive(archive);
     window.cancelAtProgressCall = 2;  // after two of the four copies
     PackAll(workspace, window, launcher);
-    EXPECT_TRUE(window.warnings.empty());
-    EXPECT_TRUE(window.otherMessages.empty());
+    EXPECT_TRUE(window.Warnings().empty());
+    EXPECT_TRUE(window.OtherMessages().empty());
     EXPECT_EQ(window.progress.size(), 3u);
     ExpectNothingPacked();
 
@@ -307,8 +307,8 @@ TEST_F(PackCommandsTest, AFailedLaunchIsReported) {
     DefineArchive(archive);
     launcher.launchFailure = "Could not start the pack script (No such file or directory).";
     PackSelected(workspace, window, launcher);
-    ASSERT_EQ(window.warnings.size(), 1u);
-    EXPECT_EQ(window.warnings[0], launcher.launchFailure);
+    ASSERT_EQ(window.Warnings().size(), 1u);
+    EXPECT_EQ(window.Warnings()[0], launcher.launchFailure);
     EXPECT_EQ(launcher.launches.size(), 1u);
 }
 
@@ -326,7 +326,7 @@ TEST_F(PackCommandsTest, OldCopiesAreReplacedNeverWrittenThrough) {
 
     PackAll(workspace, window, launcher);
 
-    EXPECT_TRUE(window.warnings.empty()) << window.warnings.front();
+    EXPECT_TRUE(window.Warnings().empty()) << window.Warnings().front();
     for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
         EXPECT_FALSE(fs::is_symlink(archive + "/" + name)) << name;
         EXPECT_EQ(ReadBytes(archive + "/" + name), originals[name]) << name;
@@ -341,7 +341,7 @@ TEST_F(PackCommandsTest, OldCopiesAreReplacedNeverWrittenThrough) {
 TEST_F(PackCommandsTest, AnArchiveBesideTheArchiverStillPacks) {
     DefineArchive(start);
     PackSelected(workspace, window, launcher);
-    EXPECT_TRUE(window.warnings.empty()) << window.warnings.front();
+    EXPECT_TRUE(window.Warnings().empty()) << window.Warnings().front();
     EXPECT_EQ(ReadBytes(start + "/sqzip.exe"), kArchiver);
     EXPECT_EQ(launcher.launches.size(), 1u);
 }

@@ -77,7 +77,7 @@ TEST(PackEndToEnd, PackAllPutsEveryModelIntoTheArchiveAndLeavesTheModelsAlone) {
     const auto originals = Snapshot(models);
 
     packtest::FakeWindow window;
-    window.list = names;
+    window.SetList(names);
     ModelWorkspace workspace;
     workspace.modelsFolder = models;
     workspace.currentFile = "a.zrb";
@@ -87,7 +87,7 @@ TEST(PackEndToEnd, PackAllPutsEveryModelIntoTheArchiveAndLeavesTheModelsAlone) {
 
     RunnerLauncher synchronous(RunnerLaunchOptions{std::string(), true});
     PackAll(workspace, window, synchronous);
-    ASSERT_THAT(window.warnings, IsEmpty());
+    ASSERT_THAT(window.Warnings(), IsEmpty());
 
     const std::string listing =
         RunForOutput({start + "/sqzip.exe", "-l", archive + "/vehicles.sqs"}, root / "listing.txt");

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "../FakeWindow.h"
 #include "../TestFolder.h"
 #include "model/Workspace.h"
 #include "pack/ScriptLauncher.h"
@@ -61,38 +62,7 @@ class CurrentDirectory {
     fs::path old_;
 };
 
-class FakeWindow : public PackOps {
-  public:
-    std::vector<std::string> list;
-    std::deque<FileDialogAnswer> dialogAnswers;
-    std::vector<FileDialogRequest> dialogRequests;
-    std::vector<std::string> warnings;
-    std::vector<std::string> otherMessages;
-    std::vector<std::pair<std::size_t, std::size_t>> progress;
-    std::optional<std::size_t> cancelAtProgressCall;  // 0: the first call cancels
-
-    std::string ListText(int index) const override {
-        return list.at(static_cast<std::size_t>(index));
-    }
-    int ListCount() const override { return static_cast<int>(list.size()); }
-    FileDialogAnswer FileDialog(const FileDialogRequest& request) override {
-        dialogRequests.push_back(request);
-        if (dialogAnswers.empty()) {
-            return {};
-        }
-        FileDialogAnswer answer = dialogAnswers.front();
-        dialogAnswers.pop_front();
-        return answer;
-    }
-    void MessageBox(const std::string& text, MessageIcon icon) override {
-        (icon == MessageIcon::Warning ? warnings : otherMessages).push_back(text);
-    }
-    bool Progress(std::size_t done, std::size_t total) override {
-        const bool cancel = cancelAtProgressCall && progress.size() == *cancelAtProgressCall;
-        progress.emplace_back(done, total);
-        return !cancel;
-    }
-};
+using FakeWindow = zrb::testing::FakeWindow;
 
 // Records each launch and the script's bytes at that moment, starting nothing.
 class RecordingLauncher : public ScriptLauncher {
