@@ -1,10 +1,13 @@
 #!/bin/sh
 # The Windows editor under Wine, driven by keys as a user drives it: open a model, edit
-# its description, Save Changes, Save As New, close. Runs in its own X server; ASCII
-# typing only (xdotool). Usage: gui-smoke.sh "ZRB Editor.exe" EXAMPLES_FOLDER
+# its description, the calculator, Escape and the close question, Save Changes, Save As
+# New, Pack All through a stand-in archiver, close. Runs in its own X server; ASCII
+# typing only (xdotool).
+# Usage: gui-smoke.sh "ZRB Editor.exe" EXAMPLES_FOLDER STAND_IN_SQZIP.exe
 set -eu
 program=$1
 examples=$2
+archiver=$3
 work=$(mktemp -d)
 cleanup() {
     status=$?
@@ -15,7 +18,8 @@ cleanup() {
 }
 trap cleanup EXIT
 cp "$program" "$work/"
-mkdir "$work/models"
+cp "$archiver" "$work/sqzip.exe"
+mkdir "$work/models" "$work/archive"
 cp "$examples"/*.zrb "$work/models/"
 export WINEDEBUG=-all WINEPREFIX="${ZRB_WINEPREFIX:-$HOME/.wine-zrb}"
 display=:$((90 + $$ % 9))
@@ -61,6 +65,7 @@ focus_editor() {
 }
 
 winpath=$(winepath -w "$work/models" 2>/dev/null)
+archivepath=$(winepath -w "$work/archive" 2>/dev/null)
 (cd "$work" && wine "ZRB Editor.exe" >/dev/null 2>&1) &
 editor=$!
 wait_window "ZRB Editor"
@@ -117,6 +122,26 @@ xdotool key Return  # "Changes saved"
 wait_for '[ -f "$work/models/new_tank.zrb" ]' "Save As New did not write new_tank.zrb"
 head -1 "$work/models/new_tank.zrb" | grep -q "//Edited under Wine" ||
     fail "new_tank.zrb does not hold the edited model"
+
+# Pack, Define Archive Location, then Pack All: the script runs in the archive folder,
+# the archiver adds each copy, and the copies go again.
+focus_editor
+xdotool key alt+p d
+wait_window "Save As"
+sleep 1
+xdotool type --delay 20 "$archivepath\\vehicles.sqs"
+xdotool key Return
+sleep 1
+focus_editor
+xdotool key alt+p a
+wait_for '[ "$(wc -l <"$work/archive/sqzip-calls.txt" 2>/dev/null)" = 8 ]' \
+    "the archiver was not run for each of the 8 models"
+grep -q "^-a -f battle_tank.zrb .\\\\vehicles.sqs (present)" "$work/archive/sqzip-calls.txt" ||
+    fail "the archiver was not given battle_tank.zrb: $(cat "$work/archive/sqzip-calls.txt")"
+grep -q "(missing)" "$work/archive/sqzip-calls.txt" && fail "a model copy was missing"
+wait_for '! ls "$work/archive"/*.zrb >/dev/null 2>&1' "the script did not delete the copies"
+printf '@ECHO OFF\r\nATTRIB -R vehicles.sqs\r\n' | cmp -s -n 35 - "$work/archive/Install_ZRB.bat" ||
+    fail "Install_ZRB.bat does not begin as it should"
 
 focus_editor
 xdotool key Escape
