@@ -5,7 +5,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
@@ -24,7 +23,6 @@
 #include "editor/qt/InertiaDlg.h"
 #include "editor/qt/ModalDialogs.h"
 #include "editor/qt/NameListModel.h"
-#include "pack/PackCommands.h"
 #include "platform/Platform.h"
 
 using namespace zrb::gui;
