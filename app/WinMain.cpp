@@ -7,6 +7,6 @@
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*show*/) {
     CEditorDlg editor;
-    editor.DoModal(102, nullptr);
+    editor.Run();
     return 0;
 }

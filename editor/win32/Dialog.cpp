@@ -9,6 +9,38 @@ INT_PTR Dialog::DoModal(int templateId, HWND parent) {
                              &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
 }
 
+INT_PTR Dialog::RunAsMainWindow(int templateId, HACCEL accelerators) {
+    modeless_ = true;
+    HWND window = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
+                                       nullptr, &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+    if (window == nullptr) {
+        return -1;
+    }
+    ::ShowWindow(window, SW_SHOW);
+    MSG message;
+    while (!ended_ && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (accelerators != nullptr && ::TranslateAcceleratorW(window, accelerators, &message)) {
+            continue;
+        }
+        if (!::IsDialogMessageW(window, &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    ::DestroyWindow(window);
+    return result_;
+}
+
+void Dialog::End(INT_PTR result) {
+    if (!modeless_) {
+        ::EndDialog(hwnd_, result);
+        return;
+    }
+    ended_ = true;
+    result_ = result;
+    ::PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop
+}
+
 INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<Dialog*>(lParam);

@@ -15,8 +15,13 @@ class Dialog {
   public:
     virtual ~Dialog() = default;
 
-    // Runs the dialog of template `templateId`; the value EndDialog gave.
+    // Runs the dialog of template `templateId`; the value End gave.
     INT_PTR DoModal(int templateId, HWND parent);
+    // Runs it as the program's main window with a message loop of its own, which
+    // translates `accelerators` (a modal dialog's loop would not).
+    INT_PTR RunAsMainWindow(int templateId, HACCEL accelerators);
+    // Ends the dialog with `result`, whichever way it runs.
+    void End(INT_PTR result);
 
     HWND hwnd() const { return hwnd_; }
     HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
@@ -39,6 +44,9 @@ class Dialog {
     static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
+    bool modeless_ = false;
+    bool ended_ = false;
+    INT_PTR result_ = 0;
 };
 
 // Windows-1252 bytes to the characters they stand for, and back ('?' where 1252 has no

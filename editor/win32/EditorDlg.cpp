@@ -72,15 +72,33 @@ bool CEditorDlg::OnCommand(int id, int code, HWND /*control*/) {
     }
     if (code == EN_CHANGE) {
         if (!settingText_) {
-            controller_.OnBoxEdited(id, ToCp1252(ItemText(id)));
+            OnUserEdit(id);
         }
         return true;
     }
-    if (code == BN_CLICKED || code == 0) {  // buttons, menu items
+    if (code == BN_CLICKED || code == 1) {  // buttons and menu items; 1: accelerators
         controller_.OnCommand(id);
         return true;
     }
     return false;
+}
+
+void CEditorDlg::OnUserEdit(int id) {
+    const std::wstring text = ItemText(id);
+    const std::string bytes = ToCp1252(text);
+    // A model file holds 1252 bytes: a character it cannot hold is refused as it is typed,
+    // and the box goes back to what it held.
+    if (FromCp1252(bytes) != text) {
+        ::MessageBeep(MB_ICONWARNING);
+        const std::wstring before = shownText_[id];
+        settingText_ = true;
+        SetItemText(id, before);
+        settingText_ = false;
+        ::SendMessageW(Item(id), EM_SETSEL, before.size(), before.size());
+        return;
+    }
+    shownText_[id] = text;
+    controller_.OnBoxEdited(id, bytes);
 }
 
 bool CEditorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
@@ -99,7 +117,8 @@ std::string CEditorDlg::BoxText(int id) const {
 
 void CEditorDlg::SetBoxText(int id, std::string_view text) {
     settingText_ = true;
-    SetItemText(id, FromCp1252(text));
+    shownText_[id] = FromCp1252(text);
+    SetItemText(id, shownText_[id]);
     settingText_ = false;
 }
 
@@ -112,7 +131,17 @@ void CEditorDlg::FocusBox(int id) {
 }
 
 void CEditorDlg::EndDialog(bool ok) {
-    ::EndDialog(hwnd(), ok ? IDOK : IDCANCEL);
+    End(ok ? IDOK : IDCANCEL);
+}
+
+INT_PTR CEditorDlg::Run() {
+    // Ctrl+O opens, Ctrl+S saves, as on the Linux build.
+    ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'O', static_cast<WORD>(ids::kOpenMotionModel)},
+                    {FVIRTKEY | FCONTROL, 'S', static_cast<WORD>(ids::kSaveChanges)}};
+    HACCEL accelerators = ::CreateAcceleratorTableW(keys, 2);
+    const INT_PTR result = RunAsMainWindow(kTemplate, accelerators);
+    ::DestroyAcceleratorTable(accelerators);
+    return result;
 }
 
 bool CEditorDlg::AskYesNo(const std::string& question) {

@@ -2,6 +2,9 @@
 // The editor window on Windows: template 102 and menu 129 run as a modal dialog, wired
 // to the EditorController, which decides what every action does.
 
+#include <map>
+#include <string>
+
 #include "editor/EditorController.h"
 #include "editor/win32/Dialog.h"
 #include "model/ModelNames.h"
@@ -9,6 +12,9 @@
 class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
   public:
     CEditorDlg();
+
+    // Runs the window as the program's main window until it closes.
+    INT_PTR Run();
 
     // DialogView.
     std::string BoxText(int id) const override;
@@ -44,12 +50,14 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
 
   private:
     void FillList();
+    void OnUserEdit(int id);
 
     zrb::EditorController controller_;
-    zrb::SortedNameList names_;  // what the list shows, in its order
-    std::wstring lastFolder_;    // folder of the last confirmed file dialog
-    std::wstring title_;         // the title without progress
-    bool settingText_ = false;   // a box is being set by the program, not typed into
+    zrb::SortedNameList names_;              // what the list shows, in its order
+    std::wstring lastFolder_;                // folder of the last confirmed file dialog
+    std::wstring title_;                     // the title without progress
+    bool settingText_ = false;               // a box is being set by the program, not typed into
+    std::map<int, std::wstring> shownText_;  // each box's last text that 1252 can hold
     int waitDepth_ = 0;
     HCURSOR savedCursor_ = nullptr;
 };

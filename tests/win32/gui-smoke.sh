@@ -103,7 +103,7 @@ xdotool key Return
 sleep 1
 kill -0 $editor 2>/dev/null || fail "Escape closed the editor without asking"
 focus_editor
-xdotool key alt+s
+xdotool key ctrl+s  # the accelerator, as on Linux
 sleep 1.5
 xdotool key Return  # "Changes saved"
 focus_editor
