@@ -3,11 +3,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace zrb {
 namespace {
+
+// A path of the tests as the system spells it: the plan joins with the system's separator.
+std::string Native(std::string path) {
+    std::replace(path.begin(), path.end(), '/', kPathSeparator);
+    return path;
+}
 
 using ::testing::HasSubstr;
 
@@ -18,10 +25,10 @@ const std::string kTrailer =
 
 ModelWorkspace Workspace() {
     ModelWorkspace workspace;
-    workspace.modelsFolder = "/data/models";
+    workspace.modelsFolder = Native("/data/models");
     workspace.currentFile = "car.zrb";
-    workspace.startFolder = "/opt/editor";
-    workspace.archiveFolder = "/sim/data";
+    workspace.startFolder = Native("/opt/editor");
+    workspace.archiveFolder = Native("/sim/data");
     workspace.archiveFile = "vehicles.sqs";
     return workspace;
 }
@@ -114,8 +121,8 @@ TEST(PackPlan, SelectedCopiesTheModelThenTheArchiver) {
     PackPlan plan;
     ASSERT_TRUE(MakePackPlan(Workspace(), PackKind::Selected, {"car.zrb"}, plan));
     const std::vector<FileCopy> expected = {
-        {"/data/models/car.zrb", "/sim/data/car.zrb", true},
-        {"/opt/editor/sqzip.exe", "/sim/data/sqzip.exe", false},
+        {Native("/data/models/car.zrb"), Native("/sim/data/car.zrb"), true},
+        {Native("/opt/editor/sqzip.exe"), Native("/sim/data/sqzip.exe"), false},
     };
     EXPECT_EQ(plan.copies, expected);
     EXPECT_EQ(plan.script, kHeader +
@@ -123,29 +130,29 @@ TEST(PackPlan, SelectedCopiesTheModelThenTheArchiver) {
                                ".\\SQZIP -a -f car.zrb .\\vehicles.sqs\r\n"
                                "DEL car.zrb\r\n" +
                                kTrailer);
-    EXPECT_EQ(plan.scriptPath, "/sim/data/Install_ZRB.bat");
-    EXPECT_EQ(plan.workingFolder, "/sim/data");
-    EXPECT_EQ(plan.deletePath, "/data/models/Install_ZRB.bat");
+    EXPECT_EQ(plan.scriptPath, Native("/sim/data/Install_ZRB.bat"));
+    EXPECT_EQ(plan.workingFolder, Native("/sim/data"));
+    EXPECT_EQ(plan.deletePath, Native("/data/models/Install_ZRB.bat"));
 }
 
 TEST(PackPlan, AllCopiesTheArchiverThenEveryModelInListOrder) {
     PackPlan plan;
     ASSERT_TRUE(MakePackPlan(Workspace(), PackKind::All, {"b.zrb", "A.zrb"}, plan));
     const std::vector<FileCopy> expected = {
-        {"/opt/editor/sqzip.exe", "/sim/data/sqzip.exe", false},
-        {"/data/models/b.zrb", "/sim/data/b.zrb", true},
-        {"/data/models/A.zrb", "/sim/data/A.zrb", true},
+        {Native("/opt/editor/sqzip.exe"), Native("/sim/data/sqzip.exe"), false},
+        {Native("/data/models/b.zrb"), Native("/sim/data/b.zrb"), true},
+        {Native("/data/models/A.zrb"), Native("/sim/data/A.zrb"), true},
     };
     EXPECT_EQ(plan.copies, expected);
     EXPECT_EQ(plan.script, PackScript("vehicles.sqs", {"b.zrb", "A.zrb"}));
-    EXPECT_EQ(plan.scriptPath, "/sim/data/Install_ZRB.bat");
+    EXPECT_EQ(plan.scriptPath, Native("/sim/data/Install_ZRB.bat"));
 }
 
 TEST(PackPlan, AllOnAnEmptyListCopiesOnlyTheArchiver) {
     PackPlan plan;
     ASSERT_TRUE(MakePackPlan(Workspace(), PackKind::All, {}, plan));
     ASSERT_EQ(plan.copies.size(), 1u);
-    EXPECT_EQ(plan.copies[0].destination, "/sim/data/sqzip.exe");
+    EXPECT_EQ(plan.copies[0].destination, Native("/sim/data/sqzip.exe"));
     EXPECT_EQ(plan.script, kHeader + kTrailer);
     EXPECT_EQ(plan.script.size(), 145u);
 }
@@ -156,9 +163,9 @@ TEST(PackPlan, RootFoldersJoinWithoutADoubleSeparator) {
     workspace.modelsFolder = "";   // a model opened from /
     PackPlan plan;
     ASSERT_TRUE(MakePackPlan(workspace, PackKind::Selected, {"car.zrb"}, plan));
-    EXPECT_EQ(plan.copies[0].source, "/car.zrb");
-    EXPECT_EQ(plan.copies[1].destination, "/sqzip.exe");
-    EXPECT_EQ(plan.deletePath, "/Install_ZRB.bat");
+    EXPECT_EQ(plan.copies[0].source, Native("/car.zrb"));
+    EXPECT_EQ(plan.copies[1].destination, Native("/sqzip.exe"));
+    EXPECT_EQ(plan.deletePath, Native("/Install_ZRB.bat"));
 }
 
 TEST(PackPlan, NothingToDeleteBeforeAnyModelWasOpened) {
