@@ -158,7 +158,7 @@ class FakeWindow : public EditorView, public ModelBoxes {
 
     // Answers the next file dialog with `path` (the bare name is cut from it).
     void AnswerNextDialog(const std::string& path) {
-        dialogAnswers.push_back({true, path, path.substr(path.rfind('/') + 1)});
+        dialogAnswers.push_back({true, path, path.substr(path.find_last_of("/\\") + 1)});
     }
 
   private:
