@@ -108,7 +108,7 @@ TEST(HelpTest, EveryCommandInTheOverviewIsDescribedWithItsOptions) {
         EXPECT_EQ(helpCommand.status, 0) << name;
         EXPECT_EQ(helpCommand.out, help.out) << name;
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"show", "check", "set", "diff"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"show", "check", "set", "diff", "table"}));
     EXPECT_NE(Zrb({"set", "--help"}).out.find("coefficientOfRestitution"), std::string::npos);
     EXPECT_NE(Zrb({"help", "check"}).out.find("turnTightness 0.001 to 0.1"), std::string::npos);
 }
@@ -358,6 +358,40 @@ TEST_F(SetTest, FileThatCannotBeSavedIsReportedAndTheOthersAreSaved) {
                   ModelFileBytes(expected, ModelFileVariant::SaveChanges))
             << name;
     }
+}
+
+// --- table -----------------------------------------------------------------------
+
+TEST(TableTest, ARowPerFileMarksAndTheUnreadableOnesReason) {
+    TestFolder folder;
+    MotionModel car = SmallCityCar();
+    car.maxAccel = 1.5;  // advised: 0 to 1
+    WriteModel(folder / "car.zrb", car);
+    std::filesystem::create_directory(folder / "old.zrb");
+    const auto text = Zrb({"table", folder.path()});
+    EXPECT_EQ(text.status, 2);
+    const auto lines = [](const std::string& out) {
+        std::vector<std::string> result;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);) {
+            result.push_back(line);
+        }
+        return result;
+    };
+    const std::vector<std::string> rows = lines(text.out);
+    ASSERT_EQ(rows.size(), 3u) << text.out;
+    EXPECT_EQ(rows[0].rfind("name", 0), 0u);
+    EXPECT_NE(rows[1].find(" 1.5! "), std::string::npos) << rows[1];
+    EXPECT_NE(rows[1].find(" 950 "), std::string::npos) << rows[1];
+    EXPECT_NE(rows[2].find("it is a folder"), std::string::npos) << rows[2];
+
+    const auto csv = Zrb({"table", "--csv", folder / "car.zrb"});
+    EXPECT_EQ(csv.status, 0);
+    ASSERT_EQ(lines(csv.out).size(), 2u);
+    EXPECT_EQ(lines(csv.out)[1],
+              (folder / "car.zrb") +
+                  ",//Small city car,0.25,60,1.5,0.02,950,0.7,0.5,0.3,75,520,0.1,"
+                  "150\r");
 }
 
 // --- diff ------------------------------------------------------------------------

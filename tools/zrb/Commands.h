@@ -41,5 +41,6 @@ int RunShow(const CommandLine& line, std::ostream& out, std::ostream& err);
 int RunCheck(const CommandLine& line, std::ostream& out, std::ostream& err);
 int RunSet(const CommandLine& line, std::ostream& out, std::ostream& err);
 int RunDiff(const CommandLine& line, std::ostream& out, std::ostream& err);
+int RunTable(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 }  // namespace zrb::cli

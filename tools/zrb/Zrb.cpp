@@ -20,12 +20,13 @@ struct Command {
     int (*run)(const CommandLine&, std::ostream&, std::ostream&);
 };
 
-const std::array<Command, 4>& Commands() {
-    static const std::array<Command, 4> commands = {{
+const std::array<Command, 5>& Commands() {
+    static const std::array<Command, 5> commands = {{
         {"show", "zrb show [--json] FILE|FOLDER...", {"--json"}, RunShow},
         {"check", "zrb check [--no-warnings] FILE|FOLDER...", {"--no-warnings"}, RunCheck},
         {"set", "zrb set [--force] FILE|FOLDER... NAME=VALUE...", {"--force"}, RunSet},
         {"diff", "zrb diff FILE_A FILE_B", {}, RunDiff},
+        {"table", "zrb table [--csv] FILE|FOLDER...", {"--csv"}, RunTable},
     }};
     return commands;
 }
@@ -50,6 +51,7 @@ void PrintOverview(std::ostream& out) {
            "  check  where the editor reads a file differently from what its text says\n"
            "  set    change fields in many files and save them as the editor does\n"
            "  diff   the fields in which two models differ\n"
+           "  table  many models side by side, one row each, as text columns or CSV\n"
            "\n"
            "A FOLDER stands for its *.zrb files, in the order of the editor's model list.\n"
            "Exit status: 0 success, 1 something found or different, 2 bad arguments or a\n"
@@ -107,7 +109,7 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
         }
         out << "\n"
                "or description (one line; \"//\" is put in front when missing). A VALUE\n"
-               "must be a plain number, as the editor's boxes take it (1200, 0.35, 1.5e3).\n"
+               "must be a plain number as a whole, however long (1200, 0.35, 1.5e3).\n"
                "The trailing NAME=VALUE arguments are the settings; name a file that looks\n"
                "like one as ./NAME=VALUE.\n"
                "\n"
@@ -127,6 +129,16 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
                "description: \"A\" -> \"B\".\n"
                "\n"
                "Exit status: 0 equal, 1 different, 2 a file could not be read.\n";
+    } else if (command.name == "table") {
+        out << "Reads every file as the editor does and prints one row per file: the name,\n"
+               "the description, the eleven fields in the format of the editor's boxes and\n"
+               "the approximate speed, in columns, a value outside the editor's advice\n"
+               "marked with \"!\". A file that cannot be read shows the reason instead.\n"
+               "\n"
+               "  --csv  the same table as CSV for spreadsheets: UTF-8, one header row,\n"
+               "         numbers with a full stop, descriptions read as Windows-1252, no marks\n"
+               "\n"
+               "Exit status: 0, or 2 when a file could not be read (the others are shown).\n";
     }
 }
 

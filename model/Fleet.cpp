@@ -1,0 +1,201 @@
+#include "model/Fleet.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/Cp1252.h"
+#include "model/FieldAdvice.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+
+namespace zrb {
+
+namespace {
+
+bool IsFieldColumn(int column) {
+    return column >= kFleetFirstFieldColumn && column < kFleetSpeedColumn;
+}
+
+const ModelKey& KeyOf(int column) {
+    return ModelKeys()[static_cast<std::size_t>(column - kFleetFirstFieldColumn)];
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string Utf8FromCp1252(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char b : bytes) {
+        AppendUtf8(text, Cp1252ToUnicode(static_cast<unsigned char>(b)));
+    }
+    return text;
+}
+
+// RFC 4180: quoted when it holds a comma, a quote or a line end; quotes doubled.
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + '"';
+}
+
+}  // namespace
+
+FleetRow ReadFleetRow(const std::string& path, std::string name) {
+    FleetRow row;
+    row.name = std::move(name);
+    const Result read = ReadModelFile(path, row.model, row.speedText);
+    row.read = read.ok();
+    row.reason = read.message();
+    return row;
+}
+
+std::vector<FleetRow> ReadFleet(const std::string& folder, const std::vector<std::string>& names) {
+    std::vector<FleetRow> rows;
+    rows.reserve(names.size());
+    for (const std::string& name : names) {
+        rows.push_back(ReadFleetRow(JoinPath(folder, name), name));
+    }
+    return rows;
+}
+
+std::string FleetColumnTitle(int column) {
+    if (column == kFleetNameColumn) {
+        return "name";
+    }
+    if (column == kFleetDescriptionColumn) {
+        return "description";
+    }
+    if (IsFieldColumn(column)) {
+        return std::string(KeyOf(column).name);
+    }
+    return column == kFleetSpeedColumn ? "speed" : std::string();
+}
+
+std::string FleetCellText(const FleetRow& row, int column) {
+    if (column == kFleetNameColumn) {
+        return row.name;
+    }
+    if (!row.read) {
+        return {};
+    }
+    if (column == kFleetDescriptionColumn) {
+        return row.model.description;
+    }
+    if (IsFieldColumn(column)) {
+        return FormatBoxNumber(row.model.*KeyOf(column).field);
+    }
+    return column == kFleetSpeedColumn ? row.speedText : std::string();
+}
+
+bool FleetOutsideAdvice(const FleetRow& row, int column) {
+    if (!row.read || !IsFieldColumn(column)) {
+        return false;
+    }
+    const FieldAdvice& advice =
+        ModelFieldAdvice()[static_cast<std::size_t>(column - kFleetFirstFieldColumn)];
+    return !WithinAdvice(advice, row.model.*advice.field);
+}
+
+std::string FleetAdviceText(int column) {
+    if (!IsFieldColumn(column)) {
+        return {};
+    }
+    const FieldAdvice& advice =
+        ModelFieldAdvice()[static_cast<std::size_t>(column - kFleetFirstFieldColumn)];
+    return "advised: " + AdvisedRangeText(advice) + " " + std::string(advice.advice);
+}
+
+std::vector<std::size_t> SortFleet(const std::vector<FleetRow>& rows, int column, bool ascending) {
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    // The sort key, computed once per row.
+    std::vector<double> numbers;
+    if (IsFieldColumn(column)) {
+        numbers.reserve(rows.size());
+        for (const FleetRow& row : rows) {
+            numbers.push_back(row.model.*KeyOf(column).field);
+        }
+    }
+    const auto less = [&](std::size_t a, std::size_t b) {
+        const FleetRow& x = rows[a];
+        const FleetRow& y = rows[b];
+        if (x.read != y.read && column != kFleetNameColumn) {
+            return x.read;  // unreadable rows last, either way
+        }
+        int c = 0;
+        if (!numbers.empty()) {
+            // Not a number sorts after every number.
+            const double u = numbers[a];
+            const double v = numbers[b];
+            c = std::isnan(u) || std::isnan(v) ? (std::isnan(u) - std::isnan(v))
+                                               : (u < v ? -1 : (v < u ? 1 : 0));
+        } else if (column == kFleetSpeedColumn) {
+            const double u = x.speedText.empty() ? -1 : ParseNumber(x.speedText);
+            const double v = y.speedText.empty() ? -1 : ParseNumber(y.speedText);
+            c = u < v ? -1 : (v < u ? 1 : 0);
+        } else {
+            c = CompareIgnoringAsciiCase(FleetCellText(x, column), FleetCellText(y, column));
+        }
+        return ascending ? c < 0 : c > 0;
+    };
+    std::stable_sort(order.begin(), order.end(), less);
+    return order;
+}
+
+bool FleetRowMatches(const FleetRow& row, std::string_view filter) {
+    const auto contains = [filter](std::string_view text) {
+        if (filter.empty()) {
+            return true;
+        }
+        for (std::size_t i = 0; i + filter.size() <= text.size(); ++i) {
+            if (EqualsIgnoringAsciiCase(text.substr(i, filter.size()), filter)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    return contains(row.name) || (row.read && contains(row.model.description));
+}
+
+std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::size_t>& order) {
+    std::string csv;
+    for (int column = 0; column < kFleetColumns; ++column) {
+        csv += (column > 0 ? "," : "") + CsvField(FleetColumnTitle(column));
+    }
+    csv += "\r\n";
+    for (const std::size_t i : order) {
+        const FleetRow& row = rows[i];
+        for (int column = 0; column < kFleetColumns; ++column) {
+            std::string text = FleetCellText(row, column);
+            if (column == kFleetDescriptionColumn) {
+                text = row.read ? Utf8FromCp1252(text) : row.reason;
+            }
+            csv += (column > 0 ? "," : "") + CsvField(text);
+        }
+        csv += "\r\n";
+    }
+    return csv;
+}
+
+}  // namespace zrb

@@ -1,0 +1,66 @@
+#pragma once
+// Every model of a folder as one table: a row per entry of the model list, the name, the
+// description, the eleven fields and the approximate speed. Sorting, filtering, the
+// advice marks and the CSV export work on it; the overview window and `zrb table` show
+// it.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/ModelFile.h"
+
+namespace zrb {
+
+struct FleetRow {
+    std::string name;    // the list's entry, a bare file name
+    bool read = false;   // false: not a readable model file, `reason` says why
+    std::string reason;  // the reader's message
+    MotionModel model;
+    std::string speedText;
+};
+
+// The columns: 0 the name, 1 the description, 2 to 12 the fields in ModelKeys() order,
+// 13 the approximate speed.
+inline constexpr int kFleetNameColumn = 0;
+inline constexpr int kFleetDescriptionColumn = 1;
+inline constexpr int kFleetFirstFieldColumn = 2;
+inline constexpr int kFleetSpeedColumn = 13;
+inline constexpr int kFleetColumns = 14;
+
+// Reads `path` as the editor reads it into a fresh model; the row is named `name`.
+FleetRow ReadFleetRow(const std::string& path, std::string name);
+
+// Reads the entries `names` of `folder`, in their order.
+std::vector<FleetRow> ReadFleet(const std::string& folder, const std::vector<std::string>& names);
+
+// The column's title: "name", "description", the field's name, "speed".
+std::string FleetColumnTitle(int column);
+
+// What a cell shows: numbers in the window's 15-digit format, the description's bytes
+// as they are, nothing for a row that could not be read (but its name).
+std::string FleetCellText(const FleetRow& row, int column);
+
+// Whether a field's value lies outside the advice the window gives for it (false for the
+// other columns and for rows that could not be read).
+bool FleetOutsideAdvice(const FleetRow& row, int column);
+
+// The advice of a field column in words ("advised: 0 to 1 (0=slow - 1=fast)"), empty for
+// the other columns.
+std::string FleetAdviceText(int column);
+
+// The rows' order by `column`: numbers by value, texts without regard to ASCII case,
+// rows that could not be read last; ties keep the list's order. Descending reverses the
+// values, not the ties.
+std::vector<std::size_t> SortFleet(const std::vector<FleetRow>& rows, int column, bool ascending);
+
+// Whether `filter` occurs in the row's name or description, ASCII case folded.
+bool FleetRowMatches(const FleetRow& row, std::string_view filter);
+
+// The rows in `order` as CSV: UTF-8, one header row, numbers with a full stop,
+// descriptions decoded from Windows-1252, fields quoted where they need it; a row that
+// could not be read carries its reason in the description column.
+std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::size_t>& order);
+
+}  // namespace zrb
