@@ -163,6 +163,25 @@ std::vector<std::size_t> SortFleet(const std::vector<FleetRow>& rows, int column
     return order;
 }
 
+std::vector<ModelDifference> CompareModels(const MotionModel& first, const MotionModel& other) {
+    std::vector<ModelDifference> differences;
+    if (first.description != other.description) {
+        differences.push_back({nullptr, 0.0, 0.0, std::nullopt});
+    }
+    for (const ModelKey& key : ModelKeys()) {
+        const double from = first.*key.field;
+        const double to = other.*key.field;
+        if (from == to) {
+            continue;
+        }
+        const double difference = to - from;
+        differences.push_back(
+            {&key, from, to,
+             std::isfinite(difference) ? std::optional<double>(difference) : std::nullopt});
+    }
+    return differences;
+}
+
 bool FleetRowMatches(const FleetRow& row, std::string_view filter) {
     const auto contains = [filter](std::string_view text) {
         if (filter.empty()) {

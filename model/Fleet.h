@@ -5,6 +5,7 @@
 // it.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,18 @@ std::string FleetAdviceText(int column);
 // rows that could not be read last; ties keep the list's order. Descending reverses the
 // values, not the ties.
 std::vector<std::size_t> SortFleet(const std::vector<FleetRow>& rows, int column, bool ascending);
+
+// One way in which a model differs from the first of a comparison.
+struct ModelDifference {
+    const ModelKey* key;  // nullptr: the description
+    double from = 0.0;
+    double to = 0.0;
+    std::optional<double> difference;  // to - from, when that is a finite number
+};
+
+// The description first, then the fields in ModelKeys() order, each where `other`
+// differs from `first`: what `zrb diff` lists, and what Compare highlights.
+std::vector<ModelDifference> CompareModels(const MotionModel& first, const MotionModel& other);
 
 // Whether `filter` occurs in the row's name or description, ASCII case folded.
 bool FleetRowMatches(const FleetRow& row, std::string_view filter);

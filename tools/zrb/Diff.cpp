@@ -1,5 +1,4 @@
-#include <cmath>
-
+#include "model/Fleet.h"
 #include "model/Numbers.h"
 #include "tools/zrb/Commands.h"
 
@@ -21,27 +20,20 @@ int RunDiff(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (unreadable) {
         return 2;
     }
-    const MotionModel& a = models[0];
-    const MotionModel& b = models[1];
-    bool differ = false;
-    if (a.description != b.description) {
-        out << "description: \"" << a.description << "\" -> \"" << b.description << "\"\n";
-        differ = true;
-    }
-    for (const ModelKey& key : ModelKeys()) {
-        const double from = a.*key.field;
-        const double to = b.*key.field;
-        if (from == to) {
+    const std::vector<ModelDifference> differences = CompareModels(models[0], models[1]);
+    for (const ModelDifference& d : differences) {
+        if (d.key == nullptr) {
+            out << "description: \"" << models[0].description << "\" -> \"" << models[1].description
+                << "\"\n";
             continue;
         }
-        differ = true;
-        out << key.name << ": " << FormatGeneral15(from) << " -> " << FormatGeneral15(to);
-        const double difference = to - from;
-        if (std::isfinite(difference)) {
-            out << " (" << (difference > 0 ? "+" : "") << FormatGeneral15(difference) << ')';
+        out << d.key->name << ": " << FormatGeneral15(d.from) << " -> " << FormatGeneral15(d.to);
+        if (d.difference) {
+            out << " (" << (*d.difference > 0 ? "+" : "") << FormatGeneral15(*d.difference) << ')';
         }
         out << '\n';
     }
+    const bool differ = !differences.empty();
     return differ ? 1 : 0;
 }
 
