@@ -9,8 +9,8 @@
 #include <ostream>
 
 #include "platform/Paths.h"
-#include "platform/Text.h"
 #include "platform/Platform.h"
+#include "platform/Text.h"
 
 namespace zrb {
 namespace {
