@@ -200,7 +200,10 @@ bool FleetRowMatches(const FleetRow& row, std::string_view filter) {
 std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::size_t>& order) {
     std::string csv;
     for (int column = 0; column < kFleetColumns; ++column) {
-        csv += (column > 0 ? "," : "") + CsvField(FleetColumnTitle(column));
+        if (column > 0) {
+            csv += ',';
+        }
+        csv += CsvField(FleetColumnTitle(column));
     }
     csv += "\r\n";
     for (const std::size_t i : order) {
@@ -210,7 +213,10 @@ std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::s
             if (column == kFleetDescriptionColumn) {
                 text = row.read ? Utf8FromCp1252(text) : row.reason;
             }
-            csv += (column > 0 ? "," : "") + CsvField(text);
+            if (column > 0) {
+                csv += ',';
+            }
+            csv += CsvField(text);
         }
         csv += "\r\n";
     }

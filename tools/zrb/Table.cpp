@@ -54,7 +54,10 @@ int RunTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
             const std::string& cell = cellRow[column];
             const bool number = column >= kFleetFirstFieldColumn;
             const std::string pad(widths[column] - cell.size(), ' ');
-            text += (column > 0 ? "  " : "") + (number ? pad + cell : cell + pad);
+            if (column > 0) {
+                text += "  ";
+            }
+            text += number ? pad + cell : cell + pad;
         }
         while (!text.empty() && text.back() == ' ') {
             text.pop_back();
