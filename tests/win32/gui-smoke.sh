@@ -1,5 +1,6 @@
 #!/bin/sh
-# The Windows editor under Wine, driven by keys as a user drives it: open a model, edit
+# The Windows editor under Wine, driven by keys as a user drives it: the About box from
+# the system menu, open a model, edit
 # its description, the calculator, Escape and the close question, Save Changes, Save As
 # New, Pack All through a stand-in archiver, close. Runs in its own X server; ASCII
 # typing only (xdotool).
@@ -70,6 +71,16 @@ archivepath=$(winepath -w "$work/archive" 2>/dev/null)
 editor=$!
 wait_window "ZRB Editor"
 sleep 2
+focus_editor
+
+# The system menu's last entry, after a separator, opens the About box.
+xdotool key alt+space
+sleep 1
+xdotool key Up Return
+wait_window "^Info .*ber ZRB Editor"
+sleep 0.5
+xdotool key Return
+sleep 1
 focus_editor
 
 xdotool key alt+f
