@@ -23,6 +23,7 @@
 #include "editor/qt/InertiaDlg.h"
 #include "editor/qt/ModalDialogs.h"
 #include "editor/qt/NameListModel.h"
+#include "editor/qt/TemplateBoxes.h"
 #include "platform/Platform.h"
 
 using namespace zrb::gui;
@@ -40,11 +41,10 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     : QDialog(parent), controller_(*this, zrb::CurrentFolder()), icon_(AppIcon()) {
     const BuiltControls built = BuildDialog(102, this, icon_);
     list_ = static_cast<QListView*>(built.byId.value(ids::kModelList));
-    labels_ = built.labels;
     listModel_ = new NameListModel(this);
     list_->setModel(listModel_);
     for (const zrb::Binding& b : zrb::EditorBindings()) {
-        boxes_.insert(b.id, static_cast<QLineEdit*>(built.byId.value(b.id)));
+        boxes_.Take(built, b.id);
     }
     boxes_[ids::kDescription]->setValidator(new Cp1252Validator(boxes_[ids::kDescription]));
 
@@ -61,7 +61,7 @@ CEditorDlg::~CEditorDlg() = default;
 void CEditorDlg::ConnectBoxes() {
     // textEdited comes from the user's typing only, never from setText, so the boxes an
     // exchange fills do not run the handlers.
-    for (auto it = boxes_.cbegin(); it != boxes_.cend(); ++it) {
+    for (auto it = boxes_.all().cbegin(); it != boxes_.all().cend(); ++it) {
         const int id = it.key();
         connect(it.value(), &QLineEdit::textEdited, this,
                 [this, id](const QString& text) { controller_.OnBoxEdited(id, ToCp1252(text)); });
@@ -115,26 +115,19 @@ void CEditorDlg::reject() {
 }
 
 std::string CEditorDlg::BoxText(int id) const {
-    const QLineEdit* box = boxes_.value(id);
-    return box != nullptr ? ToCp1252(box->text()) : std::string();
+    return boxes_.Text(id);
 }
 
 void CEditorDlg::SetBoxText(int id, std::string_view text) {
-    if (QLineEdit* box = boxes_.value(id)) {
-        box->setText(FromCp1252(text));
-        box->setCursorPosition(0);
-    }
+    boxes_.SetText(id, text);
 }
 
 std::string CEditorDlg::BoxLabel(int id) const {
-    return ToCp1252(labels_.value(id));
+    return boxes_.Label(id);
 }
 
 void CEditorDlg::FocusBox(int id) {
-    if (QLineEdit* box = boxes_.value(id)) {
-        box->setFocus(Qt::OtherFocusReason);
-        box->selectAll();
-    }
+    boxes_.Focus(id);
 }
 
 void CEditorDlg::EndDialog(bool ok) {

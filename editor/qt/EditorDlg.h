@@ -3,13 +3,13 @@
 // EditorController, which decides what every action does.
 
 #include <QDialog>
-#include <QHash>
 #include <QIcon>
 #include <QString>
 
 #include <memory>
 
 #include "editor/EditorController.h"
+#include "editor/qt/TemplateBoxes.h"
 
 class QLineEdit;
 class QListView;
@@ -73,8 +73,7 @@ class CEditorDlg : public QDialog, public zrb::EditorView {
     QIcon icon_;
     zrb::gui::NameListModel* listModel_ = nullptr;
     QListView* list_ = nullptr;
-    QHash<int, QLineEdit*> boxes_;
-    QHash<int, QString> labels_;
+    zrb::gui::TemplateBoxes boxes_;
     QString lastFolder_;  // folder of the last confirmed file dialog
     bool selectingFromCode_ = false;
     int waitCursorDepth_ = 0;

@@ -7,15 +7,15 @@
 #include "editor/qt/Cp1252.h"
 #include "editor/qt/DialogBuilder.h"
 #include "editor/qt/ModalDialogs.h"
+#include "editor/qt/TemplateBoxes.h"
 
 using namespace zrb::gui;
 namespace ids = zrb::ids;
 
 CInertiaDlg::CInertiaDlg(double mass, QWidget* parent) : QDialog(parent), controller_(*this, mass) {
     const BuiltControls built = BuildDialog(130, this, AppIcon());
-    labels_ = built.labels;
     for (const int id : {ids::kInertiaResult, ids::kWidth}) {
-        boxes_.insert(id, static_cast<QLineEdit*>(built.byId.value(id)));
+        boxes_.Take(built, id);
     }
     controller_.OnShow();
     // The user's changes only: the calculator's own writes go to box 1008.
@@ -35,25 +35,19 @@ void CInertiaDlg::reject() {
 }
 
 std::string CInertiaDlg::BoxText(int id) const {
-    const QLineEdit* box = boxes_.value(id);
-    return box != nullptr ? ToCp1252(box->text()) : std::string();
+    return boxes_.Text(id);
 }
 
 void CInertiaDlg::SetBoxText(int id, std::string_view text) {
-    if (QLineEdit* box = boxes_.value(id)) {
-        box->setText(FromCp1252(text));
-    }
+    boxes_.SetText(id, text);
 }
 
 std::string CInertiaDlg::BoxLabel(int id) const {
-    return ToCp1252(labels_.value(id));
+    return boxes_.Label(id);
 }
 
 void CInertiaDlg::FocusBox(int id) {
-    if (QLineEdit* box = boxes_.value(id)) {
-        box->setFocus(Qt::OtherFocusReason);
-        box->selectAll();
-    }
+    boxes_.Focus(id);
 }
 
 void CInertiaDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {

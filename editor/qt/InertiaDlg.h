@@ -3,10 +3,10 @@
 // InertiaController.
 
 #include <QDialog>
-#include <QHash>
 #include <QString>
 
 #include "editor/InertiaController.h"
+#include "editor/qt/TemplateBoxes.h"
 
 class QLineEdit;
 
@@ -38,6 +38,5 @@ class CInertiaDlg : public QDialog, public zrb::DialogView {
 
   private:
     zrb::InertiaController controller_;
-    QHash<int, QLineEdit*> boxes_;
-    QHash<int, QString> labels_;
+    zrb::gui::TemplateBoxes boxes_;
 };

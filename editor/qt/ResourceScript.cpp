@@ -448,7 +448,7 @@ bool ParseResourceScript(const QString& text, ResourceScript& script, QString& e
     const QStringList lines = text.split(u'\n');
     std::vector<Token> tokens;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        // Preprocessor lines (#include <windows.h>, #pragma code_page) serve the resource
+        // Preprocessor lines (the include of the system header, the code page) serve the resource
         // compiler.
         if (lines[i].trimmed().startsWith(u'#')) {
             continue;
