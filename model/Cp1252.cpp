@@ -31,4 +31,23 @@ std::optional<unsigned char> UnicodeToCp1252(char32_t c) {
     return std::nullopt;
 }
 
+std::string Cp1252ToUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char b : bytes) {
+        const char32_t c = Cp1252ToUnicode(static_cast<unsigned char>(b));
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+        } else if (c < 0x800) {
+            text += static_cast<char>(0xC0 | (c >> 6));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            text += static_cast<char>(0xE0 | (c >> 12));
+            text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return text;
+}
+
 }  // namespace zrb

@@ -6,6 +6,8 @@
 // value, so any description round-trips byte for byte.
 
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace zrb {
 
@@ -14,5 +16,8 @@ char16_t Cp1252ToUnicode(unsigned char byte);
 
 // The byte that stands for `c`, or nothing when 1252 cannot hold it.
 std::optional<unsigned char> UnicodeToCp1252(char32_t c);
+
+// The characters of 1252 bytes, as UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
 
 }  // namespace zrb

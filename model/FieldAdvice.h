@@ -18,7 +18,8 @@ struct FieldAdvice {
     std::optional<double> min;
     bool minExclusive;  // min itself is outside the range (mass must be above 0)
     std::optional<double> max;
-    std::string_view advice;  // the text the window shows, or a short reason
+    std::string_view advice;   // the text the window shows, or a short reason
+    std::string_view meaning;  // what the field does, in a few words
 };
 
 // The advice for each of the eleven fields, in the order of ModelKeys().

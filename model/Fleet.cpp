@@ -5,6 +5,7 @@
 
 #include "model/Cp1252.h"
 #include "model/FieldAdvice.h"
+#include "model/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -18,28 +19,6 @@ bool IsFieldColumn(int column) {
 
 const ModelKey& KeyOf(int column) {
     return ModelKeys()[static_cast<std::size_t>(column - kFleetFirstFieldColumn)];
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-std::string Utf8FromCp1252(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size());
-    for (const char b : bytes) {
-        AppendUtf8(text, Cp1252ToUnicode(static_cast<unsigned char>(b)));
-    }
-    return text;
 }
 
 // RFC 4180: quoted when it holds a comma, a quote or a line end; quotes doubled.
@@ -163,6 +142,12 @@ std::vector<std::size_t> SortFleet(const std::vector<FleetRow>& rows, int column
     return order;
 }
 
+std::string DifferenceText(double difference) {
+    std::string text = difference > 0 ? "+" : "";
+    text += FormatGeneral15(difference);
+    return text;
+}
+
 std::vector<ModelDifference> CompareModels(const MotionModel& first, const MotionModel& other) {
     std::vector<ModelDifference> differences;
     if (first.description != other.description) {
@@ -211,7 +196,7 @@ std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::s
         for (int column = 0; column < kFleetColumns; ++column) {
             std::string text = FleetCellText(row, column);
             if (column == kFleetDescriptionColumn) {
-                text = row.read ? Utf8FromCp1252(text) : row.reason;
+                text = row.read ? Cp1252ToUtf8(text) : row.reason;
             }
             if (column > 0) {
                 csv += ',';

@@ -68,6 +68,9 @@ struct ModelDifference {
 // differs from `first`: what `zrb diff` lists, and what Compare highlights.
 std::vector<ModelDifference> CompareModels(const MotionModel& first, const MotionModel& other);
 
+// A difference as `zrb diff` and Compare show it: "+12", "-0.5".
+std::string DifferenceText(double difference);
+
 // Whether `filter` occurs in the row's name or description, ASCII case folded.
 bool FleetRowMatches(const FleetRow& row, std::string_view filter);
 

@@ -29,7 +29,7 @@ int RunDiff(const CommandLine& line, std::ostream& out, std::ostream& err) {
         }
         out << d.key->name << ": " << FormatGeneral15(d.from) << " -> " << FormatGeneral15(d.to);
         if (d.difference) {
-            out << " (" << (*d.difference > 0 ? "+" : "") << FormatGeneral15(*d.difference) << ')';
+            out << " (" << DifferenceText(*d.difference) << ')';
         }
         out << '\n';
     }
