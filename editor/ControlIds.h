@@ -29,11 +29,21 @@ inline constexpr int kPackSelected = 32773;
 inline constexpr int kPackAll = 32774;
 inline constexpr int kDefineArchiveLocation = 32775;
 inline constexpr int kExit = 32776;
+inline constexpr int kFleetOverview = 32777;
 inline constexpr int kAbout = 16;
 
 // The calculator, template 130 (its result box is 1008 too).
 inline constexpr int kInertiaResult = 1008;
 inline constexpr int kWidth = 1018;
 inline constexpr int kInertiaOk = 1020;
+
+// The fleet overview, template 131, and its comparison, template 132.
+inline constexpr int kFleetFilter = 1030;
+inline constexpr int kFleetStatus = 1031;
+inline constexpr int kFleetTable = 1032;
+inline constexpr int kFleetOpen = 1033;
+inline constexpr int kFleetCompare = 1034;
+inline constexpr int kFleetExport = 1035;
+inline constexpr int kCompareTable = 1040;
 
 }  // namespace zrb::ids

@@ -1,6 +1,7 @@
 #include "editor/EditorController.h"
 
 #include "editor/ControlIds.h"
+#include "model/FieldAdvice.h"
 #include "pack/PackCommands.h"
 #include "platform/Platform.h"
 
@@ -23,6 +24,35 @@ const std::vector<Binding>& EditorBindings() {
         {ids::kSpeed, BoxKind::Speed, nullptr},
     };
     return bindings;
+}
+
+std::string EditorBoxTooltip(int id) {
+    for (const Binding& b : EditorBindings()) {
+        if (b.id != id) {
+            continue;
+        }
+        switch (b.kind) {
+            case BoxKind::Description:
+                return "The model's one-line description, the file's first line. Saving "
+                       "starts it with // when it does not.";
+            case BoxKind::Speed:
+                return "Approximate top speed in km/h: the gas scale factor times 600, "
+                       "rounded. It is not stored in the file.";
+            case BoxKind::Number:
+                for (const FieldAdvice& advice : ModelFieldAdvice()) {
+                    if (advice.field == b.field) {
+                        std::string tip(advice.meaning);
+                        tip += " Advised: ";
+                        tip += AdvisedRangeText(advice);
+                        tip += ' ';
+                        tip += advice.advice;
+                        return tip;
+                    }
+                }
+                break;
+        }
+    }
+    return {};
 }
 
 EditorController::EditorController(EditorView& view, std::string startFolder)
@@ -84,6 +114,16 @@ void EditorController::OnCommand(int id) {
         case ids::kHelp:
             OnHelp();
             break;
+        case ids::kFleetOverview:
+            if (editor_.workspace.modelsFolder.empty()) {
+                view_.MessageBox(
+                    "Open a model first (File, Open Motion Model): the overview shows the "
+                    "models of its folder.",
+                    MessageIcon::None);
+            } else {
+                view_.ShowFleetOverview();
+            }
+            break;
         case ids::kAbout:
             view_.ShowAbout();
             break;
@@ -119,13 +159,38 @@ void EditorController::OnHelp() {
     }
 }
 
-bool EditorController::MayClose() {
+std::string EditorController::DiscardQuestion() const {
     if (!editor_.HasUnsavedEdits()) {
-        return true;
+        return {};
     }
     const std::string file =
         editor_.workspace.currentFile.empty() ? "the model" : editor_.workspace.currentFile;
-    return view_.AskYesNo("Discard the unsaved changes to " + file + "?");
+    return "Discard the unsaved changes to " + file + "?";
+}
+
+std::vector<std::string> EditorController::ListedModels() const {
+    std::vector<std::string> names;
+    const int count = view_.ListCount();
+    names.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        names.push_back(view_.ListText(i));
+    }
+    return names;
+}
+
+void EditorController::LoadListedModel(const std::string& name) {
+    const std::optional<int> index = view_.ListFindExact(name);
+    if (!index) {
+        view_.MessageBox(name + " is no longer in the model list.", MessageIcon::Warning);
+        return;
+    }
+    view_.ListSelect(*index);
+    editor_.LoadSelectedModel();
+}
+
+bool EditorController::MayClose() {
+    const std::string question = DiscardQuestion();
+    return question.empty() || view_.AskYesNo(question);
 }
 
 void EditorController::OnOk() {

@@ -25,6 +25,8 @@ class EditorView : public DialogView, public WindowOps {
     // nothing when the user cancelled.
     virtual std::optional<double> CalculateInertia(double mass) = 0;
     virtual void ShowAbout() = 0;
+    // Opens the fleet overview of the listed models over the window.
+    virtual void ShowFleetOverview() = 0;
     // Opens a document in the program the system has for it; false when none could.
     virtual bool OpenDocument(const std::string& path) = 0;
 };
@@ -40,6 +42,10 @@ struct Binding {
 // The boxes in the order they are exchanged with the model. A pull stops at the first
 // box that holds no number, so this order decides which fields keep their values then.
 const std::vector<Binding>& EditorBindings();
+
+// The tooltip of box `id`: what its field means and the advice for it; empty for boxes
+// that have none.
+std::string EditorBoxTooltip(int id);
 
 class EditorController final : public ModelBoxes {
   public:
@@ -62,6 +68,14 @@ class EditorController final : public ModelBoxes {
     // Escape, the close box, File, Exit: closes without pulling, once unsaved edits may
     // go.
     void OnCancel();
+
+    // The question to ask before the current model is replaced or dropped, when it has
+    // edits not yet saved; empty when there are none.
+    std::string DiscardQuestion() const;
+    // The model list's entries, in its order.
+    std::vector<std::string> ListedModels() const;
+    // Loads list entry `name`, as selecting it in the list does.
+    void LoadListedModel(const std::string& name);
 
     // ModelBoxes.
     bool BoxesToModel() override;

@@ -47,6 +47,7 @@ class FakeWindow : public EditorView, public ModelBoxes {
     std::vector<std::string> openedDocuments;
     bool openSucceeds = true;
     int aboutShown = 0;
+    int overviewsShown = 0;
 
     std::string BoxText(int id) const override {
         const auto it = boxes.find(id);
@@ -73,6 +74,7 @@ class FakeWindow : public EditorView, public ModelBoxes {
         return inertiaAnswer;
     }
     void ShowAbout() override { ++aboutShown; }
+    void ShowFleetOverview() override { ++overviewsShown; }
     bool OpenDocument(const std::string& path) override {
         openedDocuments.push_back(path);
         return openSucceeds;
