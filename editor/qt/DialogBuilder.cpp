@@ -1,9 +1,11 @@
 #include "editor/qt/DialogBuilder.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <QTableView>
 
 #include <algorithm>
 #include <cmath>
@@ -125,6 +128,21 @@ QWidget* CreateControl(const ControlTemplate& c, QWidget* parent) {
             auto* label = new QLabel(parent);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             return label;
+        }
+        case ControlKind::Table: {
+            auto* table = new QTableView(parent);
+            table->setSelectionBehavior(QAbstractItemView::SelectRows);
+            table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            table->setWordWrap(false);
+            table->setTabKeyNavigation(false);
+            table->verticalHeader()->hide();
+            table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+            table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+            table->horizontalHeader()->setSectionsClickable(
+                !c.HasStyle(QStringLiteral("LVS_NOSORTHEADER")));
+            table->horizontalHeader()->setHighlightSections(false);
+            return table;
         }
     }
     return nullptr;
@@ -290,7 +308,37 @@ BuiltControls BuildDialog(int dialogId, QDialog* dialog, const QIcon& icon) {
     if (bar != nullptr) {
         bar->setGeometry(0, 0, built.clientSize.width(), origin.y());
     }
+    if (tmpl.HasStyle(QStringLiteral("WS_THICKFRAME"))) {
+        dialog->setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+        dialog->setMinimumSize(dialog->size());
+        dialog->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
     return built;
+}
+
+StretchingLayout::StretchingLayout(const BuiltControls& built, QWidget* table, QWidget* dialog)
+    : QObject(dialog), base_(dialog->size()) {
+    for (const auto& [widget, du] : built.placed) {
+        const QRect r = widget->geometry();
+        placed_.push_back({widget, {r.x(), r.y(), r.width(), r.height()}});
+        if (widget == table) {
+            table_ = placed_.back().second;
+        }
+    }
+    dialog->installEventFilter(this);
+}
+
+bool StretchingLayout::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        const QSize size = static_cast<QWidget*>(watched)->size();
+        const int dx = std::max(0, size.width() - base_.width());
+        const int dy = std::max(0, size.height() - base_.height());
+        for (const auto& [widget, box] : placed_) {
+            const Box r = Stretched(box, table_, dx, dy);
+            widget->setGeometry(r.x, r.y, r.width, r.height);
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool RouteEnter(QDialog* dialog, QKeyEvent* event) {

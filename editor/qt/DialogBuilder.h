@@ -9,12 +9,14 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 
 #include <vector>
 
+#include "editor/Stretch.h"
 #include "editor/qt/ResourceScript.h"
 
 class QDialog;
@@ -56,9 +58,25 @@ BuiltControls BuildControls(const DialogTemplate& dialog, QWidget* parent, QPoin
 // Creates menu `menu` as a menu bar of `dialog`; each action is named "id<command id>".
 QMenuBar* BuildMenuBar(const MenuTemplate& menu, QDialog* dialog);
 
-// Prepares a dialog from template `dialogId`: fixed-size frame without minimise and
-// maximise boxes, the caption, the menu (when the template has one) and the controls.
+// Prepares a dialog from template `dialogId`: the caption, the menu (when the template
+// has one) and the controls, in a fixed-size frame without minimise and maximise boxes,
+// or, when the template's style has WS_THICKFRAME, a frame that can grow.
 BuiltControls BuildDialog(int dialogId, QDialog* dialog, const QIcon& icon);
+
+// Keeps the controls of a resizable dialog in place as it grows: `table` takes the room
+// (see Stretched).
+class StretchingLayout : public QObject {
+  public:
+    StretchingLayout(const BuiltControls& built, QWidget* table, QWidget* dialog);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QSize base_;
+    Box table_;
+    std::vector<std::pair<QWidget*, Box>> placed_;
+};
 
 // Enter and Return as the template dialogs take them: a focused push button is clicked,
 // anywhere else the dialog's accept() runs. Returns whether the key was taken.

@@ -20,6 +20,7 @@
 #include "editor/qt/AboutDlg.h"
 #include "editor/qt/Cp1252.h"
 #include "editor/qt/DialogBuilder.h"
+#include "editor/qt/FleetDlg.h"
 #include "editor/qt/InertiaDlg.h"
 #include "editor/qt/ModalDialogs.h"
 #include "editor/qt/NameListModel.h"
@@ -45,6 +46,9 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     list_->setModel(listModel_);
     for (const zrb::Binding& b : zrb::EditorBindings()) {
         boxes_.Take(built, b.id);
+    }
+    for (const zrb::Binding& b : zrb::EditorBindings()) {
+        boxes_[b.id]->setToolTip(QString::fromStdString(zrb::EditorBoxTooltip(b.id)));
     }
     boxes_[ids::kDescription]->setValidator(new Cp1252Validator(boxes_[ids::kDescription]));
 
@@ -80,11 +84,13 @@ void CEditorDlg::ConnectCommands() {
                 this, command(id));
     }
     auto action = [this](int id) { return findChild<QAction*>(QStringLiteral("id%1").arg(id)); };
-    for (const int id : {ids::kOpenMotionModel, ids::kExit, ids::kDefineArchiveLocation,
-                         ids::kPackSelected, ids::kPackAll, ids::kHelp}) {
+    for (const int id :
+         {ids::kOpenMotionModel, ids::kFleetOverview, ids::kExit, ids::kDefineArchiveLocation,
+          ids::kPackSelected, ids::kPackAll, ids::kHelp}) {
         connect(action(id), &QAction::triggered, this, command(id));
     }
     action(ids::kOpenMotionModel)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    action(ids::kFleetOverview)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
 
     // A window manager's system menu cannot be extended here, so the About entry ends
     // the Help menu.
@@ -150,6 +156,11 @@ std::optional<double> CEditorDlg::CalculateInertia(double mass) {
         return std::nullopt;
     }
     return calculator.inertia();
+}
+
+void CEditorDlg::ShowFleetOverview() {
+    CFleetDlg overview(controller_, lastFolder_, this);
+    overview.exec();
 }
 
 void CEditorDlg::ShowAbout() {

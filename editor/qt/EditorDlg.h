@@ -45,6 +45,7 @@ class CEditorDlg : public QDialog, public zrb::EditorView {
     bool AskYesNo(const std::string& question) override;
     std::optional<double> CalculateInertia(double mass) override;
     void ShowAbout() override;
+    void ShowFleetOverview() override;
     bool OpenDocument(const std::string& path) override;
     // WindowOps.
     void ListClear() override;

@@ -157,8 +157,59 @@ std::optional<ControlKind> KindOf(const QString& keyword) {
     return it == kinds.end() ? std::nullopt : std::optional<ControlKind>(*it);
 }
 
+// The rectangle and the optional style that end every control statement at `at`.
+bool ParsePlacement(const std::vector<std::vector<Token>>& args, std::size_t at,
+                    ControlTemplate& control, QString& error, const QString& keyword) {
+    const auto rect = Rect(args, at);
+    if (!rect) {
+        error = QStringLiteral("%1 needs an id and x, y, width, height").arg(keyword);
+        return false;
+    }
+    control.rect = *rect;
+    if (args.size() > at + 4) {
+        const auto style = Style(args[at + 4]);
+        if (!style || args.size() > at + 5) {
+            error = QStringLiteral("bad style of %1").arg(keyword);
+            return false;
+        }
+        control.style = *style;
+    }
+    return true;
+}
+
+// "CONTROL "text", id, "class", style, x, y, w, h": only the system's list view, shown
+// as a table.
+bool ParseGenericControl(const std::vector<Token>& tokens, ControlTemplate& control,
+                         QString& error) {
+    const auto args = SplitArguments(tokens, 1);
+    const auto text = args.empty() ? std::nullopt : Text(args[0]);
+    const auto id = args.size() > 1 ? Number(args[1]) : std::nullopt;
+    const auto windowClass = args.size() > 2 ? Text(args[2]) : std::nullopt;
+    const auto style = args.size() > 3 ? Style(args[3]) : std::nullopt;
+    const auto rect = Rect(args, 4);
+    if (!text || !id || !windowClass || !style || !rect || args.size() != 8) {
+        error = QStringLiteral(
+            "CONTROL needs a text, an id, a class, a style and x, y, width, "
+            "height");
+        return false;
+    }
+    if (*windowClass != u"SysListView32") {
+        error = QStringLiteral("unknown control class %1").arg(*windowClass);
+        return false;
+    }
+    control.kind = ControlKind::Table;
+    control.text = *text;
+    control.id = *id;
+    control.style = *style;
+    control.rect = *rect;
+    return true;
+}
+
 // "EDITTEXT id, x, y, w, h [, style]" or "LTEXT "text", id, x, y, w, h [, style]".
 bool ParseControl(const std::vector<Token>& tokens, ControlTemplate& control, QString& error) {
+    if (tokens[0].text == u"CONTROL") {
+        return ParseGenericControl(tokens, control, error);
+    }
     const auto kind = KindOf(tokens[0].text);
     if (!kind) {
         error = QStringLiteral("unknown control %1").arg(tokens[0].text);
@@ -177,22 +228,12 @@ bool ParseControl(const std::vector<Token>& tokens, ControlTemplate& control, QS
         control.text = *text;
     }
     const auto id = args.size() > idAt ? Number(args[idAt]) : std::nullopt;
-    const auto rect = Rect(args, idAt + 1);
-    if (!id || !rect) {
+    if (!id) {
         error = QStringLiteral("%1 needs an id and x, y, width, height").arg(tokens[0].text);
         return false;
     }
     control.id = *id;
-    control.rect = *rect;
-    if (args.size() > idAt + 5) {
-        const auto style = Style(args[idAt + 5]);
-        if (!style || args.size() > idAt + 6) {
-            error = QStringLiteral("bad style of %1").arg(tokens[0].text);
-            return false;
-        }
-        control.style = *style;
-    }
-    return true;
+    return ParsePlacement(args, idAt + 1, control, error, tokens[0].text);
 }
 
 class Parser {
@@ -324,7 +365,16 @@ class Parser {
     bool DialogHeaderLine(const std::vector<Token>& t, QString& error) {
         const QString& key = t[0].text;
         const auto args = SplitArguments(t, 1);
-        if (key == u"STYLE" || key == u"EXSTYLE") {
+        if (key == u"STYLE") {
+            const auto style = args.size() == 1 ? Style(args[0]) : std::nullopt;
+            if (!style) {
+                error = QStringLiteral("bad STYLE");
+                return false;
+            }
+            dialog_.style = *style;
+            return true;
+        }
+        if (key == u"EXSTYLE") {
             return true;
         }
         if (key == u"CAPTION" && args.size() == 1 && args[0].size() == 1 &&

@@ -4,7 +4,8 @@
 //
 // The script is a subset of the Windows resource compiler's language: DIALOG blocks
 // with STYLE, EXSTYLE, CAPTION, MENU and FONT lines and one control a line (LTEXT,
-// CTEXT, RTEXT, EDITTEXT, LISTBOX, GROUPBOX, PUSHBUTTON, DEFPUSHBUTTON, ICON); MENU
+// CTEXT, RTEXT, EDITTEXT, LISTBOX, GROUPBOX, PUSHBUTTON, DEFPUSHBUTTON, ICON, and
+// CONTROL for the system's list view); MENU
 // blocks of POPUPs with MENUITEMs and separators; a STRINGTABLE. Ids are numbers.
 
 #include <QHash>
@@ -26,7 +27,8 @@ enum class ControlKind {
     GroupBox,
     PushButton,
     DefPushButton,
-    Icon
+    Icon,
+    Table  // CONTROL of class "SysListView32"
 };
 
 struct ControlTemplate {
@@ -44,6 +46,8 @@ struct DialogTemplate {
     QRect rect;  // dialog units; the position is ignored, dialogs open centred
     QString caption;
     int menuId = 0;  // 0: no menu
+    QStringList style;
+    bool HasStyle(const QString& name) const { return style.contains(name); }
     QString fontName;
     int fontPointSize = 0;
     std::vector<ControlTemplate> controls;  // in tab order

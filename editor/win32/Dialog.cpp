@@ -1,6 +1,11 @@
 #include "editor/win32/Dialog.h"
 
+#include <commdlg.h>
+
+#include <algorithm>
+
 #include "model/Cp1252.h"
+#include "platform/win32/Wide.h"
 
 namespace zrb::win32 {
 
@@ -97,6 +102,87 @@ std::wstring Dialog::LabelOf(int id) const {
 void Dialog::FocusItem(int id) {
     ::SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
     ::SendMessageW(Item(id), EM_SETSEL, 0, -1);
+}
+
+zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& request,
+                                     std::wstring& lastFolder) {
+    // "Label|pattern||" as the system wants it: each part ended by a NUL.
+    std::wstring filter = Wide(request.filter);
+    for (wchar_t& c : filter) {
+        if (c == L'|') {
+            c = L'\0';
+        }
+    }
+    std::wstring file = Wide(request.initialName);
+    file.resize(32768, L'\0');
+    const std::wstring extension = Wide(request.defaultExtension);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = lastFolder.empty() ? nullptr : lastFolder.c_str();
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
+                   (request.fileMustExist ? OFN_FILEMUSTEXIST : 0);
+    const bool confirmed = request.type == zrb::FileDialogType::Save
+                               ? ::GetSaveFileNameW(&dialog) != 0
+                               : ::GetOpenFileNameW(&dialog) != 0;
+    if (!confirmed) {
+        return {};
+    }
+    const std::wstring path = file.c_str();
+    const std::wstring name = path.substr(dialog.nFileOffset);
+    lastFolder = path.substr(0, dialog.nFileOffset > 0 ? dialog.nFileOffset - 1 : 0);
+    return {true, Utf8(path), Utf8(name)};
+}
+
+void StretchingChildren::Capture(HWND dialog, HWND table) {
+    RECT client{};
+    ::GetClientRect(dialog, &client);
+    base_ = {client.right, client.bottom};
+    RECT window{};
+    ::GetWindowRect(dialog, &window);
+    minTrack_ = {window.right - window.left, window.bottom - window.top};
+    children_.clear();
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        const Box box{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        children_.emplace_back(child, box);
+        if (child == table) {
+            table_ = box;
+        }
+    }
+}
+
+void StretchingChildren::Apply(HWND dialog) const {
+    RECT client{};
+    ::GetClientRect(dialog, &client);
+    const int dx = std::max(0L, client.right - base_.cx);
+    const int dy = std::max(0L, client.bottom - base_.cy);
+    HDWP moves = ::BeginDeferWindowPos(static_cast<int>(children_.size()));
+    for (const auto& [child, box] : children_) {
+        const Box r = Stretched(box, table_, dx, dy);
+        if (moves != nullptr) {
+            moves = ::DeferWindowPos(moves, child, nullptr, r.x, r.y, r.width, r.height,
+                                     SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    if (moves != nullptr) {
+        ::EndDeferWindowPos(moves);
+    }
+    ::InvalidateRect(dialog, nullptr, TRUE);
+}
+
+void StretchingChildren::LimitTracking(MINMAXINFO& info) const {
+    if (minTrack_.cx > 0) {
+        info.ptMinTrackSize = {minTrack_.cx, minTrack_.cy};
+    }
 }
 
 std::wstring FromCp1252(std::string_view bytes) {

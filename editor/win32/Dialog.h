@@ -8,6 +8,11 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "editor/Stretch.h"
+#include "model/WindowOps.h"
 
 namespace zrb::win32 {
 
@@ -47,6 +52,29 @@ class Dialog {
     bool modeless_ = false;
     bool ended_ = false;
     INT_PTR result_ = 0;
+};
+
+// The common file dialog that `request` describes, owned by `owner`, opened in
+// `lastFolder` (when not empty), which a confirmed dialog sets to the chosen file's folder.
+FileDialogAnswer ShowFileDialog(HWND owner, const FileDialogRequest& request,
+                                std::wstring& lastFolder);
+
+// The children of a resizable dialog following its size (see Stretched): the table takes
+// the room the dialog gains.
+class StretchingChildren {
+  public:
+    // At WM_INITDIALOG: the template's places, and its size as the least.
+    void Capture(HWND dialog, HWND table);
+    // At WM_SIZE.
+    void Apply(HWND dialog) const;
+    // At WM_GETMINMAXINFO.
+    void LimitTracking(MINMAXINFO& info) const;
+
+  private:
+    SIZE base_{};
+    SIZE minTrack_{};
+    Box table_;
+    std::vector<std::pair<HWND, Box>> children_;
 };
 
 // Windows-1252 bytes to the characters they stand for, and back ('?' where 1252 has no

@@ -1,9 +1,10 @@
 #include "editor/win32/EditorDlg.h"
 
-#include <commdlg.h>
+#include <commctrl.h>
 
 #include "editor/ControlIds.h"
 #include "editor/win32/AboutDlg.h"
+#include "editor/win32/FleetDlg.h"
 #include "editor/win32/InertiaDlg.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -135,10 +136,14 @@ void CEditorDlg::EndDialog(bool ok) {
 }
 
 INT_PTR CEditorDlg::Run() {
-    // Ctrl+O opens, Ctrl+S saves, as on the Linux build.
+    // The overview's list view is a common control, registered before its dialog opens.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    // Ctrl+O opens, Ctrl+S saves, Ctrl+L shows the overview, as on the Linux build.
     ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'O', static_cast<WORD>(ids::kOpenMotionModel)},
-                    {FVIRTKEY | FCONTROL, 'S', static_cast<WORD>(ids::kSaveChanges)}};
-    HACCEL accelerators = ::CreateAcceleratorTableW(keys, 2);
+                    {FVIRTKEY | FCONTROL, 'S', static_cast<WORD>(ids::kSaveChanges)},
+                    {FVIRTKEY | FCONTROL, 'L', static_cast<WORD>(ids::kFleetOverview)}};
+    HACCEL accelerators = ::CreateAcceleratorTableW(keys, 3);
     const INT_PTR result = RunAsMainWindow(kTemplate, accelerators);
     ::DestroyAcceleratorTable(accelerators);
     return result;
@@ -155,6 +160,11 @@ std::optional<double> CEditorDlg::CalculateInertia(double mass) {
         return std::nullopt;
     }
     return calculator.inertia();
+}
+
+void CEditorDlg::ShowFleetOverview() {
+    CFleetDlg overview(controller_, lastFolder_);
+    overview.DoModal(CFleetDlg::kTemplate, hwnd());
 }
 
 void CEditorDlg::ShowAbout() {
@@ -227,37 +237,7 @@ void CEditorDlg::SetWindowTitle(const std::string& title) {
 }
 
 zrb::FileDialogAnswer CEditorDlg::FileDialog(const zrb::FileDialogRequest& request) {
-    // "Label|pattern||" as the system wants it: each part ended by a NUL.
-    std::wstring filter = Wide(request.filter);
-    for (wchar_t& c : filter) {
-        if (c == L'|') {
-            c = L'\0';
-        }
-    }
-    std::wstring file = Wide(request.initialName);
-    file.resize(32768, L'\0');
-    const std::wstring extension = Wide(request.defaultExtension);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = hwnd();
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = lastFolder_.empty() ? nullptr : lastFolder_.c_str();
-    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
-                   (request.fileMustExist ? OFN_FILEMUSTEXIST : 0);
-    const bool confirmed = request.type == zrb::FileDialogType::Save
-                               ? ::GetSaveFileNameW(&dialog) != 0
-                               : ::GetOpenFileNameW(&dialog) != 0;
-    if (!confirmed) {
-        return {};
-    }
-    const std::wstring path = file.c_str();
-    const std::wstring name = path.substr(dialog.nFileOffset);
-    lastFolder_ = path.substr(0, dialog.nFileOffset > 0 ? dialog.nFileOffset - 1 : 0);
-    return {true, Utf8(path), Utf8(name)};
+    return zrb::win32::ShowFileDialog(hwnd(), request, lastFolder_);
 }
 
 void CEditorDlg::WaitCursor(bool on) {

@@ -26,6 +26,7 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     bool AskYesNo(const std::string& question) override;
     std::optional<double> CalculateInertia(double mass) override;
     void ShowAbout() override;
+    void ShowFleetOverview() override;
     bool OpenDocument(const std::string& path) override;
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     // WindowOps.

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -12,12 +13,14 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QtTest>
 
 #include "GuiTestSupport.h"
 #include "editor/qt/AboutDlg.h"
 #include "editor/qt/Cp1252.h"
 #include "editor/qt/EditorDlg.h"
+#include "editor/qt/FleetDlg.h"
 #include "editor/qt/InertiaDlg.h"
 #include "model/ModelFile.h"
 
@@ -713,6 +716,66 @@ class EditorDlgTest : public QObject {
         dlg.ListClear();
         QCOMPARE(dlg.ListCount(), 0);
         QCOMPARE(dlg.ListSelection(), std::nullopt);
+    }
+
+    // Ctrl+L opens the overview; a click on the mass header sorts, a second the other
+    // way; Enter loads the first row's model, asking first when edits would be lost.
+    void fleetOverviewSortsAndEnterLoadsTheModel_data() {
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QString>("loaded");
+        QTest::addColumn<bool>("stillOpen");
+        QTest::newRow("unedited") << false << QMessageBox::NoButton << "c.zrb" << false;
+        QTest::newRow("edited, Yes") << true << QMessageBox::Yes << "c.zrb" << false;
+        QTest::newRow("edited, No") << true << QMessageBox::No << "a.zrb" << true;
+    }
+    void fleetOverviewSortsAndEnterLoadsTheModel() {
+        QFETCH(bool, edited);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QString, loaded);
+        QFETCH(bool, stillOpen);
+        QTemporaryDir dir;
+        MakeModels(dir);
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        Open(dlg, dir.filePath(QStringLiteral("a.zrb")));
+        if (edited) {
+            Retype(Box(dlg, 1002), QStringLiteral("5"));
+        }
+        if (answer != QMessageBox::NoButton) {
+            MessageBoxes::SetNextAnswer(answer);
+        }
+        QStringList firstRows;
+        bool wasOpenAfterEnter = false;
+        WhenModal<CFleetDlg>([&](CFleetDlg* fleet) {
+            [&] {
+                auto* table = fleet->findChild<QTableView*>(QStringLiteral("id1032"));
+                QVERIFY(table != nullptr);
+                QTRY_COMPARE(table->model()->rowCount(), 3);
+                constexpr int kMass = 6;
+                table->scrollTo(table->model()->index(0, kMass));
+                QHeaderView* header = table->horizontalHeader();
+                const QPoint at(
+                    header->sectionViewportPosition(kMass) + header->sectionSize(kMass) / 2,
+                    header->height() / 2);
+                for (int click = 0; click < 2; ++click) {
+                    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+                    firstRows << table->model()->index(0, 0).data().toString();
+                }
+                table->setCurrentIndex(table->model()->index(0, 0));
+                QTest::keyClick(table, Qt::Key_Return);
+                wasOpenAfterEnter = fleet->isVisible();
+            }();
+            if (fleet->isVisible()) {
+                fleet->reject();
+            }
+        });
+        QTest::keyClick(&dlg, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(firstRows, (QStringList{QStringLiteral("a.zrb"), QStringLiteral("c.zrb")}));
+        QCOMPARE(wasOpenAfterEnter, stillOpen);
+        QCOMPARE(QString::fromStdString(dlg.editor().workspace.currentFile), loaded);
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), answer == QMessageBox::NoButton ? 0 : 1);
+        QCOMPARE(dlg.editor().HasUnsavedEdits(), stillOpen);
     }
 };
 

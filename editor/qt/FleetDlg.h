@@ -1,0 +1,71 @@
+#pragma once
+// The fleet overview in Qt: template 131 with a table view over the
+// FleetOverviewController, and the comparison, template 132.
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QString>
+
+#include "editor/FleetOverview.h"
+
+class QLabel;
+class QLineEdit;
+class QTableView;
+class QTimer;
+
+namespace zrb::gui {
+
+// The shown rows of the overview as a Qt model: texts, tooltips and the marks.
+class FleetTableModel : public QAbstractTableModel {
+  public:
+    FleetTableModel(const FleetOverviewController& overview, QObject* parent);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The controller's rows changed.
+    void Reset();
+
+  private:
+    const FleetOverviewController& overview_;
+};
+
+}  // namespace zrb::gui
+
+class CFleetDlg : public QDialog, public zrb::FleetView {
+    Q_OBJECT
+
+  public:
+    CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget* parent);
+
+    zrb::FleetOverviewController& controller() { return controller_; }
+
+    // Enter opens the current row's model.
+    void accept() override;
+
+    // FleetView.
+    void RowsChanged() override;
+    void SetStatus(const std::string& text) override;
+    void ShowSortColumn(int column, bool ascending) override;
+    void ShowComparison(const zrb::FleetComparison& comparison) override;
+    bool AskYesNo(const std::string& question) override;
+    void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
+    zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
+    void Close() override;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    std::vector<int> SelectedRows() const;
+
+    zrb::FleetOverviewController controller_;
+    QString& lastFolder_;
+    zrb::gui::FleetTableModel* model_ = nullptr;
+    QTableView* table_ = nullptr;
+    QLineEdit* filter_ = nullptr;
+    QLabel* status_ = nullptr;
+    QTimer* timer_ = nullptr;
+};

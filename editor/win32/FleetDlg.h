@@ -1,0 +1,40 @@
+#pragma once
+// The fleet overview on Windows: template 131 with a virtual list view over the
+// FleetOverviewController, and the comparison, template 132.
+
+#include <string>
+
+#include "editor/FleetOverview.h"
+#include "editor/win32/Dialog.h"
+
+class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
+  public:
+    static constexpr int kTemplate = 131;
+
+    CFleetDlg(zrb::EditorController& editor, std::wstring& lastFolder);
+
+    // FleetView.
+    void RowsChanged() override;
+    void SetStatus(const std::string& text) override;
+    void ShowSortColumn(int column, bool ascending) override;
+    void ShowComparison(const zrb::FleetComparison& comparison) override;
+    bool AskYesNo(const std::string& question) override;
+    void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
+    zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
+    void Close() override;
+
+  protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+  private:
+    bool OnNotify(const NMHDR& header, INT_PTR& result);
+    HWND Table() const;
+
+    zrb::FleetOverviewController controller_;
+    std::wstring& lastFolder_;
+    zrb::win32::StretchingChildren stretching_;
+    std::wstring cellText_;  // the text a list view asked for lives until it asks again
+    std::wstring tipText_;
+};
