@@ -21,6 +21,8 @@
 #include "BenchFolder.h"
 #include "BenchTable.h"
 #include "editor/qt/EditorDlg.h"
+#include "editor/qt/FleetDlg.h"
+#include "platform/Paths.h"
 #include "editor/qt/ModalDialogs.h"
 
 namespace {
@@ -30,6 +32,7 @@ const zrb::bench::RegisterPair kOpen10k("Open Motion Model, 10,000 models", 3.0)
 const zrb::bench::RegisterPair kOpen100k("Open Motion Model, 100,000 models", 3.0);
 const zrb::bench::RegisterPair kStartup("Start-up to the window shown", 1.5);
 const zrb::bench::RegisterPair kBrowse("File dialog on 100,000 models", 0);
+const zrb::bench::RegisterPair kOverview("Fleet overview on 10,000 models", 3.0);
 
 bool ReadAndSortNames(const std::string& folder) {
     std::vector<std::string> names;
@@ -71,6 +74,50 @@ BENCHMARK_CAPTURE(Open, 100k, kOpen100k)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
+
+// The overview window on a folder of 10,000 models until its table holds every row,
+// against reading the same files with the core reader alone.
+void Overview(benchmark::State& state) {
+    const std::string folder = zrb::bench::ModelFolder(10000);
+    CEditorDlg window;
+    window.show();
+    zrb::gui::FileDialogs::SetNextFileName(QString::fromStdString(folder + "/picked.zrb"));
+    window.editor().OpenMotionModel();
+    QApplication::processEvents();
+    const int count = window.ListCount();
+    QString lastFolder;
+    const auto ours = [&] {
+        return zrb::bench::SecondsOf([&] {
+            CFleetDlg overview(window.controller(), lastFolder, &window);
+            overview.show();
+            while (overview.controller().RowCount() < count) {
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            }
+            // The rows painted, as on screen.
+            QApplication::processEvents();
+            return count == 10000;
+        });
+    };
+    const std::vector<std::string> names = window.controller().ListedModels();
+    const auto reference = [&] {
+        return zrb::bench::SecondsOf([&] {
+            zrb::MotionModel model;
+            std::string speed;
+            bool all = true;
+            for (const std::string& name : names) {
+                all = zrb::ReadModelFile(zrb::JoinPath(folder, name), model, speed).ok() && all;
+            }
+            benchmark::DoNotOptimize(model);
+            return all;
+        });
+    };
+    zrb::bench::RunInTurns(state, kOverview.operation, benchmark::kMillisecond, ours, reference);
+}
+BENCHMARK(Overview)
+    ->Name("Fleet overview, 10,000 models, in turns")
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
 
 // What a plain program needs to show a folder as the dialog's detail view does: every
 // name with its size and date, sorted.

@@ -46,12 +46,36 @@ bool CEditorDlg::OnInitDialog() {
             ::AppendMenuW(system, MF_STRING, ids::kAbout, text);
         }
     }
+    AddTooltips();
     wchar_t caption[256] = {};
     ::GetWindowTextW(hwnd(), caption, 256);
     title_ = caption;
     controller_.OnShow();
     ::SetFocus(Item(ids::kModelList));
     return false;
+}
+
+void CEditorDlg::AddTooltips() {
+    HWND tips = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    if (tips == nullptr) {
+        return;
+    }
+    // Long enough to read: a tip is a sentence, and wraps.
+    ::SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, 360);
+    ::SendMessageW(tips, TTM_SETDELAYTIME, TTDT_AUTOPOP, 20000);
+    for (const zrb::Binding& b : zrb::EditorBindings()) {
+        std::wstring text = Wide(zrb::EditorBoxTooltip(b.id));
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd();
+        tool.uId = reinterpret_cast<UINT_PTR>(Item(b.id));
+        tool.lpszText = text.data();  // copied by the control
+        ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 bool CEditorDlg::OnCommand(int id, int code, HWND /*control*/) {

@@ -51,6 +51,8 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
 
   private:
     void FillList();
+    // Each box's tooltip: what its field means and the advice for it.
+    void AddTooltips();
     void OnUserEdit(int id);
 
     zrb::EditorController controller_;

@@ -2,7 +2,7 @@
 # The Windows editor under Wine, driven by keys as a user drives it: the About box from
 # the system menu, open a model, edit
 # its description, the calculator, Escape and the close question, Save Changes, Save As
-# New, Pack All through a stand-in archiver, close. Runs in its own X server; ASCII
+# New, Pack All through a stand-in archiver, the fleet overview, close. Runs in its own X server; ASCII
 # typing only (xdotool).
 # Usage: gui-smoke.sh "ZRB Editor.exe" EXAMPLES_FOLDER STAND_IN_SQZIP.exe
 set -eu
@@ -58,11 +58,14 @@ wait_for() {
 # Without a window manager nobody gives the focus back to the editor once a message box
 # has gone: the test does. (The prefix must have the X11 driver's Managed and
 # UseTakeFocus set to N for this to reach the window.)
-focus_editor() {
+focus_window() {
     sleep 0.5
-    window=$(xdotool search --name "^ZRB Editor" | head -1)
+    window=$(xdotool search --name "$1" | head -1)
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     sleep 0.5
+}
+focus_editor() {
+    focus_window "^ZRB Editor"
 }
 
 winpath=$(winepath -w "$work/models" 2>/dev/null)
@@ -153,6 +156,45 @@ grep -q "(missing)" "$work/archive/sqzip-calls.txt" && fail "a model copy was mi
 wait_for '! ls "$work/archive"/*.zrb >/dev/null 2>&1' "the script did not delete the copies"
 printf '@ECHO OFF\r\nATTRIB -R vehicles.sqs\r\n' | cmp -s -n 35 - "$work/archive/Install_ZRB.bat" ||
     fail "Install_ZRB.bat does not begin as it should"
+
+# The fleet overview: the filter, Export CSV of the rows it shows, a sort by a click on a
+# header, Enter loads the first row's model, which Pack Selected then packs.
+focus_editor
+xdotool key ctrl+l
+wait_window "^Fleet Overview"
+focus_window "^Fleet Overview"
+xdotool key alt+f
+xdotool type --delay 20 "sports"
+sleep 0.5
+xdotool key alt+e
+wait_window "Save As"
+sleep 1
+xdotool type --delay 20 "$winpath\\fleet.csv"
+xdotool key Return
+sleep 1.5
+xdotool key Return  # "The table was saved as ..."
+wait_for '[ -f "$work/models/fleet.csv" ]' "Export CSV wrote no fleet.csv"
+[ "$(wc -l <"$work/models/fleet.csv")" = 2 ] && grep -q "^sports_car.zrb," "$work/models/fleet.csv" ||
+    fail "fleet.csv is not the filtered table: $(cat "$work/models/fleet.csv")"
+# The filter emptied, two clicks on the name column's header sort it backwards, so the
+# first row is sports_car.zrb. (The header starts 24 dialog units down, under the
+# caption.)
+focus_window "^Fleet Overview"
+xdotool key alt+f ctrl+a BackSpace
+sleep 0.5
+overview=$(xdotool search --name "^Fleet Overview" | head -1)
+for click in 1 2; do
+    xdotool mousemove --window "$overview" 24 68 click 1
+    sleep 1
+done
+xdotool key alt+f Tab Down Return
+wait_for '! xdotool search --name "^Fleet Overview" >/dev/null 2>&1' "Enter did not close the overview"
+focus_editor
+xdotool key alt+p s
+# Pack All made the first eight lines; Pack Selected adds the ninth.
+wait_for '[ "$(wc -l <"$work/archive/sqzip-calls.txt")" = 9 ]' "Pack Selected did not run"
+tail -1 "$work/archive/sqzip-calls.txt" | grep -q "^-a -f sports_car.zrb" ||
+    fail "the overview did not load sports_car.zrb: $(tail -1 "$work/archive/sqzip-calls.txt")"
 
 focus_editor
 xdotool key Escape
