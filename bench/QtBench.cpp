@@ -22,8 +22,8 @@
 #include "BenchTable.h"
 #include "editor/qt/EditorDlg.h"
 #include "editor/qt/FleetDlg.h"
-#include "platform/Paths.h"
 #include "editor/qt/ModalDialogs.h"
+#include "platform/Paths.h"
 
 namespace {
 
