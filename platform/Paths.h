@@ -12,6 +12,15 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// Whether `c` separates folders: on Windows "/" does as well as "\".
+constexpr bool IsPathSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
+
 // Folder, separator, name.
 std::string JoinPath(std::string_view folder, std::string_view name);
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <filesystem>
@@ -161,7 +163,11 @@ TEST(ShowTest, UnreadableFileIsReportedAndTheOthersShown) {
     const auto run = Zrb({"show", folder / "missing.zrb", folder / "car.zrb"});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("\"" + (folder / "missing.zrb") + "\""), std::string::npos);
+#ifdef _WIN32
+    EXPECT_NE(run.err.find("File not found"), std::string::npos) << run.err;
+#else
     EXPECT_NE(run.err.find("No such file"), std::string::npos) << run.err;
+#endif
     EXPECT_NE(run.out.find("mass = 950"), std::string::npos);
 }
 
@@ -179,22 +185,32 @@ TEST(CheckTest, FolderMeansItsModelsInTheListOrder) {
     const std::string tail =
         ":1: the description does not begin with \"//\"; saving puts \"//\" "
         "in front of it\n";
+#ifdef _WIN32
+    // Names that differ in case only are one file there.
+    EXPECT_EQ(run.out,
+              (folder / "a.zrb") + tail + (folder / "b.zrb") + tail + (folder / "C.ZRB") + tail);
+#else
     EXPECT_EQ(run.out, (folder / "A.zrb") + tail + (folder / "a.zrb") + tail + (folder / "b.zrb") +
                            tail + (folder / "C.ZRB") + tail);
+#endif
 }
 
 TEST(CheckTest, UnreadableFilesGiveStatus2AndTheRestIsStillChecked) {
     TestFolder folder;
     std::filesystem::create_directory(folder / "sub.zrb");
+#ifndef _WIN32
     ASSERT_EQ(::mkfifo((folder / "pipe.zrb").c_str(), 0644), 0);  // would hang a blocking open
+#endif
     WriteBytes(folder / "x.zrb", WithLine(12, ".mass\t950.00"));
     const auto run = Zrb({"check", folder.path(), folder / "missing.zrb"});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("\"" + (folder / "sub.zrb") + "\": it is a folder"), std::string::npos)
         << run.err;
+#ifndef _WIN32
     EXPECT_NE(run.err.find("\"" + (folder / "pipe.zrb") + "\": it is not a regular file"),
               std::string::npos)
         << run.err;
+#endif
     EXPECT_NE(run.err.find(folder / "missing.zrb"), std::string::npos);
     EXPECT_NE(run.out.find((folder / "x.zrb") + ":12: .mass value"), std::string::npos);
 }
@@ -342,7 +358,14 @@ TEST_F(SetTest, FileThatCannotBeSavedIsReportedAndTheOthersAreSaved) {
             errno = ENOSPC;
             return -1;
         }
+#ifdef _WIN32
+        // The Windows writer asks the seam with no descriptor, before its own write.
+        (void)fd;
+        (void)data;
+        return static_cast<long>(size);
+#else
         return static_cast<long>(::write(fd, data, size));
+#endif
     });
     const auto before = Snapshot();
     const auto run = Zrb(Args({"bumpyFactor=0.5"}));

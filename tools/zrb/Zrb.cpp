@@ -173,7 +173,7 @@ bool ExpandModelPaths(const std::vector<std::string>& operands, std::vector<std:
             continue;
         }
         std::string folder = operand;
-        while (folder.size() > 1 && folder.back() == kPathSeparator) {
+        while (folder.size() > 1 && IsPathSeparator(folder.back())) {
             folder.pop_back();
         }
         std::vector<std::string> names;
@@ -185,7 +185,8 @@ bool ExpandModelPaths(const std::vector<std::string>& operands, std::vector<std:
         }
         SortByModelName(names);
         for (const std::string& name : names) {
-            paths.push_back(folder == "/" ? folder + name : JoinPath(folder, name));
+            const bool root = folder.size() == 1 && IsPathSeparator(folder[0]);
+            paths.push_back(root ? folder + name : JoinPath(folder, name));
         }
     }
     return ok;
