@@ -2,8 +2,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <functional>
@@ -38,10 +40,10 @@ class PackCommandsTest : public ::testing::Test {
         for (const std::string& folder : {start, models, archive}) {
             fs::create_directory(folder);
         }
-        WriteBytes(start + "/sqzip.exe", kArchiver);
-        WriteBytes(models + "/a.zrb", "//model a\r\n.mass 1\r\n");
-        WriteBytes(models + "/b.zrb", "//model b\r\n.mass 2\r\n");
-        WriteBytes(models + "/c.zrb", "//model c\r\n.mass 3\r\n");
+        WriteBytes(JoinPath(start, "sqzip.exe"), kArchiver);
+        WriteBytes(JoinPath(models, "a.zrb"), "//model a\r\n.mass 1\r\n");
+        WriteBytes(JoinPath(models, "b.zrb"), "//model b\r\n.mass 2\r\n");
+        WriteBytes(JoinPath(models, "c.zrb"), "//model c\r\n.mass 3\r\n");
         window.SetList({"a.zrb", "b.zrb", "c.zrb"});
         workspace.modelsFolder = models;
         workspace.currentFile = "b.zrb";
@@ -50,7 +52,7 @@ class PackCommandsTest : public ::testing::Test {
     }
 
     void DefineArchive(const std::string& folder, const std::string& name = "vehicles.sqs") {
-        window.dialogAnswers.push_back({true, folder + "/" + name, name});
+        window.dialogAnswers.push_back({true, JoinPath(folder, name), name});
         DefineArchiveLocation(workspace, window);
     }
 
@@ -58,9 +60,9 @@ class PackCommandsTest : public ::testing::Test {
     // the models untouched.
     void ExpectNothingPacked() {
         EXPECT_TRUE(launcher.launches.empty());
-        EXPECT_FALSE(Exists(archive + "/Install_ZRB.bat"));
+        EXPECT_FALSE(Exists(JoinPath(archive, "Install_ZRB.bat")));
         for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
-            EXPECT_FALSE(Exists(archive + "/" + name)) << name;
+            EXPECT_FALSE(Exists(JoinPath(archive, name))) << name;
         }
         EXPECT_EQ(Snapshot(models), originals);
     }
@@ -94,11 +96,12 @@ TEST_F(PackCommandsTest, DefineArchiveLocationAsksForASqsFileThatMayNotExistYet)
 }
 
 TEST_F(PackCommandsTest, DefineArchiveLocationRefusesTheModelsFolderHoweverItIsWritten) {
+    std::vector<std::string> spellings = {models, JoinPath(models, "../models"),
+                                          JoinPath(models, "."), root / "archive/../models"};
+#ifndef _WIN32
     fs::create_directory_symlink(models, root / "link-to-models");
-    const std::vector<std::string> spellings = {
-        models,        root / "link-to-models",    models + "/../models",
-        models + "/.", root / "archive/../models",
-    };
+    spellings.push_back(root / "link-to-models");
+#endif
     DefineArchive(archive);
     for (const std::string& folder : spellings) {
         window.messages.clear();
@@ -119,7 +122,7 @@ TEST_F(PackCommandsTest, DefineArchiveLocationRefusesANameTheScriptCannotHold) {
 }
 
 TEST_F(PackCommandsTest, PackSelectedCopiesWritesTheScriptInTheArchiveFolderAndLaunchesIt) {
-    WriteBytes(models + "/Install_ZRB.bat", "left over");
+    WriteBytes(JoinPath(models, "Install_ZRB.bat"), "left over");
     originals = Snapshot(models);
     originals.erase("Install_ZRB.bat");
     DefineArchive(archive);
@@ -129,17 +132,20 @@ TEST_F(PackCommandsTest, PackSelectedCopiesWritesTheScriptInTheArchiveFolderAndL
     PackSelected(workspace, window, launcher);
 
     EXPECT_TRUE(window.Warnings().empty()) << window.Warnings().front();
-    EXPECT_EQ(ReadBytes(archive + "/b.zrb"), originals["b.zrb"]);
-    EXPECT_FALSE(Exists(archive + "/a.zrb"));
-    EXPECT_EQ(ReadBytes(archive + "/sqzip.exe"), kArchiver);
-    EXPECT_EQ(::access((archive + "/sqzip.exe").c_str(), X_OK), 0);
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "b.zrb")), originals["b.zrb"]);
+    EXPECT_FALSE(Exists(JoinPath(archive, "a.zrb")));
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "sqzip.exe")), kArchiver);
+#ifndef _WIN32
+    EXPECT_EQ(::access((JoinPath(archive, "sqzip.exe")).c_str(), X_OK), 0);
+#endif
     const std::string script = PackScript("vehicles.sqs", {"b.zrb"});
-    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"), script);
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "Install_ZRB.bat")), script);
     ASSERT_EQ(launcher.launches.size(), 1u);
-    EXPECT_EQ(launcher.launches[0],
-              (ScriptLaunch{start, archive, archive + "/Install_ZRB.bat", "Install_ZRB.bat"}));
+    EXPECT_EQ(
+        launcher.launches[0],
+        (ScriptLaunch{start, archive, JoinPath(archive, "Install_ZRB.bat"), "Install_ZRB.bat"}));
     EXPECT_EQ(launcher.scriptsAtLaunch[0], script);
-    EXPECT_FALSE(Exists(models + "/Install_ZRB.bat"));
+    EXPECT_FALSE(Exists(JoinPath(models, "Install_ZRB.bat")));
     EXPECT_EQ(Snapshot(models), originals);
     EXPECT_TRUE(window.progress.empty());
 }
@@ -150,10 +156,10 @@ TEST_F(PackCommandsTest, PackAllCopiesEveryListedModelWithProgress) {
 
     EXPECT_TRUE(window.Warnings().empty());
     for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
-        EXPECT_EQ(ReadBytes(archive + "/" + name), originals[name]) << name;
+        EXPECT_EQ(ReadBytes(JoinPath(archive, name)), originals[name]) << name;
     }
-    EXPECT_EQ(ReadBytes(archive + "/sqzip.exe"), kArchiver);
-    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"),
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "sqzip.exe")), kArchiver);
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "Install_ZRB.bat")),
               PackScript("vehicles.sqs", {"a.zrb", "b.zrb", "c.zrb"}));
     ASSERT_EQ(launcher.launches.size(), 1u);
     EXPECT_EQ(launcher.launches[0].workingFolder, archive);
@@ -164,25 +170,31 @@ TEST_F(PackCommandsTest, PackAllCopiesEveryListedModelWithProgress) {
 }
 
 TEST_F(PackCommandsTest, PackAllSkipsEntriesThatAreNoFilesAndSaysWhich) {
-    fs::create_directory(models + "/old.zrb");
-    ASSERT_EQ(::mkfifo((models + "/pipe.zrb").c_str(), 0644), 0);
+    fs::create_directory(JoinPath(models, "old.zrb"));
+#ifdef _WIN32
+    window.SetList({"a.zrb", "b.zrb", "c.zrb", "old.zrb"});
+    const std::string skipped = "This entry is not a model file and was not packed: \"old.zrb\".";
+#else
+    ASSERT_EQ(::mkfifo((JoinPath(models, "pipe.zrb")).c_str(), 0644), 0);
     window.SetList({"a.zrb", "b.zrb", "c.zrb", "old.zrb", "pipe.zrb"});
+    const std::string skipped =
+        "These entries are not model files and were not packed: \"old.zrb\", \"pipe.zrb\".";
+#endif
     DefineArchive(archive);
     PackAll(workspace, window, launcher);
 
     ASSERT_EQ(launcher.launches.size(), 1u);
-    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"),
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "Install_ZRB.bat")),
               PackScript("vehicles.sqs", {"a.zrb", "b.zrb", "c.zrb"}));
-    EXPECT_THAT(window.Warnings(),
-                ElementsAre("These entries are not model files and were not packed: "
-                            "\"old.zrb\", \"pipe.zrb\"."));
+    EXPECT_THAT(window.Warnings(), ElementsAre(skipped));
 }
 
 TEST_F(PackCommandsTest, ASecondShorterPackLeavesNoTraceOfTheFirstScript) {
     DefineArchive(archive);
     PackAll(workspace, window, launcher);
     PackSelected(workspace, window, launcher);
-    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"), PackScript("vehicles.sqs", {"b.zrb"}));
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "Install_ZRB.bat")),
+              PackScript("vehicles.sqs", {"b.zrb"}));
     EXPECT_EQ(launcher.launches.size(), 2u);
 }
 
@@ -206,9 +218,10 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
         {"archiver missing", PackAll,
          [](PackCommandsTest& t) {
              t.DefineArchive(t.archive);
-             fs::remove(t.start + "/sqzip.exe");
+             fs::remove(JoinPath(t.start, "sqzip.exe"));
          },
-         "\"" + (root / "start/sqzip.exe") + "\" is missing"},
+         "\"" + JoinPath(root / "start", "sqzip.exe") + "\" is missing"},
+#ifndef _WIN32
         {"archive folder is the models folder through a link", PackSelected,
          [](PackCommandsTest& t) {
              fs::create_directory_symlink(t.models, t.root / "alias");
@@ -216,16 +229,17 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
              t.workspace.archiveFile = "vehicles.sqs";
          },
          "models folder"},
+#endif
         {"archive folder is the models folder through ..", PackAll,
          [](PackCommandsTest& t) {
-             t.workspace.archiveFolder = t.archive + "/../models";
+             t.workspace.archiveFolder = JoinPath(t.archive, "../models");
              t.workspace.archiveFile = "vehicles.sqs";
          },
          "models folder"},
         {"a listed name the script cannot hold", PackAll,
          [](PackCommandsTest& t) {
              t.DefineArchive(t.archive);
-             WriteBytes(t.models + "/50%.zrb", "x");
+             WriteBytes(JoinPath(t.models, "50%.zrb"), "x");
              t.originals = Snapshot(t.models);
              t.window.SetList({"50%.zrb", "a.zrb", "b.zrb", "c.zrb"});
          },
@@ -241,14 +255,14 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
              t.DefineArchive(t.archive);
              t.window.SetList({"a.zrb", "b.zrb", "c.zrb", "gone.zrb"});
          },
-         "Could not copy \"" + (root / "models/gone.zrb") + "\""},
+         "Could not copy \"" + JoinPath(root / "models", "gone.zrb") + "\""},
         {"the archive folder does not exist", PackSelected,
          [](PackCommandsTest& t) { t.DefineArchive(t.root / "nowhere"); }, "Could not copy"},
         {"the script cannot be written", PackAll,
          [](PackCommandsTest& t) {
              t.DefineArchive(t.archive);
-             fs::create_directory(t.archive + "/Install_ZRB.bat");
-             WriteBytes(t.archive + "/Install_ZRB.bat/keep", "x");
+             fs::create_directory(JoinPath(t.archive, "Install_ZRB.bat"));
+             WriteBytes(JoinPath(t.archive, "Install_ZRB.bat/keep"), "x");
          },
          "Install_ZRB.bat"},
     };
@@ -259,7 +273,7 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
         for (const auto& entry : fs::directory_iterator(archive)) {
             fs::remove_all(entry.path());
         }
-        WriteBytes(start + "/sqzip.exe", kArchiver);
+        WriteBytes(JoinPath(start, "sqzip.exe"), kArchiver);
         window = packtest::FakeWindow();
         window.SetList({"a.zrb", "b.zrb", "c.zrb"});
         launcher = packtest::RecordingLauncher();
@@ -274,13 +288,13 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
         ASSERT_EQ(window.Warnings().size(), 1u);
         EXPECT_THAT(window.Warnings()[0], HasSubstr(c.message));
         EXPECT_TRUE(launcher.launches.empty());
-        EXPECT_FALSE(Exists(archive + "/Install_ZRB.bat") &&
-                     !fs::is_directory(archive + "/Install_ZRB.bat"));
+        EXPECT_FALSE(Exists(JoinPath(archive, "Install_ZRB.bat")) &&
+                     !fs::is_directory(JoinPath(archive, "Install_ZRB.bat")));
         for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
-            EXPECT_FALSE(Exists(archive + "/" + name)) << name;
+            EXPECT_FALSE(Exists(JoinPath(archive, name))) << name;
         }
         EXPECT_EQ(Snapshot(models), originals);
-        fs::remove(models + "/50%.zrb");
+        fs::remove(JoinPath(models, "50%.zrb"));
         originals.erase("50%.zrb");
     }
 }
@@ -295,11 +309,11 @@ TEST_F(PackCommandsTest, ACancelledPackAllLaunchesNothingAndSaysNothing) {
     ExpectNothingPacked();
 
     window.progress.clear();
-    fs::remove(archive + "/sqzip.exe");
+    fs::remove(JoinPath(archive, "sqzip.exe"));
     window.cancelAtProgressCall = 0;  // before the first copy
     PackAll(workspace, window, launcher);
     EXPECT_EQ(window.progress.size(), 1u);
-    EXPECT_FALSE(Exists(archive + "/sqzip.exe"));
+    EXPECT_FALSE(Exists(JoinPath(archive, "sqzip.exe")));
     ExpectNothingPacked();
 }
 
@@ -316,24 +330,28 @@ TEST_F(PackCommandsTest, OldCopiesAreReplacedNeverWrittenThrough) {
     DefineArchive(archive);
     // A read-only leftover, a symbolic and a hard link to the very models being packed,
     // and a read-only old script.
-    WriteBytes(archive + "/a.zrb", "stale");
-    ::chmod((archive + "/a.zrb").c_str(), 0444);
-    fs::create_symlink(models + "/b.zrb", archive + "/b.zrb");
-    fs::create_hard_link(models + "/c.zrb", archive + "/c.zrb");
-    WriteBytes(archive + "/Install_ZRB.bat", "old script that is much longer than the new one");
-    ::chmod((archive + "/Install_ZRB.bat").c_str(), 0444);
-    WriteBytes(archive + "/sqzip.exe", "old archiver");
+    WriteBytes(JoinPath(archive, "a.zrb"), "stale");
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(JoinPath(archive, "a.zrb"), readOnly);
+#ifndef _WIN32
+    fs::create_symlink(JoinPath(models, "b.zrb"), JoinPath(archive, "b.zrb"));
+#endif
+    fs::create_hard_link(JoinPath(models, "c.zrb"), JoinPath(archive, "c.zrb"));
+    WriteBytes(JoinPath(archive, "Install_ZRB.bat"),
+               "old script that is much longer than the new one");
+    fs::permissions(JoinPath(archive, "Install_ZRB.bat"), readOnly);
+    WriteBytes(JoinPath(archive, "sqzip.exe"), "old archiver");
 
     PackAll(workspace, window, launcher);
 
     EXPECT_TRUE(window.Warnings().empty()) << window.Warnings().front();
     for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
-        EXPECT_FALSE(fs::is_symlink(archive + "/" + name)) << name;
-        EXPECT_EQ(ReadBytes(archive + "/" + name), originals[name]) << name;
+        EXPECT_FALSE(fs::is_symlink(JoinPath(archive, name))) << name;
+        EXPECT_EQ(ReadBytes(JoinPath(archive, name)), originals[name]) << name;
     }
-    EXPECT_EQ(fs::hard_link_count(models + "/c.zrb"), 1u);
-    EXPECT_EQ(ReadBytes(archive + "/sqzip.exe"), kArchiver);
-    EXPECT_EQ(ReadBytes(archive + "/Install_ZRB.bat"),
+    EXPECT_EQ(fs::hard_link_count(JoinPath(models, "c.zrb")), 1u);
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "sqzip.exe")), kArchiver);
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "Install_ZRB.bat")),
               PackScript("vehicles.sqs", {"a.zrb", "b.zrb", "c.zrb"}));
     EXPECT_EQ(Snapshot(models), originals);
 }
@@ -342,7 +360,7 @@ TEST_F(PackCommandsTest, AnArchiveBesideTheArchiverStillPacks) {
     DefineArchive(start);
     PackSelected(workspace, window, launcher);
     EXPECT_TRUE(window.Warnings().empty()) << window.Warnings().front();
-    EXPECT_EQ(ReadBytes(start + "/sqzip.exe"), kArchiver);
+    EXPECT_EQ(ReadBytes(JoinPath(start, "sqzip.exe")), kArchiver);
     EXPECT_EQ(launcher.launches.size(), 1u);
 }
 

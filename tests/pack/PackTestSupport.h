@@ -2,9 +2,6 @@
 // What the pack tests share: temporary folders, file helpers, a window and a launcher
 // that record what the pack commands ask of them.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -29,9 +26,10 @@ using TempFolder = zrb::testing::TestFolder;
 using zrb::testing::ReadBytes;
 using zrb::testing::WriteBytes;
 
+// Whether anything has that name, a dangling link included.
 inline bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
 }
 
 // Every regular file of a folder with its bytes, to prove that a folder is untouched.
