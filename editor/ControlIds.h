@@ -44,6 +44,8 @@ inline constexpr int kFleetTable = 1032;
 inline constexpr int kFleetOpen = 1033;
 inline constexpr int kFleetCompare = 1034;
 inline constexpr int kFleetExport = 1035;
+inline constexpr int kFleetSortBy = 1036;
+inline constexpr int kFleetDescending = 1037;
 inline constexpr int kCompareTable = 1040;
 
 }  // namespace zrb::ids

@@ -155,8 +155,15 @@ void FleetOverviewController::OnHeaderClicked(int column) {
     if (column < 0 || column >= kFleetColumns) {
         return;
     }
-    ascending_ = column == sortColumn_ ? !ascending_ : true;
+    OnSortChosen(column, column == sortColumn_ ? !ascending_ : true);
+}
+
+void FleetOverviewController::OnSortChosen(int column, bool ascending) {
+    if (column < 0 || column >= kFleetColumns) {
+        return;
+    }
     sortColumn_ = column;
+    ascending_ = ascending;
     view_.ShowSortColumn(sortColumn_, ascending_);
     Reorder();
 }

@@ -93,6 +93,8 @@ class FleetOverviewController {
     void OnFilterEdited(std::string_view filter);
     // A column's header was clicked: sorts by it, the other way round on a second click.
     void OnHeaderClicked(int column);
+    // The keyboard's way: sort by `column`, in the order given.
+    void OnSortChosen(int column, bool ascending);
     // Enter or a double click on shown row `row`: loads that model into the editor
     // window, after asking when unsaved edits would be lost, and closes.
     void OnActivate(int row);

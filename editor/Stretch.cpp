@@ -13,7 +13,8 @@ Box Stretched(const Box& control, const Box& table, int dx, int dy) {
         if (control.x > middle) {
             moved.x += dx;
         }
-    } else if (control.y + control.height <= table.y && control.x + control.width > middle) {
+    } else if (control.y + control.height <= table.y &&
+               control.x + control.width == table.x + table.width) {
         moved.width += dx;
     }
     return moved;

@@ -17,7 +17,7 @@ struct Box {
 // Where `control` (as the template places it) goes once the dialog has grown by `dx`
 // and `dy` (not negative: the template's size is the least). The table grows by both. A
 // control below the table moves down, and also right when it starts right of the table's
-// middle; a control above it that reaches into its right half widens.
+// middle; a control above it that ends where the table ends widens with it.
 Box Stretched(const Box& control, const Box& table, int dx, int dy);
 
 }  // namespace zrb

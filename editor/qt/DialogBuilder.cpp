@@ -1,5 +1,7 @@
 #include "editor/qt/DialogBuilder.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QEvent>
 #include <QFontMetrics>
@@ -129,6 +131,10 @@ QWidget* CreateControl(const ControlTemplate& c, QWidget* parent) {
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             return label;
         }
+        case ControlKind::ComboBox:
+            return new QComboBox(parent);
+        case ControlKind::CheckBox:
+            return new QCheckBox(c.text, parent);
         case ControlKind::Table: {
             auto* table = new QTableView(parent);
             table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -171,6 +177,8 @@ QSize TextRoom(const ControlTemplate& control, QWidget* widget) {
             return QSize(widget->minimumSizeHint().width(), fm.height());
         case ControlKind::Edit:
             return QSize(0, widget->minimumSizeHint().height());
+        case ControlKind::CheckBox:
+            return QSize(widget->sizeHint().width(), fm.height());
         default:
             return QSize();
     }
@@ -215,8 +223,8 @@ BuiltControls BuildControls(const DialogTemplate& dialog, QWidget* parent, QPoin
             widget->setObjectName(QStringLiteral("id%1").arg(c.id));
             built.byId.insert(c.id, widget);
         }
-        if (c.kind == ControlKind::Edit && c.id >= 0 && before != nullptr &&
-            before->kind == ControlKind::LeftText) {
+        if ((c.kind == ControlKind::Edit || c.kind == ControlKind::ComboBox) && c.id >= 0 &&
+            before != nullptr && before->kind == ControlKind::LeftText) {
             built.labels.insert(c.id, before->text);
             if (auto* label = qobject_cast<QLabel*>(built.placed.back().first)) {
                 label->setBuddy(widget);
@@ -253,6 +261,10 @@ BuiltControls BuildControls(const DialogTemplate& dialog, QWidget* parent, QPoin
         const ControlTemplate& c = dialog.controls[i];
         QWidget* widget = built.placed[i].first;
         widget->setGeometry(units.ToPixels(c.rect).translated(origin));
+        if (c.kind == ControlKind::ComboBox) {
+            // The template's height includes the dropped-down list; the box is one line.
+            widget->resize(widget->width(), widget->sizeHint().height());
+        }
         if (c.kind == ControlKind::GroupBox) {
             // Behind the controls it frames, so that it takes none of their clicks.
             widget->lower();

@@ -1,13 +1,16 @@
 #include "editor/qt/FleetDlg.h"
 
 #include <QBrush>
+#include <QCheckBox>
 #include <QColor>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
@@ -161,6 +164,19 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
                     [](int c) { return Utf8(zrb::FleetColumnTitle(c)); });
     new StretchingLayout(built, table_, this);
 
+    sortBy_ = static_cast<QComboBox*>(built.byId.value(ids::kFleetSortBy));
+    descending_ = static_cast<QCheckBox*>(built.byId.value(ids::kFleetDescending));
+    for (int c = 0; c < zrb::kFleetColumns; ++c) {
+        sortBy_->addItem(Utf8(zrb::FleetColumnTitle(c)));
+    }
+    sortBy_->setCurrentIndex(-1);
+    connect(sortBy_, &QComboBox::activated, this,
+            [this](int column) { controller_.OnSortChosen(column, !descending_->isChecked()); });
+    connect(descending_, &QCheckBox::toggled, this, [this](bool checked) {
+        if (sortBy_->currentIndex() >= 0) {
+            controller_.OnSortChosen(sortBy_->currentIndex(), !checked);
+        }
+    });
     connect(filter_, &QLineEdit::textEdited, this,
             [this](const QString& text) { controller_.OnFilterEdited(text.toStdString()); });
     connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this,
@@ -224,6 +240,12 @@ void CFleetDlg::SetStatus(const std::string& text) {
 void CFleetDlg::ShowSortColumn(int column, bool ascending) {
     table_->horizontalHeader()->setSortIndicator(
         column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    if (sortBy_ != nullptr) {
+        const QSignalBlocker quietList(sortBy_);
+        const QSignalBlocker quietBox(descending_);
+        sortBy_->setCurrentIndex(column);
+        descending_->setChecked(column >= 0 && !ascending);
+    }
 }
 
 void CFleetDlg::ShowComparison(const zrb::FleetComparison& comparison) {

@@ -8,6 +8,8 @@
 
 #include "editor/FleetOverview.h"
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTableView;
@@ -67,5 +69,7 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     QTableView* table_ = nullptr;
     QLineEdit* filter_ = nullptr;
     QLabel* status_ = nullptr;
+    QComboBox* sortBy_ = nullptr;
+    QCheckBox* descending_ = nullptr;
     QTimer* timer_ = nullptr;
 };

@@ -152,7 +152,9 @@ std::optional<ControlKind> KindOf(const QString& keyword) {
         {QStringLiteral("GROUPBOX"), ControlKind::GroupBox},
         {QStringLiteral("PUSHBUTTON"), ControlKind::PushButton},
         {QStringLiteral("DEFPUSHBUTTON"), ControlKind::DefPushButton},
-        {QStringLiteral("ICON"), ControlKind::Icon}};
+        {QStringLiteral("ICON"), ControlKind::Icon},
+        {QStringLiteral("COMBOBOX"), ControlKind::ComboBox},
+        {QStringLiteral("AUTOCHECKBOX"), ControlKind::CheckBox}};
     const auto it = kinds.find(keyword);
     return it == kinds.end() ? std::nullopt : std::optional<ControlKind>(*it);
 }
@@ -205,7 +207,8 @@ bool ParseGenericControl(const std::vector<Token>& tokens, ControlTemplate& cont
     return true;
 }
 
-// "EDITTEXT id, x, y, w, h [, style]" or "LTEXT "text", id, x, y, w, h [, style]".
+// "EDITTEXT id, x, y, w, h [, style]" (so COMBOBOX and LISTBOX) or "LTEXT "text", id,
+// x, y, w, h [, style]".
 bool ParseControl(const std::vector<Token>& tokens, ControlTemplate& control, QString& error) {
     if (tokens[0].text == u"CONTROL") {
         return ParseGenericControl(tokens, control, error);
@@ -217,7 +220,8 @@ bool ParseControl(const std::vector<Token>& tokens, ControlTemplate& control, QS
     }
     control.kind = *kind;
     const auto args = SplitArguments(tokens, 1);
-    const bool hasText = *kind != ControlKind::Edit && *kind != ControlKind::ListBox;
+    const bool hasText = *kind != ControlKind::Edit && *kind != ControlKind::ListBox &&
+                         *kind != ControlKind::ComboBox;
     const std::size_t idAt = hasText ? 1 : 0;
     if (hasText) {
         const auto text = args.empty() ? std::nullopt : Text(args[0]);

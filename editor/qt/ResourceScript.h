@@ -4,8 +4,8 @@
 //
 // The script is a subset of the Windows resource compiler's language: DIALOG blocks
 // with STYLE, EXSTYLE, CAPTION, MENU and FONT lines and one control a line (LTEXT,
-// CTEXT, RTEXT, EDITTEXT, LISTBOX, GROUPBOX, PUSHBUTTON, DEFPUSHBUTTON, ICON, and
-// CONTROL for the system's list view); MENU
+// CTEXT, RTEXT, EDITTEXT, LISTBOX, GROUPBOX, PUSHBUTTON, DEFPUSHBUTTON, ICON, COMBOBOX,
+// AUTOCHECKBOX, and CONTROL for the system's list view); MENU
 // blocks of POPUPs with MENUITEMs and separators; a STRINGTABLE. Ids are numbers.
 
 #include <QHash>
@@ -28,7 +28,9 @@ enum class ControlKind {
     PushButton,
     DefPushButton,
     Icon,
-    Table  // CONTROL of class "SysListView32"
+    ComboBox,
+    CheckBox,  // AUTOCHECKBOX
+    Table      // CONTROL of class "SysListView32"
 };
 
 struct ControlTemplate {

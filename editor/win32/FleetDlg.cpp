@@ -171,6 +171,11 @@ bool CFleetDlg::OnInitDialog() {
         AddColumn(hwnd(), list, c, Wide(zrb::FleetColumnTitle(c)), units,
                   c >= zrb::kFleetFirstFieldColumn);
     }
+    HWND sortBy = Item(ids::kFleetSortBy);
+    for (int c = 0; c < zrb::kFleetColumns; ++c) {
+        const std::wstring title = Wide(zrb::FleetColumnTitle(c));
+        ::SendMessageW(sortBy, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    }
     stretching_.Capture(hwnd(), list);
     ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
                    ::SendMessageW(::GetParent(hwnd()), WM_GETICON, ICON_SMALL, 0));
@@ -212,6 +217,20 @@ bool CFleetDlg::OnCommand(int id, int code, HWND /*control*/) {
         case IDCANCEL:  // Escape, Close and the close box
             End(IDCANCEL);
             return true;
+        case ids::kFleetSortBy:
+        case ids::kFleetDescending: {
+            if ((id == ids::kFleetSortBy && code != CBN_SELCHANGE) ||
+                (id == ids::kFleetDescending && code != BN_CLICKED)) {
+                return true;
+            }
+            const LRESULT column = ::SendMessageW(Item(ids::kFleetSortBy), CB_GETCURSEL, 0, 0);
+            const bool descending =
+                ::IsDlgButtonChecked(hwnd(), ids::kFleetDescending) == BST_CHECKED;
+            if (column >= 0) {
+                controller_.OnSortChosen(static_cast<int>(column), !descending);
+            }
+            return true;
+        }
         case ids::kFleetFilter:
             if (code == EN_CHANGE) {
                 controller_.OnFilterEdited(Utf8(ItemText(ids::kFleetFilter)));
@@ -323,6 +342,10 @@ void CFleetDlg::SetStatus(const std::string& text) {
 }
 
 void CFleetDlg::ShowSortColumn(int column, bool ascending) {
+    // Neither message notifies: what the user chose is not chosen again.
+    ::SendMessageW(Item(ids::kFleetSortBy), CB_SETCURSEL, static_cast<WPARAM>(column), 0);
+    ::CheckDlgButton(hwnd(), ids::kFleetDescending,
+                     column >= 0 && !ascending ? BST_CHECKED : BST_UNCHECKED);
     HWND header = reinterpret_cast<HWND>(::SendMessageW(Table(), LVM_GETHEADER, 0, 0));
     for (int c = 0; c < zrb::kFleetColumns; ++c) {
         HDITEMW item{};

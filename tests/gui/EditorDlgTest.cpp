@@ -2,6 +2,7 @@
 
 #include <QAbstractFileIconProvider>
 #include <QAction>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -719,7 +720,8 @@ class EditorDlgTest : public QObject {
     }
 
     // Ctrl+L opens the overview; a click on the mass header sorts, a second the other
-    // way; Enter loads the first row's model, asking first when edits would be lost.
+    // way, as does Descending; Enter loads the first row's model, asking first when edits
+    // would be lost.
     void fleetOverviewSortsAndEnterLoadsTheModel_data() {
         QTest::addColumn<bool>("edited");
         QTest::addColumn<QMessageBox::StandardButton>("answer");
@@ -762,6 +764,14 @@ class EditorDlgTest : public QObject {
                     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
                     firstRows << table->model()->index(0, 0).data().toString();
                 }
+                // Descending follows the header; Space on it turns the order round.
+                auto* descending = fleet->findChild<QCheckBox*>(QStringLiteral("id1037"));
+                QVERIFY(descending != nullptr);
+                for (int press = 0; press < 2; ++press) {
+                    descending->setFocus();
+                    QTest::keyClick(descending, Qt::Key_Space);
+                    firstRows << table->model()->index(0, 0).data().toString();
+                }
                 table->setCurrentIndex(table->model()->index(0, 0));
                 QTest::keyClick(table, Qt::Key_Return);
                 wasOpenAfterEnter = fleet->isVisible();
@@ -771,7 +781,9 @@ class EditorDlgTest : public QObject {
             }
         });
         QTest::keyClick(&dlg, Qt::Key_L, Qt::ControlModifier);
-        QCOMPARE(firstRows, (QStringList{QStringLiteral("a.zrb"), QStringLiteral("c.zrb")}));
+        const QString a = QStringLiteral("a.zrb");
+        const QString c = QStringLiteral("c.zrb");
+        QCOMPARE(firstRows, (QStringList{a, c, a, c}));
         QCOMPARE(wasOpenAfterEnter, stillOpen);
         QCOMPARE(QString::fromStdString(dlg.editor().workspace.currentFile), loaded);
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), answer == QMessageBox::NoButton ? 0 : 1);

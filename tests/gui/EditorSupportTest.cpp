@@ -124,8 +124,11 @@ class EditorSupportTest : public QObject {
     void resourceScriptErrorsNameTheLine_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("error");
-        QTest::newRow("unknown control") << "1 DIALOG 0,0,1,1\nBEGIN\nCOMBOBOX 3,1,1,1,1\nEND"
-                                         << "line 3: unknown control COMBOBOX";
+        QTest::newRow("unknown control") << "1 DIALOG 0,0,1,1\nBEGIN\nSCROLLBAR 3,1,1,1,1\nEND"
+                                         << "line 3: unknown control SCROLLBAR";
+        QTest::newRow("unknown control class")
+            << "1 DIALOG 0,0,1,1\nBEGIN\nCONTROL \"\", 3, \"Button\", WS_TABSTOP, 1, 1, 1, 1\nEND"
+            << "line 3: unknown control class Button";
         QTest::newRow("missing rectangle")
             << "1 DIALOG 0,0,1,1\nBEGIN\nEDITTEXT 3,1,1\nEND"
             << "line 3: EDITTEXT needs an id and x, y, width, height";

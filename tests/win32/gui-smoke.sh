@@ -158,7 +158,8 @@ printf '@ECHO OFF\r\nATTRIB -R vehicles.sqs\r\n' | cmp -s -n 35 - "$work/archive
     fail "Install_ZRB.bat does not begin as it should"
 
 # The fleet overview: the filter, Export CSV of the rows it shows, a sort by a click on a
-# header, Enter loads the first row's model, which Pack Selected then packs.
+# header and by the keyboard, Enter loads the first row's model, which Pack Selected then
+# packs.
 focus_editor
 xdotool key ctrl+l
 wait_window "^Fleet Overview"
@@ -176,17 +177,17 @@ xdotool key Return  # "The table was saved as ..."
 wait_for '[ -f "$work/models/fleet.csv" ]' "Export CSV wrote no fleet.csv"
 [ "$(wc -l <"$work/models/fleet.csv")" = 2 ] && grep -q "^sports_car.zrb," "$work/models/fleet.csv" ||
     fail "fleet.csv is not the filtered table: $(cat "$work/models/fleet.csv")"
-# The filter emptied, two clicks on the name column's header sort it backwards, so the
-# first row is sports_car.zrb. (The header starts 24 dialog units down, under the
-# caption.)
+# The filter emptied, a click on the name column's header sorts by name, Descending
+# (Alt+D) turns it round, so the first row is sports_car.zrb. (The header starts 24
+# dialog units down, under the caption.)
 focus_window "^Fleet Overview"
 xdotool key alt+f ctrl+a BackSpace
 sleep 0.5
 overview=$(xdotool search --name "^Fleet Overview" | head -1)
-for click in 1 2; do
-    xdotool mousemove --window "$overview" 24 68 click 1
-    sleep 1
-done
+xdotool mousemove --window "$overview" 24 68 click 1
+sleep 1
+xdotool key alt+d
+sleep 0.5
 xdotool key alt+f Tab Down Return
 wait_for '! xdotool search --name "^Fleet Overview" >/dev/null 2>&1' "Enter did not close the overview"
 focus_editor
