@@ -279,19 +279,25 @@ std::vector<std::string> CEditorDlg::FolderSearch(const std::string& folder) {
 }
 
 bool CEditorDlg::Progress(std::size_t done, std::size_t total) {
-    // The title tells how far packing is; the window keeps being drawn meanwhile.
+    // The title tells how far packing is, and Escape stops it; the window keeps being
+    // drawn meanwhile. Other keys typed while packing are dropped rather than let into
+    // the boxes of a model being packed.
     const std::size_t percent = total == 0 ? 100 : done * 100 / total;
     const std::wstring text =
-        L"Packing motion models... " + std::to_wstring(percent) + L"% - " + title_;
+        L"Packing motion models... " + std::to_wstring(percent) + L"% (Esc cancels) - " + title_;
     ::SetWindowTextW(hwnd(), text.c_str());
     MSG message;
+    bool cancelled = false;
+    while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        cancelled = cancelled || (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE);
+    }
     while (::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
         ::DispatchMessageW(&message);
     }
-    if (done >= total) {
+    if (done >= total || cancelled) {
         ProgressEnded();
     }
-    return true;
+    return !cancelled;
 }
 
 void CEditorDlg::ProgressEnded() {

@@ -111,6 +111,8 @@ class CCompareDlg final : public zrb::win32::Dialog {
             }
         }
         stretching_.Capture(hwnd(), list);
+        ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
+                       ::SendMessageW(::GetParent(hwnd()), WM_GETICON, ICON_SMALL, 0));
         return true;
     }
 
