@@ -7,13 +7,26 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "model/ModelFile.h"
+#include "platform/Paths.h"
 #include "tests/WorkedExample.h"
 
 namespace zrb::bench {
 
 using zrb::testing::WorkedExample;
+
+// The reference for reading a fleet: each file read with the core reader alone.
+inline bool ReadEachModel(const std::string& folder, const std::vector<std::string>& names) {
+    MotionModel model;
+    std::string speed;
+    bool all = true;
+    for (const std::string& name : names) {
+        all = ReadModelFile(JoinPath(folder, name), model, speed).ok() && all;
+    }
+    return all;
+}
 
 inline std::string BenchRoot() {
     const std::string root = std::filesystem::current_path().string() + "/bench-files";

@@ -34,16 +34,7 @@ void ReadFleetBench(benchmark::State& state) {
         });
     };
     const auto reference = [&] {
-        return zrb::bench::SecondsOf([&] {
-            zrb::MotionModel model;
-            std::string speed;
-            bool all = true;
-            for (const std::string& name : names) {
-                all = zrb::ReadModelFile(zrb::JoinPath(folder, name), model, speed).ok() && all;
-            }
-            benchmark::DoNotOptimize(model);
-            return all;
-        });
+        return zrb::bench::SecondsOf([&] { return zrb::bench::ReadEachModel(folder, names); });
     };
     zrb::bench::RunInTurns(state, kReadFleet.operation, benchmark::kMillisecond, ours, reference);
 }

@@ -139,6 +139,22 @@ zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& r
     return {true, Utf8(path), Utf8(name)};
 }
 
+namespace {
+
+constexpr wchar_t kCaption[] = L"ZRB Editor";
+
+}  // namespace
+
+void ShowMessage(HWND owner, const std::string& text, MessageIcon icon) {
+    ::MessageBoxW(owner, Wide(text).c_str(), kCaption,
+                  MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
+}
+
+bool AskYesNo(HWND owner, const std::string& question) {
+    return ::MessageBoxW(owner, Wide(question).c_str(), kCaption,
+                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 void StretchingChildren::Capture(HWND dialog, HWND table) {
     RECT client{};
     ::GetClientRect(dialog, &client);

@@ -54,6 +54,11 @@ class Dialog {
     INT_PTR result_ = 0;
 };
 
+// A message box captioned with the program's name, one OK button.
+void ShowMessage(HWND owner, const std::string& text, MessageIcon icon);
+// A question with Yes and No, No the default; true for Yes.
+bool AskYesNo(HWND owner, const std::string& question);
+
 // The common file dialog that `request` describes, owned by `owner`, opened in
 // `lastFolder` (when not empty), which a confirmed dialog sets to the chosen file's folder.
 FileDialogAnswer ShowFileDialog(HWND owner, const FileDialogRequest& request,

@@ -21,7 +21,6 @@ namespace {
 constexpr int kTemplate = 102;
 constexpr int kIcon = 128;
 constexpr int kAboutText = 101;
-constexpr wchar_t kCaption[] = L"ZRB Editor";
 
 }  // namespace
 
@@ -174,8 +173,7 @@ INT_PTR CEditorDlg::Run() {
 }
 
 bool CEditorDlg::AskYesNo(const std::string& question) {
-    return ::MessageBoxW(hwnd(), Wide(question).c_str(), kCaption,
-                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return zrb::win32::AskYesNo(hwnd(), question);
 }
 
 std::optional<double> CEditorDlg::CalculateInertia(double mass) {
@@ -201,8 +199,7 @@ bool CEditorDlg::OpenDocument(const std::string& path) {
 }
 
 void CEditorDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
-    ::MessageBoxW(hwnd(), Wide(text).c_str(), kCaption,
-                  MB_OK | (icon == zrb::MessageIcon::Warning ? MB_ICONWARNING : 0));
+    zrb::win32::ShowMessage(hwnd(), text, icon);
 }
 
 void CEditorDlg::FillList() {

@@ -18,7 +18,6 @@ constexpr int kCompareTemplate = 132;
 constexpr UINT_PTR kTimer = 1;
 // How often the rows read so far are taken while reading.
 constexpr UINT kTimerMs = 50;
-constexpr wchar_t kCaption[] = L"ZRB Editor";
 // A light amber that dark text reads well on; the marker in the text carries the same.
 constexpr COLORREF kMarked = RGB(255, 214, 153);
 
@@ -369,13 +368,11 @@ void CFleetDlg::ShowComparison(const zrb::FleetComparison& comparison) {
 }
 
 bool CFleetDlg::AskYesNo(const std::string& question) {
-    return ::MessageBoxW(hwnd(), Wide(question).c_str(), kCaption,
-                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return zrb::win32::AskYesNo(hwnd(), question);
 }
 
 void CFleetDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
-    ::MessageBoxW(hwnd(), Wide(text).c_str(), kCaption,
-                  MB_OK | (icon == zrb::MessageIcon::Warning ? MB_ICONWARNING : 0));
+    zrb::win32::ShowMessage(hwnd(), text, icon);
 }
 
 zrb::FileDialogAnswer CFleetDlg::FileDialog(const zrb::FileDialogRequest& request) {

@@ -12,8 +12,7 @@ void CInertiaDlg::SetBoxText(int id, std::string_view text) {
 }
 
 void CInertiaDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
-    ::MessageBoxW(hwnd(), zrb::win32::Wide(text).c_str(), L"ZRB Editor",
-                  MB_OK | (icon == zrb::MessageIcon::Warning ? MB_ICONWARNING : 0));
+    zrb::win32::ShowMessage(hwnd(), text, icon);
 }
 
 bool CInertiaDlg::OnInitDialog() {
