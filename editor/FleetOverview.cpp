@@ -19,7 +19,7 @@ constexpr std::size_t kBatch = 64;
 // Shown before a value outside its advice, so that the mark does not rest on colour.
 constexpr std::string_view kAdviceMarker = "! ";
 // Shown before a compared value that differs from the first model's.
-constexpr std::string_view kMarker = "* ";
+constexpr std::string_view kDifferenceMarker = "* ";
 
 std::string FieldText(const FleetRow& row, int column) {
     const std::string text = FleetCellText(row, column);
@@ -100,7 +100,7 @@ FleetComparison CompareFleetRows(const std::vector<const FleetRow*>& rows) {
     for (FleetComparison::Line& line : comparison.lines) {
         for (std::size_t i = 1; i < line.cells.size(); ++i) {
             if (line.differs[i]) {
-                line.cells[i].insert(0, kMarker);
+                line.cells[i].insert(0, kDifferenceMarker);
             }
         }
     }
