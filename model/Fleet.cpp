@@ -179,7 +179,8 @@ bool FleetRowMatches(const FleetRow& row, std::string_view filter) {
         }
         return false;
     };
-    return contains(row.name) || (row.read && contains(row.model.description));
+    // Filter and names are UTF-8; the description is compared as the window shows it.
+    return contains(row.name) || (row.read && contains(Cp1252ToUtf8(row.model.description)));
 }
 
 std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::size_t>& order) {

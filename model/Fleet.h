@@ -71,7 +71,8 @@ std::vector<ModelDifference> CompareModels(const MotionModel& first, const Motio
 // A difference as `zrb diff` and Compare show it: "+12", "-0.5".
 std::string DifferenceText(double difference);
 
-// Whether `filter` occurs in the row's name or description, ASCII case folded.
+// Whether `filter` (UTF-8) occurs in the row's name or in its description decoded from
+// Windows-1252, ASCII case folded.
 bool FleetRowMatches(const FleetRow& row, std::string_view filter);
 
 // The rows in `order` as CSV: UTF-8, one header row, numbers with a full stop,

@@ -66,12 +66,13 @@ TEST(FleetSortTest, ByValueTiesInListOrderUnreadableLast) {
 }
 
 TEST(FleetFilterTest, NameOrDescriptionWithoutRegardToCase) {
-    const FleetRow truck = Row("Truck_7.zrb", 1, "//Delivery TRUCK, 7.5 t");
+    const FleetRow truck = Row("Truck_7.zrb", 1, "//Delivery TRUCK, 7.5 t, f\xFCr Br\xFCcken");
     const struct {
         const char* filter;
         bool matches;
-    } cases[] = {{"", true},      {"truck", true}, {"delivery", true},
-                 {"7.5 T", true}, {"bus", false},  {"truck_8", false}};
+    } cases[] = {
+        {"", true},     {"truck", true},    {"delivery", true},  {"7.5 T", true},
+        {"bus", false}, {"truck_8", false}, {"f\xC3\xBCr", true}};  // typed "für", held in 1252
     for (const auto& c : cases) {
         EXPECT_EQ(FleetRowMatches(truck, c.filter), c.matches) << c.filter;
     }
