@@ -267,13 +267,13 @@ bool CFleetDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& r
     }
 }
 
-bool CFleetDlg::OnNotify(const NMHDR& header, INT_PTR& result) {
+bool CFleetDlg::OnNotify(NMHDR& header, INT_PTR& result) {
     if (header.idFrom != static_cast<UINT_PTR>(ids::kFleetTable)) {
         return false;
     }
     switch (header.code) {
         case LVN_GETDISPINFOW: {
-            auto& info = *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header));
+            auto& info = *reinterpret_cast<NMLVDISPINFOW*>(&header);
             if ((info.item.mask & LVIF_TEXT) != 0 && info.item.iItem < controller_.RowCount()) {
                 cellText_ = Wide(controller_.CellText(info.item.iItem, info.item.iSubItem));
                 CopyInto(cellText_, info.item.pszText, info.item.cchTextMax);
@@ -282,7 +282,7 @@ bool CFleetDlg::OnNotify(const NMHDR& header, INT_PTR& result) {
             return true;
         }
         case LVN_GETINFOTIPW: {
-            auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header));
+            auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(&header);
             if (tip.iItem >= 0 && tip.iItem < controller_.RowCount()) {
                 tipText_ = Wide(controller_.CellTooltip(tip.iItem, tip.iSubItem));
                 CopyInto(tipText_, tip.pszText, tip.cchTextMax);
@@ -315,11 +315,10 @@ bool CFleetDlg::OnNotify(const NMHDR& header, INT_PTR& result) {
             return true;
         }
         case NM_CUSTOMDRAW:
-            result = CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)),
-                                [this](int row, int column) {
-                                    return row < controller_.RowCount() &&
-                                           controller_.CellMarked(row, column);
-                                });
+            result = CustomDraw(
+                *reinterpret_cast<NMLVCUSTOMDRAW*>(&header), [this](int row, int column) {
+                    return row < controller_.RowCount() && controller_.CellMarked(row, column);
+                });
             return true;
         default:
             return false;

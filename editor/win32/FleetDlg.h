@@ -29,7 +29,7 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
   private:
-    bool OnNotify(const NMHDR& header, INT_PTR& result);
+    bool OnNotify(NMHDR& header, INT_PTR& result);
     HWND Table() const;
 
     zrb::FleetOverviewController controller_;
