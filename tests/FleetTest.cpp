@@ -66,7 +66,10 @@ TEST(FleetSortTest, ByValueTiesInListOrderUnreadableLast) {
 }
 
 TEST(FleetFilterTest, NameOrDescriptionWithoutRegardToCase) {
-    const FleetRow truck = Row("Truck_7.zrb", 1, "//Delivery TRUCK, 7.5 t, f\xFCr Br\xFCcken");
+    const FleetRow truck = Row("Truck_7.zrb", 1,
+                               "//Delivery TRUCK, 7.5 t, f\xFC"
+                               "r Br\xFC"
+                               "cken");
     const struct {
         const char* filter;
         bool matches;
