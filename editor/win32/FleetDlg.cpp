@@ -58,21 +58,29 @@ void SetReportStyle(HWND list) {
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
 }
 
-// Colours the cells `marked` names, in a list view's custom draw.
-template <typename Marked>
-LRESULT CustomDraw(NMLVCUSTOMDRAW& draw, Marked marked) {
+enum class CellLook { Plain, Marked, Unreadable };
+
+// Colours each cell as `look` says, in a list view's custom draw.
+template <typename Look>
+LRESULT CustomDraw(NMLVCUSTOMDRAW& draw, Look look) {
     switch (draw.nmcd.dwDrawStage) {
         case CDDS_PREPAINT:
             return CDRF_NOTIFYITEMDRAW;
         case CDDS_ITEMPREPAINT:
             return CDRF_NOTIFYSUBITEMDRAW;
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
-            if (marked(static_cast<int>(draw.nmcd.dwItemSpec), draw.iSubItem)) {
-                draw.clrText = RGB(0, 0, 0);
-                draw.clrTextBk = kMarked;
-            } else {
-                draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
-                draw.clrTextBk = ::GetSysColor(COLOR_WINDOW);
+            draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
+            draw.clrTextBk = ::GetSysColor(COLOR_WINDOW);
+            switch (look(static_cast<int>(draw.nmcd.dwItemSpec), draw.iSubItem)) {
+                case CellLook::Marked:
+                    draw.clrText = RGB(0, 0, 0);
+                    draw.clrTextBk = kMarked;
+                    break;
+                case CellLook::Unreadable:
+                    draw.clrText = ::GetSysColor(COLOR_GRAYTEXT);
+                    break;
+                case CellLook::Plain:
+                    break;
             }
             return CDRF_NEWFONT;
         default:
@@ -140,7 +148,9 @@ class CCompareDlg final : public zrb::win32::Dialog {
                 result = CustomDraw(
                     *reinterpret_cast<NMLVCUSTOMDRAW*>(lParam), [this](int line, int column) {
                         return column > 0 && comparison_.lines[static_cast<std::size_t>(line)]
-                                                 .differs[static_cast<std::size_t>(column - 1)];
+                                                     .differs[static_cast<std::size_t>(column - 1)]
+                                   ? CellLook::Marked
+                                   : CellLook::Plain;
                     });
                 return true;
             }
@@ -317,7 +327,14 @@ bool CFleetDlg::OnNotify(NMHDR& header, INT_PTR& result) {
         case NM_CUSTOMDRAW:
             result = CustomDraw(
                 *reinterpret_cast<NMLVCUSTOMDRAW*>(&header), [this](int row, int column) {
-                    return row < controller_.RowCount() && controller_.CellMarked(row, column);
+                    if (row >= controller_.RowCount()) {
+                        return CellLook::Plain;
+                    }
+                    if (!controller_.Row(row).read) {
+                        return CellLook::Unreadable;
+                    }
+                    return controller_.CellMarked(row, column) ? CellLook::Marked
+                                                               : CellLook::Plain;
                 });
             return true;
         default:
