@@ -1,6 +1,7 @@
 #include "editor/win32/EditorDlg.h"
 
 #include <commctrl.h>
+#include <utility>
 
 #include "editor/ControlIds.h"
 #include "editor/win32/AboutDlg.h"
@@ -46,12 +47,31 @@ bool CEditorDlg::OnInitDialog() {
         }
     }
     AddTooltips();
+    ShowShortcutsInMenu();
     wchar_t caption[256] = {};
     ::GetWindowTextW(hwnd(), caption, 256);
     title_ = caption;
     controller_.OnShow();
     ::SetFocus(Item(ids::kModelList));
     return false;
+}
+
+// The menu's texts are kept as the template has them; the keys that reach an item are
+// shown after a tab, as the system's menus show them.
+void CEditorDlg::ShowShortcutsInMenu() {
+    HMENU menu = ::GetMenu(hwnd());
+    const std::pair<int, const wchar_t*> shortcuts[] = {{ids::kOpenMotionModel, L"\tCtrl+O"},
+                                                        {ids::kFleetOverview, L"\tCtrl+L"}};
+    for (const auto& [id, keys] : shortcuts) {
+        wchar_t text[128] = {};
+        if (menu == nullptr || ::GetMenuStringW(menu, static_cast<UINT>(id), text, 128,
+                                                MF_BYCOMMAND) <= 0) {
+            continue;
+        }
+        const std::wstring shown = std::wstring(text) + keys;
+        ::ModifyMenuW(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_STRING,
+                      static_cast<UINT_PTR>(id), shown.c_str());
+    }
 }
 
 void CEditorDlg::AddTooltips() {

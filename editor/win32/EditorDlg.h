@@ -53,6 +53,7 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     void FillList();
     // Each box's tooltip: what its field means and the advice for it.
     void AddTooltips();
+    void ShowShortcutsInMenu();
     void OnUserEdit(int id);
 
     zrb::EditorController controller_;
