@@ -64,8 +64,8 @@ void CEditorDlg::ShowShortcutsInMenu() {
                                                         {ids::kFleetOverview, L"\tCtrl+L"}};
     for (const auto& [id, keys] : shortcuts) {
         wchar_t text[128] = {};
-        if (menu == nullptr || ::GetMenuStringW(menu, static_cast<UINT>(id), text, 128,
-                                                MF_BYCOMMAND) <= 0) {
+        if (menu == nullptr ||
+            ::GetMenuStringW(menu, static_cast<UINT>(id), text, 128, MF_BYCOMMAND) <= 0) {
             continue;
         }
         const std::wstring shown = std::wstring(text) + keys;

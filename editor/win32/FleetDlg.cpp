@@ -148,7 +148,7 @@ class CCompareDlg final : public zrb::win32::Dialog {
                 result = CustomDraw(
                     *reinterpret_cast<NMLVCUSTOMDRAW*>(lParam), [this](int line, int column) {
                         return column > 0 && comparison_.lines[static_cast<std::size_t>(line)]
-                                                     .differs[static_cast<std::size_t>(column - 1)]
+                                                 .differs[static_cast<std::size_t>(column - 1)]
                                    ? CellLook::Marked
                                    : CellLook::Plain;
                     });
@@ -333,8 +333,7 @@ bool CFleetDlg::OnNotify(NMHDR& header, INT_PTR& result) {
                     if (!controller_.Row(row).read) {
                         return CellLook::Unreadable;
                     }
-                    return controller_.CellMarked(row, column) ? CellLook::Marked
-                                                               : CellLook::Plain;
+                    return controller_.CellMarked(row, column) ? CellLook::Marked : CellLook::Plain;
                 });
             return true;
         default:
