@@ -1,7 +1,7 @@
 #include "editor/win32/EditorDlg.h"
 
 #include <commctrl.h>
-#include <utility>
+#include <vector>
 
 #include "editor/ControlIds.h"
 #include "editor/win32/AboutDlg.h"
@@ -22,6 +22,17 @@ namespace {
 constexpr int kTemplate = 102;
 constexpr int kIcon = 128;
 constexpr int kAboutText = 101;
+
+// Ctrl+O opens, Ctrl+S saves, Ctrl+L shows the overview, as on the Linux build; the
+// menu shows the keys of the items it holds.
+struct Shortcut {
+    int id;
+    wchar_t key;
+    const wchar_t* shown;
+};
+constexpr Shortcut kShortcuts[] = {{ids::kOpenMotionModel, L'O', L"\tCtrl+O"},
+                                   {ids::kSaveChanges, L'S', L"\tCtrl+S"},
+                                   {ids::kFleetOverview, L'L', L"\tCtrl+L"}};
 
 }  // namespace
 
@@ -60,17 +71,14 @@ bool CEditorDlg::OnInitDialog() {
 // shown after a tab, as the system's menus show them.
 void CEditorDlg::ShowShortcutsInMenu() {
     HMENU menu = ::GetMenu(hwnd());
-    const std::pair<int, const wchar_t*> shortcuts[] = {{ids::kOpenMotionModel, L"\tCtrl+O"},
-                                                        {ids::kFleetOverview, L"\tCtrl+L"}};
-    for (const auto& [id, keys] : shortcuts) {
+    for (const Shortcut& shortcut : kShortcuts) {
+        const auto id = static_cast<UINT>(shortcut.id);
         wchar_t text[128] = {};
-        if (menu == nullptr ||
-            ::GetMenuStringW(menu, static_cast<UINT>(id), text, 128, MF_BYCOMMAND) <= 0) {
-            continue;
+        if (menu == nullptr || ::GetMenuStringW(menu, id, text, 128, MF_BYCOMMAND) <= 0) {
+            continue;  // not a menu item: Save Changes is a button
         }
-        const std::wstring shown = std::wstring(text) + keys;
-        ::ModifyMenuW(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_STRING,
-                      static_cast<UINT_PTR>(id), shown.c_str());
+        const std::wstring shown = std::wstring(text) + shortcut.shown;
+        ::ModifyMenuW(menu, id, MF_BYCOMMAND | MF_STRING, id, shown.c_str());
     }
 }
 
@@ -182,11 +190,12 @@ INT_PTR CEditorDlg::Run() {
     // The overview's list view is a common control, registered before its dialog opens.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
-    // Ctrl+O opens, Ctrl+S saves, Ctrl+L shows the overview, as on the Linux build.
-    ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'O', static_cast<WORD>(ids::kOpenMotionModel)},
-                    {FVIRTKEY | FCONTROL, 'S', static_cast<WORD>(ids::kSaveChanges)},
-                    {FVIRTKEY | FCONTROL, 'L', static_cast<WORD>(ids::kFleetOverview)}};
-    HACCEL accelerators = ::CreateAcceleratorTableW(keys, 3);
+    std::vector<ACCEL> keys;
+    for (const Shortcut& shortcut : kShortcuts) {
+        keys.push_back(
+            {FVIRTKEY | FCONTROL, static_cast<WORD>(shortcut.key), static_cast<WORD>(shortcut.id)});
+    }
+    HACCEL accelerators = ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     const INT_PTR result = RunAsMainWindow(kTemplate, accelerators);
     ::DestroyAcceleratorTable(accelerators);
     return result;
