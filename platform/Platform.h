@@ -65,6 +65,11 @@ bool IsSameFolder(const std::string& a, const std::string& b);
 // The folder the program was started in (its current directory); empty if unknown.
 std::string CurrentFolder();
 
+// The folder that holds the running program's own file, links resolved; empty if
+// unknown. Companion files (the help page, the archiver) are looked for there when the
+// start folder lacks them.
+std::string ProgramFolder();
+
 // --- Files -----------------------------------------------------------------------
 
 enum class CopyMode {

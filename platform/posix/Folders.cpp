@@ -70,6 +70,23 @@ std::string CurrentFolder() {
     return buffer;
 }
 
+std::string ProgramFolder() {
+    std::string buffer(4096, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) {
+            return {};
+        }
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(n));
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    const std::size_t slash = buffer.rfind('/');
+    return slash == std::string::npos ? std::string() : buffer.substr(0, slash);
+}
+
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }

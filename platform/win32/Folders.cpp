@@ -72,6 +72,23 @@ std::string CurrentFolder() {
     return Utf8(folder);
 }
 
+std::string ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) {
+            return {};
+        }
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::string() : Utf8(path.substr(0, separator));
+}
+
 std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
     ::SetConsoleOutputCP(CP_UTF8);
     int count = 0;
