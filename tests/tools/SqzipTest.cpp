@@ -114,6 +114,34 @@ TEST_F(SqzipTest, WindowsStylePathsAndUpperCaseOptions) {
     ASSERT_EQ(added.status, 0) << added.err;
     EXPECT_EQ(ReadZipEntries(archive_), (ZipEntries{{"a.zrb", "a"}}));
     EXPECT_EQ(Sqzip({"-L", ".\\vehicles.sqs"}).out, "a.zrb\n");
+
+    // As the pack script names a model whose name begins with "-": a file, not an option.
+    WriteFile(dir_ / "-x.zrb", "x");
+    const Outcome dashed = Sqzip({"-a", "-f", "-x.zrb", ".\\vehicles.sqs"});
+    ASSERT_EQ(dashed.status, 0) << dashed.err;
+    EXPECT_EQ(ReadZipEntries(archive_), (ZipEntries{{"a.zrb", "a"}, {"-x.zrb", "x"}}));
+}
+
+TEST_F(SqzipTest, ALinkedArchiveIsUpdatedWhereItPointsAndStaysALink) {
+    namespace fs = std::filesystem;
+    fs::create_directories(dir_ / "game");
+    const std::string real = dir_ / "game/vehicles.sqs";
+    ASSERT_EQ(AddFile("a.zrb", "a").status, 0);
+    fs::rename(archive_, real);
+    fs::create_symlink(real, archive_);
+
+    const Outcome added = AddFile("b.zrb", "b");
+    ASSERT_EQ(added.status, 0) << added.err;
+    EXPECT_TRUE(fs::is_symlink(archive_));
+    EXPECT_EQ(ReadZipEntries(real), (ZipEntries{{"a.zrb", "a"}, {"b.zrb", "b"}}));
+
+    // A link that leads nowhere is refused, and stays as it was.
+    fs::remove(real);
+    const Outcome dangling = AddFile("c.zrb", "c");
+    EXPECT_EQ(dangling.status, 1);
+    EXPECT_NE(dangling.err.find("symbolic link"), std::string::npos) << dangling.err;
+    EXPECT_TRUE(fs::is_symlink(archive_));
+    EXPECT_FALSE(fs::exists(real));
 }
 
 TEST_F(SqzipTest, MissingArchiveWithoutCreateFails) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <ostream>
 
 #include "platform/Paths.h"
@@ -136,6 +137,38 @@ int List(const std::string& archiveArg, std::ostream& out, std::ostream& err) {
     return kSuccess;
 }
 
+// A letter cluster of our own options: "-a", "-f", "-l" or several of them, any case.
+bool IsOptionCluster(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-' &&
+           std::all_of(arg.begin() + 1, arg.end(), [](char letter) {
+               const char c = AsciiLower(letter);
+               return c == 'a' || c == 'f' || c == 'l';
+           });
+}
+
+// The archive named on the command line as it is to be written. libzip writes a new
+// file and renames it over the name it opened: for a symbolic link that would put a
+// plain file in the link's place and leave the real archive as it was, so the link's
+// target is updated instead. False, with a message, for a link that leads nowhere.
+bool ArchiveToWrite(const std::string& archiveArg, std::string& archive, std::ostream& err) {
+    namespace fs = std::filesystem;
+    const std::string path = ToSlashes(archiveArg);
+    std::error_code error;
+    if (!fs::is_symlink(path, error)) {
+        archive = archiveArg;
+        return true;
+    }
+    const fs::path target = fs::canonical(path, error);
+    if (error) {
+        err << "sqzip: archive '" << archiveArg
+            << "' is a symbolic link to a file that cannot be reached (" << error.message()
+            << "); nothing was written\n";
+        return false;
+    }
+    archive = target.string();
+    return true;
+}
+
 int BadUsage(std::ostream& err, const std::string& problem) {
     err << "sqzip: " << problem << "\n" << kUsage;
     return kBadUsage;
@@ -153,6 +186,12 @@ int SqzipMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
         if (!optionsEnded && (arg == "-h" || arg == "--help")) {
             out << kUsage;
             return kSuccess;
+        }
+        // The operands follow the options: once the command is known, the first word
+        // that is not one of our options is a file, whatever its first character (a
+        // model may be called "-x.zrb").
+        if (!optionsEnded && (add || list) && !IsOptionCluster(arg) && arg != "--") {
+            optionsEnded = true;
         }
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
@@ -184,7 +223,11 @@ int SqzipMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
         if (operands.size() != 2) {
             return BadUsage(err, "-a takes a file and an archive");
         }
-        return Add(operands[0], operands[1], create, err);
+        std::string archive;
+        if (!ArchiveToWrite(operands[1], archive, err)) {
+            return kFailure;
+        }
+        return Add(operands[0], archive, create, err);
     }
     if (create) {
         return BadUsage(err, "-f goes only with -a");
