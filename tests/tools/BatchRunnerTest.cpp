@@ -48,10 +48,14 @@ class RecordingRunner : public ProgramRunner {
     std::string FindOnPath(const std::string& name) const override {
         return name == "wine" ? winePath : "";
     }
+    std::optional<std::string> Setting(const std::string& name) const override {
+        return name == "ZRB_WINE" ? zrbWine : std::nullopt;
+    }
 
     mutable std::vector<Call> calls;
     std::string winePath;
     std::string failure;
+    std::optional<std::string> zrbWine;
 };
 
 // Expected texts name the working folder as {dir}.
@@ -81,6 +85,7 @@ struct BatchCase {
     std::vector<Call> calls{};  // program and working folder relative to {dir}
     std::string winePath{};
     std::string runFailure{};
+    std::optional<std::string> zrbWine{};
 };
 
 // Names the case in test listings instead of dumping its bytes.
@@ -110,6 +115,7 @@ TEST_P(BatchCaseTest, RunsScript) {
     RecordingRunner runner;
     runner.winePath = c.winePath;
     runner.failure = c.runFailure;
+    runner.zrbWine = c.zrbWine;
 
     std::istringstream script(c.script);
     std::ostringstream out;
@@ -250,14 +256,14 @@ const BatchCase kProgramCases[] = {
      .script = "@ECHO OFF\n.\\SQZIP -a -f \"my car.zrb\" .\\vehicles.sqs\n.\\sqzip \"\" a\"b c\"d",
      .calls = {{"{dir}/sqzip.exe", {"-a", "-f", "my car.zrb", ".\\vehicles.sqs"}},
                {"{dir}/sqzip.exe", {"", "ab cd"}}}},
-    {.label = "NameAsGivenBeforeExtensions",
-     .files = {{"tool", "x"}, {"tool.exe", "x"}, {"other.com", "x"}, {"other.exe", "x"}},
-     .script = "@ECHO OFF\n.\\TOOL 1\n.\\other 2\n.\\OTHER.COM 3",
-     .calls = {{"{dir}/tool", {"1"}}, {"{dir}/other.exe", {"2"}}, {"{dir}/other.com", {"3"}}}},
-    {.label = "ComWhenNoExeAndFoldersSkipped",
-     .files = {{"sqzip/", ""}, {"SQZIP.COM", "x"}, {"bin/", ""}, {"bin/Run.exe", "x"}},
-     .script = "@ECHO OFF\n.\\sqzip\nbin\\run x\nsqzip y",
-     .calls = {{"{dir}/SQZIP.COM", {}}, {"{dir}/bin/Run.exe", {"x"}}, {"{dir}/SQZIP.COM", {"y"}}}},
+    {.label = "WithoutExtensionOnlyTheExeRuns",
+     .files = {{"tool.exe", "x"}, {"other.com", "x"}},
+     .script = "@ECHO OFF\n.\\TOOL 1\n.\\OTHER.COM 3",
+     .calls = {{"{dir}/tool.exe", {"1"}}, {"{dir}/other.com", {"3"}}}},
+    {.label = "FoldersNamedLikeTheProgramAreNoRivals",
+     .files = {{"sqzip/", ""}, {"SQZIP.EXE", "x"}, {"bin/", ""}, {"bin/Run.exe", "x"}},
+     .script = "@ECHO OFF\n.\\sqzip\nbin\\run x",
+     .calls = {{"{dir}/SQZIP.EXE", {}}, {"{dir}/bin/Run.exe", {"x"}}}},
     {.label = "ProgramsOutsideTheWorkingFolderNotRun",
      .files = {{"sub/", ""}, {"sqzip.exe", "x"}},
      .script = "@ECHO OFF\n/usr/bin/touch pwned\n..\\..\\usr\\bin\\touch pwned\n"
@@ -267,7 +273,7 @@ const BatchCase kProgramCases[] = {
             kNotRecognized + "'sub\\..\\..\\bin\\true" + kNotRecognized + "'C:\\x" + kNotRecognized,
      .calls = {{"{dir}/sub/../sqzip.exe", {"1"}}}},
     {.label = "MissingProgramNotRecognized",
-     .files = {{"sqzip.bat", "x"}},
+     .files = {{"sqzip.txt", "x"}},
      .script = "@ECHO OFF\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs\nECHO on we go",
      .out = "on we go\n",
      .err = std::string("'.\\SQZIP") + kNotRecognized},
@@ -276,6 +282,26 @@ const BatchCase kProgramCases[] = {
      .script = "@ECHO OFF\r\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs",
      .calls = {{"/opt/wine/bin/wine", {"{dir}/sqzip.exe", "-a", "-f", "a.zrb", ".\\vehicles.sqs"}}},
      .winePath = "/opt/wine/bin/wine"},
+    {.label = "WindowsProgramThroughZrbWinePath",
+     .files = {{"sqzip.exe", "MZ"}},
+     .script = "@ECHO OFF\r\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs",
+     .calls = {{"/games/Proton 8.0/dist/bin/wine",
+                {"{dir}/sqzip.exe", "-a", "-f", "a.zrb", ".\\vehicles.sqs"}}},
+     .winePath = "/usr/bin/wine",
+     .zrbWine = "/games/Proton 8.0/dist/bin/wine"},
+    {.label = "WindowsProgramThroughZrbWineNameOnPath",
+     .files = {{"sqzip.exe", "MZ"}},
+     .script = "@ECHO OFF\r\n.\\SQZIP x",
+     .calls = {{"/usr/bin/wine", {"{dir}/sqzip.exe", "x"}}},
+     .winePath = "/usr/bin/wine",
+     .zrbWine = "wine"},
+    {.label = "WindowsProgramZrbWineNotFound",
+     .files = {{"sqzip.exe", "MZ"}},
+     .script = "@ECHO OFF\r\n.\\SQZIP x",
+     .err = "zrb-batch: {dir}/sqzip.exe is a Windows program, and ZRB_WINE names 'wine-proton', "
+            "which is not on PATH.\n",
+     .winePath = "/usr/bin/wine",
+     .zrbWine = "wine-proton"},
     {.label = "WindowsProgramWithoutWine",
      .files = {{"sqzip.exe", "MZ"}},
      .script = "@ECHO OFF\r\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs\r\nECHO done",
@@ -292,6 +318,25 @@ const BatchCase kProgramCases[] = {
      .runFailure = "cannot run it: Permission denied"},
 };
 
+// Beside sqzip.exe, a file that the Windows interpreter would run for ".\SQZIP" first,
+// or that another user put there: the line is refused, naming the file, and nothing runs.
+BatchCase PlantedRival(const char* label, const std::string& rival) {
+    return {.label = label,
+            .files = {{"sqzip.exe", "x"}, {rival, "x"}, {"a.zrb", "a"}},
+            .script = "@ECHO OFF\r\n.\\SQZIP -a -f a.zrb .\\vehicles.sqs\r\nECHO done",
+            .out = "done\n",
+            .err = "zrb-batch: '.\\SQZIP' was not run: {dir}/" + rival +
+                   " lies beside it, and the Windows command interpreter would run that file "
+                   "instead. Remove or rename it.\n"};
+}
+
+const BatchCase kRivalCases[] = {
+    PlantedRival("BareName", "sqzip"),
+    PlantedRival("Com", "SQZIP.COM"),
+    PlantedRival("Bat", "sqzip.bat"),
+    PlantedRival("Cmd", "Sqzip.Cmd"),
+};
+
 std::string CaseName(const ::testing::TestParamInfo<BatchCase>& info) {
     return info.param.label;
 }
@@ -299,6 +344,7 @@ std::string CaseName(const ::testing::TestParamInfo<BatchCase>& info) {
 INSTANTIATE_TEST_SUITE_P(Output, BatchCaseTest, ::testing::ValuesIn(kOutputCases), CaseName);
 INSTANTIATE_TEST_SUITE_P(Files, BatchCaseTest, ::testing::ValuesIn(kFileCases), CaseName);
 INSTANTIATE_TEST_SUITE_P(Programs, BatchCaseTest, ::testing::ValuesIn(kProgramCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Rivals, BatchCaseTest, ::testing::ValuesIn(kRivalCases), CaseName);
 
 struct MainOutcome {
     int status;

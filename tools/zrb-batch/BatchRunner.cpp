@@ -296,20 +296,57 @@ class Interpreter {
         }
     }
 
-    // The file the command names, as given or with ".exe" or ".com" added; "" if none.
+    // The file the command names: as given when it has an extension, else with ".exe"
+    // added; "" if none.
     std::string FindProgram(const std::string& command) const {
-        for (const char* suffix : {"", ".exe", ".com"}) {
-            const std::string candidate = FindOnDisk(workingDir_, command + suffix);
-            if (!candidate.empty() && IsFile(candidate)) {
-                return candidate;
+        const std::string candidate =
+            FindOnDisk(workingDir_, HasExtension(command) ? command : command + ".exe");
+        return !candidate.empty() && IsFile(candidate) ? candidate : "";
+    }
+
+    static bool HasExtension(const std::string& command) {
+        const std::string name = fs::path(ToSlashes(command)).filename().string();
+        return name.find('.') != std::string::npos;
+    }
+
+    // A command without extension must name only the .exe: a file that the Windows
+    // interpreter would run first, or that someone put beside the archiver, is refused
+    // rather than run or passed over. True when refused.
+    bool RefuseRival(const std::string& command) const {
+        if (HasExtension(command) || !StaysInFolder(command)) {
+            return false;
+        }
+        for (const char* suffix : {"", ".com", ".bat", ".cmd"}) {
+            const std::string rival = FindOnDisk(workingDir_, command + suffix);
+            std::error_code error;
+            if (!rival.empty() && !fs::is_directory(rival, error)) {
+                err_ << "zrb-batch: '" << command << "' was not run: " << rival
+                     << " lies beside it, and the Windows command interpreter would run that "
+                        "file instead. Remove or rename it.\n";
+                return true;
             }
         }
-        return "";
+        return false;
+    }
+
+    // The program that runs Windows programs: ZRB_WINE (a path, or a name on PATH),
+    // else wine from PATH; "" with the reason in `why` when there is none.
+    std::string WineProgram(std::string& why) const {
+        const std::optional<std::string> named = run_.Setting("ZRB_WINE");
+        if (!named || named->empty()) {
+            why = "wine, which could run it, is not installed";
+            return run_.FindOnPath("wine");
+        }
+        why = "ZRB_WINE names '" + *named + "', which is not on PATH";
+        return named->find('/') != std::string::npos ? *named : run_.FindOnPath(*named);
     }
 
     void RunProgram(const std::string& command, const std::vector<std::string>& args) {
         // A pack script only ever runs the archiver beside it; a program named from
         // elsewhere on the disk is not looked for and counts as unknown.
+        if (RefuseRival(command)) {
+            return;
+        }
         const std::string path = StaysInFolder(command) ? FindProgram(command) : "";
         if (path.empty()) {
             err_ << "'" << command
@@ -321,10 +358,10 @@ class Interpreter {
         std::string program = path;
         std::vector<std::string> programArgs = args;
         if (IsWindowsProgram(path)) {
-            program = run_.FindOnPath("wine");
+            std::string why;
+            program = WineProgram(why);
             if (program.empty()) {
-                err_ << "zrb-batch: " << path
-                     << " is a Windows program, and wine, which could run it, is not installed.\n";
+                err_ << "zrb-batch: " << path << " is a Windows program, and " << why << ".\n";
                 return;
             }
             programArgs.insert(programArgs.begin(), path);
@@ -354,6 +391,10 @@ Result ReadScript(const std::string& path, const std::string& shownName, std::st
 }
 
 }  // namespace
+
+std::optional<std::string> ProgramRunner::Setting(const std::string& name) const {
+    return Environment(name.c_str());
+}
 
 int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& out,
              std::ostream& err, const ProgramRunner& run) {

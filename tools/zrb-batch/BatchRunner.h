@@ -4,6 +4,7 @@
 // line to a shell.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ class ProgramRunner {
 
     // The full path of the executable `name` on PATH, or "" when there is none.
     virtual std::string FindOnPath(const std::string& name) const = 0;
+
+    // The value of the environment variable `name`, if set.
+    virtual std::optional<std::string> Setting(const std::string& name) const;
 };
 
 // Runs every line of `script` in turn, relative names resolved in `workingDir`:
@@ -32,9 +36,12 @@ class ProgramRunner {
 //   ATTRIB -R|+R file...  makes files writable (or read-only)
 //   DEL (or ERASE) file...  deletes files
 //   REM ... and :label  are skipped
-//   anything else names a program: found in `workingDir` without regard to case, as given,
-//   then with ".exe" and ".com" appended; a Windows program (starting with "MZ") runs
-//   through wine.
+//   anything else names a program in `workingDir`, found without regard to case: a name
+//   with an extension as given, one without (".\SQZIP") only with ".exe" appended. Such
+//   a program is refused, naming the file, when the folder also holds the name bare or
+//   with ".com", ".bat" or ".cmd", which the Windows interpreter would run first. A
+//   Windows program (starting with "MZ") runs through the program that the environment
+//   variable ZRB_WINE names (a path, or a name looked up on PATH), else through wine.
 // Double quotes group an argument and are removed; keywords and names match without regard
 // to case; lines end in CR LF or LF. A failed command prints the interpreter's message and
 // the next line runs, as in the interpreter. The characters & | < > ^ % have no special
