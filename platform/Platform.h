@@ -137,4 +137,28 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // The value of the environment variable `name`, if set.
 std::optional<std::string> Environment(const char* name);
 
+// --- Packing safely ----------------------------------------------------------------
+
+// The code page in which the system's command interpreter reads a batch script: on
+// Windows the console's OEM code page (850, 437, ...); 0 elsewhere, where scripts are
+// read as UTF-8.
+unsigned ScriptCodePage();
+
+// `utf8` in the code page `codePage` (such as 850 or 437), or nothing when a character
+// of it has no place there (no look-alike is put in its stead).
+std::optional<std::string> ToCodePage(const std::string& utf8, unsigned codePage);
+
+// Creates `path` as a new file holding `bytes`. Fails when anything of that name exists,
+// a link included, which is never followed: the caller removes an old file first.
+Result WriteNewFile(const std::string& path, const std::string& bytes);
+
+// Whether `path` is a symbolic link that leads out of `folder` (or nowhere).
+bool IsLinkOutOfFolder(const std::string& path, const std::string& folder);
+
+// Whether the program `path` can be trusted to be the one this user put there: it and,
+// unless sticky, the folder holding it belong to this user or the administrator and no
+// other user may write them. Fails with the reason (for example "other users may change
+// it"). Always succeeds on Windows, whose folders are the user's to guard.
+Result CheckOnlyOwnerCanChange(const std::string& path);
+
 }  // namespace zrb

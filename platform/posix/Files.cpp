@@ -70,12 +70,32 @@ Result Failed(int error) {
     return Result::Failure(std::strerror(error));
 }
 
+// Only a regular file is copied; its descriptor is made blocking again for the copy.
+Result RequireRegularFile(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        return Failed(errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Result::Failure(S_ISDIR(info.st_mode) ? "it is a folder"
+                                                     : "it is not a regular file");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return Result::Success();
+}
+
 }  // namespace
 
 Result CopyFileReplacing(const std::string& source, const std::string& destination, CopyMode mode) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO without a writer must not hang the copy; it is refused below,
+    // as is a device, which could be endless.
+    const int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) {
         return Failed(errno);
+    }
+    if (Result regular = RequireRegularFile(in); !regular) {
+        ::close(in);
+        return regular;
     }
     // A new file every time rather than truncating: the old destination may be
     // read-only, a running archiver, or a link to the source itself, which truncating
