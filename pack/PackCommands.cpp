@@ -6,7 +6,6 @@
 
 #include "pack/PackPlan.h"
 #include "platform/Platform.h"
-#include "platform/SafeFile.h"
 #include "platform/Text.h"
 
 namespace zrb {
@@ -33,13 +32,91 @@ Result CheckNotModelsFolder(const ModelWorkspace& workspace, const std::string& 
     return Result::Success();
 }
 
-Result CheckArchiverPresent(const std::string& path) {
-    if (KindOf(path) != EntryKind::File) {
-        return Result::Failure("The archiver was not found: " + Quote(path) +
-                               " is missing. It must lie in the folder the editor was "
-                               "started from. Nothing was packed.");
+// What the plan needs from the disk: which archivers lie where, and the code page the
+// script is read in.
+PackFindings LookAround(const ModelWorkspace& workspace) {
+    PackFindings findings;
+    std::vector<std::string> inArchiveFolder;
+    // A folder that cannot be listed holds nothing found; copying into it fails later
+    // and says why.
+    (void)ListFolder(workspace.archiveFolder, inArchiveFolder);
+    findings.archiverInArchiveFolder = FindArchiver(inArchiveFolder);
+    findings.archiverRival = FindArchiverRival(inArchiveFolder);
+    findings.archiverInStartFolder =
+        KindOf(JoinPath(workspace.startFolder, kArchiverName)) == EntryKind::File;
+    findings.programFolder = ProgramFolder();
+    findings.archiverInProgramFolder =
+        !findings.programFolder.empty() &&
+        KindOf(JoinPath(findings.programFolder, kArchiverName)) == EntryKind::File;
+    findings.codePage = ScriptCodePage();
+    findings.encode = [codePage = findings.codePage](const std::string& text) {
+        return ToCodePage(text, codePage);
+    };
+    return findings;
+}
+
+// An archiver found in the archive folder runs as it is; on a system of several users
+// it must be one that no other user could have put there or changed.
+Result CheckArchiverTrusted(const PackPlan& plan) {
+    if (plan.archiverCopied()) {
+        return Result::Success();
+    }
+    if (Result trusted = CheckOnlyOwnerCanChange(plan.archiverFrom); !trusted) {
+        return Result::Failure("The archiver " + Quote(plan.archiverFrom) +
+                               " beside the archive was not run: " + trusted.message() +
+                               ", so someone else could have put it there or changed it. "
+                               "Make it and its folder yours alone, or remove it so that the "
+                               "editor's own archiver is used. Nothing was packed.");
     }
     return Result::Success();
+}
+
+// Pack Selected's model must be a file of the models folder: a FIFO would hang the copy,
+// a device fill the disk, a link out of the folder pack what the user never chose.
+Result CheckSelectedModel(const ModelWorkspace& workspace) {
+    if (!HasModelsFolder(workspace) || workspace.currentFile.empty()) {
+        return Result::Success();  // the plan refuses that itself
+    }
+    const std::string path = JoinPath(workspace.modelsFolder, workspace.currentFile);
+    const std::string shown = Quote(workspace.currentFile);
+    if (IsLinkOutOfFolder(path, workspace.modelsFolder)) {
+        return Result::Failure("The model " + shown +
+                               " cannot be packed: it is a symbolic link to a file outside the "
+                               "models folder. Nothing was packed.");
+    }
+    switch (KindOf(path)) {
+        case EntryKind::Folder:
+            return Result::Failure("The model " + shown +
+                                   " cannot be packed: it is a folder. Nothing was packed.");
+        case EntryKind::Other:
+            return Result::Failure("The model " + shown +
+                                   " cannot be packed: it is not a regular file. Nothing was "
+                                   "packed.");
+        default:
+            return Result::Success();
+    }
+}
+
+// Whether the listed entry `name` is a symbolic link leading out of the models folder.
+bool IsLinkOut(const ModelWorkspace& workspace, const std::string& name) {
+    return HasModelsFolder(workspace) &&
+           IsLinkOutOfFolder(JoinPath(workspace.modelsFolder, name), workspace.modelsFolder);
+}
+
+// Lists, for the user, the links Pack All left out.
+std::string LinkedOutNote(const std::vector<std::string>& linked) {
+    constexpr std::size_t kNamed = 10;
+    std::string note = linked.size() == 1 ? "This entry is a symbolic link to a file outside the "
+                                            "models folder and was not packed:"
+                                          : "These entries are symbolic links to files outside "
+                                            "the models folder and were not packed:";
+    for (std::size_t i = 0; i < linked.size() && i < kNamed; ++i) {
+        note += (i == 0 ? " \"" : ", \"") + linked[i] + "\"";
+    }
+    if (linked.size() > kNamed) {
+        note += " and " + std::to_string(linked.size() - kNamed) + " more";
+    }
+    return note + ".";
 }
 
 void Warn(PackOps& window, const Result& result) {
@@ -86,15 +163,15 @@ Result MakeCopies(const PackPlan& plan, PackOps& window, bool showProgress, bool
 Result Pack(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher,
             PackKind kind, const std::vector<std::string>& names) {
     PackPlan plan;
-    if (Result planned = MakePackPlan(workspace, kind, names, plan); !planned) {
+    if (Result planned = MakePackPlan(workspace, kind, names, LookAround(workspace), plan);
+        !planned) {
         return planned;
     }
     if (Result folder = CheckNotModelsFolder(workspace, workspace.archiveFolder); !folder) {
         return folder;
     }
-    if (Result archiver = CheckArchiverPresent(JoinPath(workspace.startFolder, kArchiverName));
-        !archiver) {
-        return archiver;
+    if (Result trusted = CheckArchiverTrusted(plan); !trusted) {
+        return trusted;
     }
     if (Result ready = launcher.CheckReady(workspace.startFolder); !ready) {
         return ready;
@@ -108,14 +185,14 @@ Result Pack(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& la
         return Result::Success();  // the user knows; nothing to report
     }
     // Our own leftover goes first, so that a read-only one, or a link into another
-    // folder, is replaced rather than refused or written through.
+    // folder, is replaced rather than refused or written through; the new script is a
+    // new file, never opened through a link put there in between. It runs at once and
+    // is deleted by the next pack: it need not wait for the disk.
     RemoveFileIfPresent(plan.scriptPath);
-    // The script runs at once and is deleted by the next pack: it need not wait for the
-    // disk, nor for the copies just made to get there.
-    if (Result written = SaveFileAtomically(plan.scriptPath, plan.script, Durability::CacheOnly);
-        !written) {
+    if (Result written = WriteNewFile(plan.scriptPath, plan.script); !written) {
         RemoveModelCopies(plan, plan.copies.size());
-        return Result::Failure(written.message() + ". Nothing was packed.");
+        return Result::Failure("Could not write the pack script " + Quote(plan.scriptPath) + " (" +
+                               written.message() + "). Nothing was packed.");
     }
     Result launched = launcher.Launch(ScriptLaunch{workspace.startFolder, plan.workingFolder,
                                                    plan.scriptPath, std::string(kScriptName)});
@@ -172,6 +249,10 @@ void DefineArchiveLocation(ModelWorkspace& workspace, PackOps& window) {
 }
 
 void PackSelected(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher) {
+    if (Result model = CheckSelectedModel(workspace); !model) {
+        Warn(window, model);
+        return;
+    }
     Warn(window, Pack(workspace, window, launcher, PackKind::Selected, {workspace.currentFile}));
 }
 
@@ -181,19 +262,28 @@ void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& l
     // says so.
     std::vector<std::string> names;
     std::vector<std::string> skipped;
+    std::vector<std::string> linkedOut;
     const int count = window.ListCount();
     if (count > 0) {
         names.reserve(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i) {
             std::string name = window.ListText(i);
+            if (IsLinkOut(workspace, name)) {
+                linkedOut.push_back(std::move(name));
+                continue;
+            }
             (IsNoFile(workspace, name) ? skipped : names).push_back(std::move(name));
         }
     }
     const Result packed = Pack(workspace, window, launcher, PackKind::All, names);
     window.ProgressEnded();
     Warn(window, packed);
-    if (packed && !skipped.empty()) {
-        window.MessageBox(SkippedNote(skipped), MessageIcon::Warning);
+    if (packed && (!skipped.empty() || !linkedOut.empty())) {
+        std::string note = skipped.empty() ? std::string() : SkippedNote(skipped);
+        if (!linkedOut.empty()) {
+            note += (note.empty() ? "" : " ") + LinkedOutNote(linkedOut);
+        }
+        window.MessageBox(note, MessageIcon::Warning);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/Text.h"
+
 namespace zrb {
 
 namespace {
@@ -51,6 +53,76 @@ Result CheckModelName(std::string_view name, std::string_view archiveFile) {
                                "\" cannot be packed into an archive of the same name.");
     }
     return Result::Success();
+}
+
+// The script names each file in the code page the command interpreter reads it in;
+// a name with no place there would reach the archiver as another name.
+Result CheckCodePage(const std::vector<std::string>& names, const std::string& archiveFile,
+                     const PackFindings& findings) {
+    if (findings.codePage == 0) {
+        return Result::Success();
+    }
+    const std::string why = "its name holds a character that the Windows console (code page " +
+                            std::to_string(findings.codePage) +
+                            ") cannot show, so the pack script could not name the file";
+    if (!findings.encode(archiveFile)) {
+        return Result::Failure("The archive \"" + Printable(archiveFile) +
+                               "\" cannot be used: " + why +
+                               ". Rename it, or choose Pack, Define Archive Location and "
+                               "pick another name.");
+    }
+    for (const std::string& name : names) {
+        if (!findings.encode(name)) {
+            return Result::Failure("The model \"" + Printable(name) + "\" cannot be packed: " +
+                                   why + ". Rename the file and try again.");
+        }
+    }
+    return Result::Success();
+}
+
+// Which archiver runs; fails, naming every place looked at, when there is none.
+Result ChooseArchiver(const ModelWorkspace& workspace, const PackFindings& findings,
+                      PackPlan& plan) {
+    if (!findings.archiverRival.empty()) {
+        return Result::Failure(
+            "Packing was refused: " +
+            Quote(JoinPath(workspace.archiveFolder, findings.archiverRival)) +
+            " lies beside the archive, and the command interpreter would run that file in "
+            "place of the archiver sqzip.exe. Remove or rename it and try again. Nothing was "
+            "packed.");
+    }
+    const std::string inStart = JoinPath(workspace.startFolder, kArchiverName);
+    const std::string inProgram = findings.programFolder.empty()
+                                      ? std::string()
+                                      : JoinPath(findings.programFolder, kArchiverName);
+    if (!findings.archiverInArchiveFolder.empty()) {
+        plan.archiverSource = ArchiverSource::ArchiveFolder;
+        plan.archiverFrom = JoinPath(workspace.archiveFolder, findings.archiverInArchiveFolder);
+    } else if (findings.archiverInStartFolder) {
+        plan.archiverSource = ArchiverSource::StartFolder;
+        plan.archiverFrom = inStart;
+    } else if (findings.archiverInProgramFolder && !inProgram.empty()) {
+        plan.archiverSource = ArchiverSource::ProgramFolder;
+        plan.archiverFrom = inProgram;
+    } else {
+        std::string missing = Quote(inStart) + " is missing";
+        if (!inProgram.empty() && inProgram != inStart) {
+            missing += ", and so is " + Quote(inProgram);
+        }
+        return Result::Failure("The archiver was not found: " + missing +
+                               ". Put the simulation's sqzip.exe into the archive's folder, or "
+                               "beside the editor. Nothing was packed.");
+    }
+    return Result::Success();
+}
+
+bool IsArchiverRival(std::string_view name) {
+    for (const std::string_view rival : {"sqzip", "sqzip.com", "sqzip.bat", "sqzip.cmd"}) {
+        if (EqualsIgnoringAsciiCase(name, rival)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void AppendLine(std::string& script, std::string_view a, std::string_view b = {},
@@ -173,8 +245,36 @@ bool HasModelsFolder(const ModelWorkspace& workspace) {
     return !workspace.modelsFolder.empty() || !workspace.currentFile.empty();
 }
 
+std::string FindArchiver(const std::vector<std::string>& folderNames) {
+    std::string found;
+    for (const std::string& name : folderNames) {
+        if (name == kArchiverName) {
+            return name;
+        }
+        if (EqualsIgnoringAsciiCase(name, kArchiverName) && (found.empty() || name < found)) {
+            found = name;
+        }
+    }
+    return found;
+}
+
+std::string FindArchiverRival(const std::vector<std::string>& folderNames) {
+    for (const std::string& name : folderNames) {
+        if (IsArchiverRival(name)) {
+            return name;
+        }
+    }
+    return {};
+}
+
 Result MakePackPlan(const ModelWorkspace& workspace, PackKind kind,
                     const std::vector<std::string>& names, PackPlan& plan) {
+    return MakePackPlan(workspace, kind, names, PackFindings{}, plan);
+}
+
+Result MakePackPlan(const ModelWorkspace& workspace, PackKind kind,
+                    const std::vector<std::string>& names, const PackFindings& findings,
+                    PackPlan& plan) {
     if (workspace.archiveFile.empty()) {
         return Result::Failure(
             "No archive has been chosen yet. Choose Pack, Define Archive Location first.");
@@ -190,22 +290,40 @@ Result MakePackPlan(const ModelWorkspace& workspace, PackKind kind,
             return checked;
         }
     }
+    if (Result encodable = CheckCodePage(names, workspace.archiveFile, findings); !encodable) {
+        return encodable;
+    }
 
     PackPlan made;
-    const FileCopy archiver{JoinPath(workspace.startFolder, kArchiverName),
-                            JoinPath(workspace.archiveFolder, kArchiverName), false};
+    if (Result chosen = ChooseArchiver(workspace, findings, made); !chosen) {
+        return chosen;
+    }
     made.copies.reserve(names.size() + 1);
-    if (kind == PackKind::All) {
+    const bool copyArchiver = made.archiverCopied();
+    const FileCopy archiver{made.archiverFrom, JoinPath(workspace.archiveFolder, kArchiverName),
+                            false};
+    if (kind == PackKind::All && copyArchiver) {
         made.copies.push_back(archiver);
     }
     for (const std::string& name : names) {
         made.copies.push_back(FileCopy{JoinPath(workspace.modelsFolder, name),
                                        JoinPath(workspace.archiveFolder, name), true});
     }
-    if (kind == PackKind::Selected) {
+    if (kind == PackKind::Selected && copyArchiver) {
         made.copies.push_back(archiver);
     }
     made.script = PackScript(workspace.archiveFile, names);
+    if (findings.codePage != 0) {
+        // Only the names are not ASCII, and each was found to have its place.
+        std::optional<std::string> encoded = findings.encode(made.script);
+        if (!encoded) {
+            return Result::Failure(
+                "The pack script could not be written in the Windows "
+                "console's code page " +
+                std::to_string(findings.codePage) + ". Nothing was packed.");
+        }
+        made.script = std::move(*encoded);
+    }
     made.scriptPath = JoinPath(workspace.archiveFolder, kScriptName);
     made.workingFolder = workspace.archiveFolder;
     if (HasModelsFolder(workspace)) {

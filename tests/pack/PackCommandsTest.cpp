@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pack/PackPlan.h"
+#include "platform/Platform.h"
 #include "tests/pack/PackTestSupport.h"
 
 namespace zrb {
@@ -174,18 +175,27 @@ TEST_F(PackCommandsTest, PackAllSkipsEntriesThatAreNoFilesAndSaysWhich) {
 #ifdef _WIN32
     window.SetList({"a.zrb", "b.zrb", "c.zrb", "old.zrb"});
     const std::string skipped = "This entry is not a model file and was not packed: \"old.zrb\".";
+    const std::vector<std::string> packed = {"a.zrb", "b.zrb", "c.zrb"};
 #else
     ASSERT_EQ(::mkfifo((JoinPath(models, "pipe.zrb")).c_str(), 0644), 0);
-    window.SetList({"a.zrb", "b.zrb", "c.zrb", "old.zrb", "pipe.zrb"});
+    // A downloaded folder's link to a private file stays out; a link within the folder
+    // is a model like any other.
+    WriteBytes(root / "id_rsa", "private key");
+    fs::create_symlink(root / "id_rsa", JoinPath(models, "key.zrb"));
+    fs::create_symlink("a.zrb", JoinPath(models, "same.zrb"));
+    window.SetList({"a.zrb", "b.zrb", "c.zrb", "key.zrb", "old.zrb", "pipe.zrb", "same.zrb"});
     const std::string skipped =
-        "These entries are not model files and were not packed: \"old.zrb\", \"pipe.zrb\".";
+        "These entries are not model files and were not packed: \"old.zrb\", \"pipe.zrb\". "
+        "This entry is a symbolic link to a file outside the models folder and was not "
+        "packed: \"key.zrb\".";
+    const std::vector<std::string> packed = {"a.zrb", "b.zrb", "c.zrb", "same.zrb"};
 #endif
     DefineArchive(archive);
     PackAll(workspace, window, launcher);
 
     ASSERT_EQ(launcher.launches.size(), 1u);
-    EXPECT_EQ(ReadBytes(JoinPath(archive, "Install_ZRB.bat")),
-              PackScript("vehicles.sqs", {"a.zrb", "b.zrb", "c.zrb"}));
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "Install_ZRB.bat")), PackScript("vehicles.sqs", packed));
+    EXPECT_FALSE(Exists(JoinPath(archive, "key.zrb")));
     EXPECT_THAT(window.Warnings(), ElementsAre(skipped));
 }
 
@@ -265,11 +275,74 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
              WriteBytes(JoinPath(t.archive, "Install_ZRB.bat/keep"), "x");
          },
          "Install_ZRB.bat"},
+        {"a batch file beside the archive that cmd would run instead", PackAll,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             WriteBytes(JoinPath(t.archive, "SQZIP.bat"), "@echo planted");
+         },
+         "\"" + JoinPath(root / "archive", "SQZIP.bat") + "\" lies beside the archive"},
+        {"an archiver named sqzip.com beside the archive", PackSelected,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             WriteBytes(JoinPath(t.archive, "sqzip.exe"), kArchiver);
+             WriteBytes(JoinPath(t.archive, "sqzip.com"), "planted");
+         },
+         "sqzip.com\" lies beside the archive"},
+        {"the current model is a folder", PackSelected,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             fs::create_directory(JoinPath(t.models, "dir.zrb"));
+             t.workspace.currentFile = "dir.zrb";
+         },
+         "The model \"dir.zrb\" cannot be packed: it is a folder."},
+#ifndef _WIN32
+        {"another user may change the archiver beside the archive", PackAll,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             WriteBytes(JoinPath(t.archive, "sqzip.exe"), kArchiver);
+             fs::permissions(JoinPath(t.archive, "sqzip.exe"), fs::perms::others_write,
+                             fs::perm_options::add);
+         },
+         "sqzip.exe\" beside the archive was not run: other users may change it"},
+        {"another user may replace the archiver in its folder", PackAll,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             WriteBytes(JoinPath(t.archive, "sqzip.exe"), kArchiver);
+             fs::permissions(t.archive, fs::perms::all);
+         },
+         "was not run: other users may replace it in its folder"},
+        {"the current model is a FIFO", PackSelected,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             ASSERT_EQ(::mkfifo(JoinPath(t.models, "pipe.zrb").c_str(), 0644), 0);
+             t.workspace.currentFile = "pipe.zrb";
+         },
+         "The model \"pipe.zrb\" cannot be packed: it is not a regular file."},
+        {"the current model is a link to an endless device", PackSelected,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             fs::create_symlink("/dev/zero", JoinPath(t.models, "zero.zrb"));
+             t.workspace.currentFile = "zero.zrb";
+         },
+         "\"zero.zrb\" cannot be packed: it is a symbolic link to a file outside"},
+        {"the current model is a link out of the models folder", PackSelected,
+         [](PackCommandsTest& t) {
+             t.DefineArchive(t.archive);
+             WriteBytes(t.root / "secret", "key");
+             fs::create_symlink(t.root / "secret", JoinPath(t.models, "out.zrb"));
+             t.originals = Snapshot(t.models);
+             t.workspace.currentFile = "out.zrb";
+         },
+         "\"out.zrb\" cannot be packed: it is a symbolic link to a file outside"},
+#endif
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         PackCommandsTest& t = *this;
         fs::remove_all(root / "alias");
+        fs::permissions(archive, fs::perms::owner_all | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read |
+                                     fs::perms::others_exec);
         for (const auto& entry : fs::directory_iterator(archive)) {
             fs::remove_all(entry.path());
         }
@@ -296,6 +369,10 @@ TEST_F(PackCommandsTest, RefusalsAndFailuresPackNothing) {
         EXPECT_EQ(Snapshot(models), originals);
         fs::remove(JoinPath(models, "50%.zrb"));
         originals.erase("50%.zrb");
+        for (const char* special : {"dir.zrb", "pipe.zrb", "zero.zrb", "out.zrb"}) {
+            fs::remove_all(JoinPath(models, special));
+        }
+        originals = Snapshot(models);
     }
 }
 
@@ -340,7 +417,6 @@ TEST_F(PackCommandsTest, OldCopiesAreReplacedNeverWrittenThrough) {
     WriteBytes(JoinPath(archive, "Install_ZRB.bat"),
                "old script that is much longer than the new one");
     fs::permissions(JoinPath(archive, "Install_ZRB.bat"), readOnly);
-    WriteBytes(JoinPath(archive, "sqzip.exe"), "old archiver");
 
     PackAll(workspace, window, launcher);
 
@@ -363,6 +439,31 @@ TEST_F(PackCommandsTest, AnArchiveBesideTheArchiverStillPacks) {
     EXPECT_EQ(ReadBytes(JoinPath(start, "sqzip.exe")), kArchiver);
     EXPECT_EQ(launcher.launches.size(), 1u);
 }
+
+TEST_F(PackCommandsTest, AnArchiverBesideTheArchiveRunsAsItIsNeverReplaced) {
+    const std::string games = "MZ the simulation's own archiver";
+    WriteBytes(JoinPath(archive, "sqzip.exe"), games);
+    DefineArchive(archive);
+    PackAll(workspace, window, launcher);
+    PackSelected(workspace, window, launcher);
+    EXPECT_TRUE(window.Warnings().empty()) << window.Warnings().front();
+    EXPECT_EQ(launcher.launches.size(), 2u);
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "sqzip.exe")), games);
+}
+
+#ifndef _WIN32
+TEST_F(PackCommandsTest, TheScriptIsNeverWrittenThroughALink) {
+    DefineArchive(archive);
+    WriteBytes(root / "elsewhere.txt", "not a script");
+    fs::create_symlink(root / "elsewhere.txt", JoinPath(archive, "Install_ZRB.bat"));
+    PackSelected(workspace, window, launcher);
+    EXPECT_TRUE(window.Warnings().empty()) << window.Warnings().front();
+    EXPECT_EQ(ReadBytes(root / "elsewhere.txt"), "not a script");
+    EXPECT_FALSE(fs::is_symlink(JoinPath(archive, "Install_ZRB.bat")));
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "Install_ZRB.bat")),
+              PackScript("vehicles.sqs", {"b.zrb"}));
+}
+#endif
 
 }  // namespace
 }  // namespace zrb

@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -70,7 +71,7 @@ TEST(PackEndToEnd, PackAllPutsEveryModelIntoTheArchiveAndLeavesTheModelsAlone) {
     }
     fs::copy_file(ZRB_TEST_SQZIP, start + "/sqzip.exe");
     fs::copy_file(ZRB_TEST_RUNNER, start + "/zrb-batch");
-    const std::vector<std::string> names = {"a.zrb", "b.zrb", "fast & loud.zrb"};
+    const std::vector<std::string> names = {"-x.zrb", "a.zrb", "b.zrb", "fast & loud.zrb"};
     for (const std::string& name : names) {
         WriteBytes(models + "/" + name, "//" + name + "\r\n.mass\t\t\t\t1500.0000\r\n");
     }
@@ -91,12 +92,62 @@ TEST(PackEndToEnd, PackAllPutsEveryModelIntoTheArchiveAndLeavesTheModelsAlone) {
 
     const std::string listing =
         RunForOutput({start + "/sqzip.exe", "-l", archive + "/vehicles.sqs"}, root / "listing.txt");
-    EXPECT_THAT(Lines(listing), UnorderedElementsAre("a.zrb", "b.zrb", "fast & loud.zrb"))
+    EXPECT_THAT(Lines(listing), UnorderedElementsAre("-x.zrb", "a.zrb", "b.zrb", "fast & loud.zrb"))
         << ReadBytes(archive + "/Install_ZRB.log");
     for (const std::string& name : names) {
         EXPECT_FALSE(fs::exists(archive + "/" + name)) << name;
     }
     EXPECT_EQ(Snapshot(models), originals);
+}
+
+// A Proton player's game folder: its own Windows sqzip.exe is run through the program
+// ZRB_WINE names, and stays as it was.
+TEST(PackEndToEnd, TheGamesOwnWindowsArchiverRunsThroughZrbWineAndStays) {
+    packtest::TempFolder root;
+    const std::string start = root / "start";
+    const std::string models = root / "models";
+    const std::string game = root / "game";
+    for (const std::string& folder : {start, models, game}) {
+        fs::create_directory(folder);
+    }
+    fs::copy_file(ZRB_TEST_SQZIP, start + "/sqzip.exe");
+    fs::copy_file(ZRB_TEST_RUNNER, start + "/zrb-batch");
+    const std::string games = std::string("MZ\x90\0\3\0 the game's archiver", 25);
+    WriteBytes(game + "/sqzip.exe", games);
+    fs::permissions(game + "/sqzip.exe", fs::perms::owner_all);
+    // Stands in for Proton's wine: notes what it was asked to run, and whether the model
+    // copy was there.
+    const std::string wine = root / "proton wine";
+    WriteBytes(wine,
+               "#!/bin/sh\nprintf '%s\\n' \"$*\" >> wine-calls.txt\n"
+               "[ -f \"$4\" ] || echo missing >> wine-calls.txt\n");
+    fs::permissions(wine, fs::perms::owner_all);
+    ::setenv("ZRB_WINE", wine.c_str(), 1);
+
+    WriteBytes(models + "/a.zrb", "//a\r\n");
+    WriteBytes(models + "/b.zrb", "//b\r\n");
+    packtest::FakeWindow window;
+    window.SetList({"a.zrb", "b.zrb"});
+    ModelWorkspace workspace;
+    workspace.modelsFolder = models;
+    workspace.currentFile = "a.zrb";
+    workspace.startFolder = start;
+    window.dialogAnswers.push_back({true, game + "/vehicles.sqs", "vehicles.sqs"});
+    DefineArchiveLocation(workspace, window);
+
+    RunnerLauncher synchronous(RunnerLaunchOptions{std::string(), true});
+    PackAll(workspace, window, synchronous);
+    ::unsetenv("ZRB_WINE");
+    ASSERT_THAT(window.Warnings(), IsEmpty());
+
+    EXPECT_EQ(ReadBytes(game + "/sqzip.exe"), games);
+    const std::string archiver = game + "/sqzip.exe";
+    EXPECT_THAT(Lines(ReadBytes(game + "/wine-calls.txt")),
+                ::testing::ElementsAre(archiver + " -a -f a.zrb .\\vehicles.sqs",
+                                       archiver + " -a -f b.zrb .\\vehicles.sqs"))
+        << ReadBytes(game + "/Install_ZRB.log");
+    EXPECT_FALSE(fs::exists(game + "/a.zrb"));
+    EXPECT_FALSE(fs::exists(game + "/b.zrb"));
 }
 
 }  // namespace

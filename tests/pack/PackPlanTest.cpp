@@ -1,4 +1,5 @@
 #include "pack/PackPlan.h"
+#include "platform/Platform.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -217,6 +218,153 @@ TEST(PackPlan, RefusalsLeaveThePlanAsItWas) {
         EXPECT_EQ(plan.scriptPath, "untouched") << c.what;
         EXPECT_TRUE(plan.copies.empty()) << c.what;
     }
+}
+
+// The findings of a folder whose archivers lie where the test says, names written in
+// `codePage` by the system's own conversion.
+PackFindings Found(unsigned codePage = 0) {
+    PackFindings findings;
+    findings.programFolder = Native("/usr/lib/zrb");
+    findings.codePage = codePage;
+    findings.encode = [codePage](const std::string& text) { return ToCodePage(text, codePage); };
+    return findings;
+}
+
+// cmd reads the script in the console's OEM code page: the names must reach it in those
+// bytes, and a name the code page cannot hold is refused before anything is done.
+TEST(PackPlan, NamesAreWrittenInTheConsoleCodePage) {
+    struct Case {
+        unsigned codePage;
+        std::string name;     // UTF-8, as held
+        std::string written;  // in the script; empty: refused
+    };
+    const std::vector<Case> cases = {
+        {850, "M\xC3\xBCllwagen.zrb", "M\x81llwagen.zrb"},
+        {437, "M\xC3\xBCllwagen.zrb", "M\x81llwagen.zrb"},
+        {850, "caf\xC3\xA9.zrb", "caf\x82.zrb"},
+        {437,
+         "K\xC3\xA4"
+         "fer.zrb",
+         "K\x84"
+         "fer.zrb"},
+        {850,
+         "Stra\xC3\x9F"
+         "e.zrb",
+         "Stra\xE1"
+         "e.zrb"},
+        {850, "\xC3\x98resund.zrb", "\x9Dresund.zrb"},
+        {437, "\xC3\x98resund.zrb", ""},  // no O with stroke in 437
+        {850,
+         "\xE2\x82\xAC"
+         "uro.zrb",
+         ""},
+        {437, "\xE6\x97\xA5\xE6\x9C\xAC.zrb", ""},
+        {850, "plain car.zrb", "\"plain car.zrb\""},
+        {0, "M\xC3\xBCllwagen.zrb", "M\xC3\xBCllwagen.zrb"},  // Linux: UTF-8 as held
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + " in " + std::to_string(c.codePage));
+        PackPlan plan;
+        const Result made =
+            MakePackPlan(Workspace(), PackKind::Selected, {c.name}, Found(c.codePage), plan);
+        if (c.written.empty()) {
+            ASSERT_FALSE(made);
+            EXPECT_EQ(made.message(),
+                      "The model \"" + c.name +
+                          "\" cannot be packed: its name holds a character that the Windows "
+                          "console (code page " +
+                          std::to_string(c.codePage) +
+                          ") cannot show, so the pack script could not name the file. Rename the "
+                          "file and try again.");
+            continue;
+        }
+        ASSERT_TRUE(made) << made.message();
+        EXPECT_EQ(plan.script, kHeader + "ECHO Installing " + c.written + "...\r\n.\\SQZIP -a -f " +
+                                   c.written + " .\\vehicles.sqs\r\nDEL " + c.written + "\r\n" +
+                                   kTrailer);
+        // The copies keep the names the file system knows.
+        EXPECT_EQ(plan.copies[0].destination, JoinPath(Native("/sim/data"), c.name));
+    }
+
+    ModelWorkspace euro = Workspace();
+    euro.archiveFile = "\xE2\x82\xAC.sqs";
+    PackPlan plan;
+    const Result archive = MakePackPlan(euro, PackKind::All, {"a.zrb"}, Found(850), plan);
+    EXPECT_THAT(archive.message(), HasSubstr("The archive \"\xE2\x82\xAC.sqs\" cannot be used"));
+}
+
+// The archiver already beside the archive runs as it is; else the start folder's is
+// copied, else the program folder's; a rival beside the archive stops the pack.
+TEST(PackPlan, WhichArchiverRuns) {
+    struct Case {
+        const char* what;
+        std::string inArchive, rival;
+        bool inStart, inProgram;
+        std::string program;  // the program folder; empty: unknown
+        ArchiverSource source;
+        std::string from;     // empty: refused with `message`
+        std::string message;  // a part of it
+    };
+    const std::string start = Native("/opt/editor/sqzip.exe");
+    const std::string program = Native("/usr/lib/zrb/sqzip.exe");
+    const std::vector<Case> cases = {
+        {"the game's own", "sqzip.exe", "", true, true, "/usr/lib/zrb",
+         ArchiverSource::ArchiveFolder, Native("/sim/data/sqzip.exe"), ""},
+        {"the game's own, spelled in capitals", "SQZIP.EXE", "", false, false, "",
+         ArchiverSource::ArchiveFolder, Native("/sim/data/SQZIP.EXE"), ""},
+        {"the start folder's", "", "", true, true, "/usr/lib/zrb", ArchiverSource::StartFolder,
+         start, ""},
+        {"the program folder's", "", "", false, true, "/usr/lib/zrb", ArchiverSource::ProgramFolder,
+         program, ""},
+        {"none", "", "", false, false, "/usr/lib/zrb", ArchiverSource::StartFolder, "",
+         "\"" + start + "\" is missing, and so is \"" + program + "\""},
+        {"none, program folder unknown", "", "", false, true, "", ArchiverSource::StartFolder, "",
+         "\"" + start + "\" is missing. Put"},
+        {"a planted batch file", "sqzip.exe", "SQZIP.bat", true, true, "/usr/lib/zrb",
+         ArchiverSource::ArchiveFolder, "",
+         "\"" + Native("/sim/data/SQZIP.bat") + "\" lies beside the archive"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PackFindings findings = Found();
+        findings.archiverInArchiveFolder = c.inArchive;
+        findings.archiverRival = c.rival;
+        findings.archiverInStartFolder = c.inStart;
+        findings.archiverInProgramFolder = c.inProgram;
+        findings.programFolder = c.program.empty() ? "" : Native(c.program);
+        for (const PackKind kind : {PackKind::Selected, PackKind::All}) {
+            PackPlan plan;
+            const Result made = MakePackPlan(Workspace(), kind, {"car.zrb"}, findings, plan);
+            if (c.from.empty()) {
+                ASSERT_FALSE(made);
+                EXPECT_THAT(made.message(), HasSubstr(c.message));
+                EXPECT_THAT(made.message(), HasSubstr("Nothing was packed."));
+                continue;
+            }
+            ASSERT_TRUE(made) << made.message();
+            EXPECT_EQ(plan.archiverSource, c.source);
+            EXPECT_EQ(plan.archiverFrom, c.from);
+            std::vector<FileCopy> expected = {
+                {Native("/data/models/car.zrb"), Native("/sim/data/car.zrb"), true}};
+            if (plan.archiverCopied()) {
+                const FileCopy archiver{c.from, Native("/sim/data/sqzip.exe"), false};
+                expected.insert(kind == PackKind::All ? expected.begin() : expected.end(),
+                                archiver);
+            }
+            EXPECT_EQ(plan.copies, expected);
+        }
+    }
+}
+
+TEST(PackPlan, WhatBesideTheArchiveIsTheArchiverOrARival) {
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(FindArchiver(Names{"a.zrb", "SQZIP.EXE", "sqzip.exe"}), "sqzip.exe");
+    EXPECT_EQ(FindArchiver(Names{"Sqzip.exe", "SQZIP.EXE"}), "SQZIP.EXE");
+    EXPECT_EQ(FindArchiver(Names{"sqzip.exe.bak", "sqzip"}), "");
+    for (const std::string rival : {"sqzip", "SQZIP.COM", "sqzip.bat", "Sqzip.Cmd"}) {
+        EXPECT_EQ(FindArchiverRival(Names{"sqzip.exe", rival, "a.zrb"}), rival);
+    }
+    EXPECT_EQ(FindArchiverRival(Names{"sqzip.exe", "sqzip.txt", "sqzip.bat.old", "xsqzip"}), "");
 }
 
 }  // namespace
