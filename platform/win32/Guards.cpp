@@ -1,3 +1,5 @@
+#include <cwchar>
+
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/win32/Wide.h"
@@ -36,11 +38,25 @@ std::wstring FinalPath(const std::string& path) {
 }  // namespace
 
 unsigned ScriptCodePage() {
-    // cmd reads a batch file in the console's code page, which starts as the OEM one.
+    // cmd reads a batch file in the console's code page, which starts as the system's
+    // OEM one. This program's manifest makes its own code pages UTF-8, GetOEMCP
+    // included, so the system's is read where Windows keeps it.
+    wchar_t value[16] = {};
+    DWORD size = sizeof value;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage",
+                       L"OEMCP", RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS) {
+        const unsigned long codePage = std::wcstoul(value, nullptr, 10);
+        if (codePage > 0 && codePage < 65536) {
+            return static_cast<unsigned>(codePage);
+        }
+    }
     return ::GetOEMCP();
 }
 
 std::optional<std::string> ToCodePage(const std::string& utf8, unsigned codePage) {
+    if (codePage == CP_UTF8) {
+        return utf8;  // a system set to read scripts in UTF-8
+    }
     const std::wstring wide = Wide(utf8);
     if (wide.empty()) {
         return std::string();
