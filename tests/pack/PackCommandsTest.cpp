@@ -8,6 +8,7 @@
 #endif
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -464,6 +465,27 @@ TEST_F(PackCommandsTest, TheScriptIsNeverWrittenThroughALink) {
               PackScript("vehicles.sqs", {"b.zrb"}));
 }
 #endif
+
+// The command interpreter reads the script in the system's script code page: on Windows
+// the console's (437 under Wine), elsewhere the names' own UTF-8.
+TEST_F(PackCommandsTest, NamesReachTheScriptInTheSystemsCodePage) {
+    const std::string cafe = "caf\xC3\xA9.zrb";
+    const std::string path = JoinPath(models, cafe);
+    // A path in UTF-8 whatever the system's narrow code page.
+    std::ofstream(fs::path(std::u8string(path.begin(), path.end())), std::ios::binary)
+        << "//model\r\n";
+    workspace.currentFile = cafe;
+    DefineArchive(archive);
+    PackSelected(workspace, window, launcher);
+    ASSERT_TRUE(window.Warnings().empty()) << window.Warnings().front();
+    const unsigned codePage = ScriptCodePage();
+    const std::string script = PackScript("vehicles.sqs", {cafe});
+    EXPECT_EQ(ReadBytes(JoinPath(archive, "Install_ZRB.bat")),
+              codePage == 0 ? script : ToCodePage(script, codePage).value_or("?"));
+#ifdef _WIN32
+    EXPECT_NE(codePage, 0u);
+#endif
+}
 
 }  // namespace
 }  // namespace zrb

@@ -22,6 +22,9 @@ cp "$program" "$work/"
 cp "$archiver" "$work/sqzip.exe"
 mkdir "$work/models" "$work/archive"
 cp "$examples"/*.zrb "$work/models/"
+# Names cmd must receive in the console's code page, not as UTF-8 bytes.
+cp "$examples/city_bus.zrb" "$work/models/Müllwagen.zrb"
+cp "$examples/small_city_car.zrb" "$work/models/café.zrb"
 export WINEDEBUG=-all WINEPREFIX="${ZRB_WINEPREFIX:-$HOME/.wine-zrb}"
 display=:$((90 + $$ % 9))
 Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
@@ -148,10 +151,12 @@ xdotool key Return
 sleep 1
 focus_editor
 xdotool key alt+p a
-wait_for '[ "$(wc -l <"$work/archive/sqzip-calls.txt" 2>/dev/null)" = 8 ]' \
-    "the archiver was not run for each of the 8 models"
-grep -q "^-a -f battle_tank.zrb .\\\\vehicles.sqs (present)" "$work/archive/sqzip-calls.txt" ||
-    fail "the archiver was not given battle_tank.zrb: $(cat "$work/archive/sqzip-calls.txt")"
+wait_for '[ "$(wc -l <"$work/archive/sqzip-calls.txt" 2>/dev/null)" = 10 ]' \
+    "the archiver was not run for each of the 10 models"
+for name in battle_tank.zrb Müllwagen.zrb café.zrb; do
+    grep -q "^-a -f $name .\\\\vehicles.sqs (present)" "$work/archive/sqzip-calls.txt" ||
+        fail "the archiver was not given $name: $(cat "$work/archive/sqzip-calls.txt")"
+done
 grep -q "(missing)" "$work/archive/sqzip-calls.txt" && fail "a model copy was missing"
 wait_for '! ls "$work/archive"/*.zrb >/dev/null 2>&1' "the script did not delete the copies"
 printf '@ECHO OFF\r\nATTRIB -R vehicles.sqs\r\n' | cmp -s -n 35 - "$work/archive/Install_ZRB.bat" ||
@@ -192,8 +197,8 @@ xdotool key alt+f Tab Down Return
 wait_for '! xdotool search --name "^Fleet Overview" >/dev/null 2>&1' "Enter did not close the overview"
 focus_editor
 xdotool key alt+p s
-# Pack All made the first eight lines; Pack Selected adds the ninth.
-wait_for '[ "$(wc -l <"$work/archive/sqzip-calls.txt")" = 9 ]' "Pack Selected did not run"
+# Pack All made the first ten lines; Pack Selected adds the eleventh.
+wait_for '[ "$(wc -l <"$work/archive/sqzip-calls.txt")" = 11 ]' "Pack Selected did not run"
 tail -1 "$work/archive/sqzip-calls.txt" | grep -q "^-a -f sports_car.zrb" ||
     fail "the overview did not load sports_car.zrb: $(tail -1 "$work/archive/sqzip-calls.txt")"
 
