@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "editor/Placement.h"
 #include "model/Cp1252.h"
 #include "platform/win32/Wide.h"
 
@@ -51,7 +52,17 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         auto* self = reinterpret_cast<Dialog*>(lParam);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);
         self->hwnd_ = hwnd;
-        return self->OnInitDialog() ? TRUE : FALSE;
+        RECT before{};
+        ::GetWindowRect(hwnd, &before);
+        const bool focusLeft = self->OnInitDialog();
+        // The templates place every dialog at 0,0: one that its initialisation leaves
+        // there opens centred, over its owner or, with none, on its monitor.
+        RECT after{};
+        ::GetWindowRect(hwnd, &after);
+        if (after.left == before.left && after.top == before.top) {
+            CentreOverOwner(hwnd);
+        }
+        return focusLeft ? TRUE : FALSE;
     }
     auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr) {
@@ -104,6 +115,39 @@ void Dialog::FocusItem(int id) {
     ::SendMessageW(Item(id), EM_SETSEL, 0, -1);
 }
 
+namespace {
+
+Box BoxOf(const RECT& r) {
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
+void CentreOverOwner(HWND window) {
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    if (owner != nullptr && (!::IsWindowVisible(owner) || ::IsIconic(owner))) {
+        owner = nullptr;
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(
+            ::MonitorFromWindow(owner != nullptr ? owner : window, MONITOR_DEFAULTTONEAREST),
+            &monitor)) {
+        return;
+    }
+    const Box workArea = BoxOf(monitor.rcWork);
+    RECT over = monitor.rcWork;
+    if (owner != nullptr) {
+        ::GetWindowRect(owner, &over);
+    }
+    RECT own{};
+    ::GetWindowRect(window, &own);
+    const Box place =
+        CentredOver(BoxOf(over), own.right - own.left, own.bottom - own.top, workArea);
+    ::SetWindowPos(window, nullptr, place.x, place.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& request,
                                      std::wstring& lastFolder) {
     // "Label|pattern||" as the system wants it: each part ended by a NUL.
@@ -143,16 +187,41 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"ZRB Editor";
 
+// The system places a message box on its own (in the middle of the screen): a hook for
+// this thread moves the box over its owner as it is activated, before it is drawn.
+thread_local HHOOK centringHook = nullptr;
+
+LRESULT CALLBACK CentreMessageBox(int code, WPARAM wParam, LPARAM lParam) {
+    const LRESULT next = ::CallNextHookEx(centringHook, code, wParam, lParam);
+    if (code == HCBT_ACTIVATE && centringHook != nullptr) {
+        ::UnhookWindowsHookEx(centringHook);
+        centringHook = nullptr;
+        CentreOverOwner(reinterpret_cast<HWND>(wParam));
+    }
+    return next;
+}
+
+int CentredMessageBox(HWND owner, const std::string& text, UINT type) {
+    if (owner != nullptr && centringHook == nullptr) {
+        centringHook =
+            ::SetWindowsHookExW(WH_CBT, &CentreMessageBox, nullptr, ::GetCurrentThreadId());
+    }
+    const int answer = ::MessageBoxW(owner, Wide(text).c_str(), kCaption, type);
+    if (centringHook != nullptr) {  // no box was activated
+        ::UnhookWindowsHookEx(centringHook);
+        centringHook = nullptr;
+    }
+    return answer;
+}
+
 }  // namespace
 
 void ShowMessage(HWND owner, const std::string& text, MessageIcon icon) {
-    ::MessageBoxW(owner, Wide(text).c_str(), kCaption,
-                  MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
+    CentredMessageBox(owner, text, MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
 }
 
 bool AskYesNo(HWND owner, const std::string& question) {
-    return ::MessageBoxW(owner, Wide(question).c_str(), kCaption,
-                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return CentredMessageBox(owner, question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 void StretchingChildren::Capture(HWND dialog, HWND table) {

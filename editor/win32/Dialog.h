@@ -54,9 +54,13 @@ class Dialog {
     INT_PTR result_ = 0;
 };
 
-// A message box captioned with the program's name, one OK button.
+// Moves `window` to the middle of its owner (a visible one), else of its monitor's work
+// area, inside that work area.
+void CentreOverOwner(HWND window);
+
+// A message box captioned with the program's name, one OK button, centred over `owner`.
 void ShowMessage(HWND owner, const std::string& text, MessageIcon icon);
-// A question with Yes and No, No the default; true for Yes.
+// A question with Yes and No, No the default, centred over `owner`; true for Yes.
 bool AskYesNo(HWND owner, const std::string& question);
 
 // The common file dialog that `request` describes, owned by `owner`, opened in
