@@ -148,6 +148,20 @@ void CentreOverOwner(HWND window) {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+namespace {
+
+// The common file dialog opens where the system puts it (the top left corner): once it
+// has arranged its controls, it is centred over its owner. The hook gets a child dialog
+// inside the file dialog, so the one to move is its parent.
+UINT_PTR CALLBACK CentreFileDialog(HWND child, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE) {
+        CentreOverOwner(::GetParent(child));
+    }
+    return 0;
+}
+
+}  // namespace
+
 zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& request,
                                      std::wstring& lastFolder) {
     // "Label|pattern||" as the system wants it: each part ended by a NUL.
@@ -171,6 +185,9 @@ zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& r
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
                    (request.fileMustExist ? OFN_FILEMUSTEXIST : 0);
+    // A hook of our own to centre the dialog; the system then leaves its sizing to us.
+    dialog.Flags |= OFN_ENABLEHOOK | OFN_ENABLESIZING;
+    dialog.lpfnHook = &CentreFileDialog;
     const bool confirmed = request.type == zrb::FileDialogType::Save
                                ? ::GetSaveFileNameW(&dialog) != 0
                                : ::GetOpenFileNameW(&dialog) != 0;

@@ -204,9 +204,9 @@ wait_for '! kill -0 $editor 2>/dev/null' "Escape did not close the editor"
 
 # Where the windows open and where the focus goes: the editor centred on the screen (no
 # taskbar in this X server: the work area is the whole screen); moved by the keyboard,
-# then the About box, the calculator, a message box and the overview each centred over
-# it; the calculator's width box with its 0 selected, so that typing 3 gives
-# 0.7 * mass * 1.5^2.
+# then the About box, the Open dialog, the calculator, a message box and the overview
+# each centred over it; the calculator's width box with its 0 selected, so that typing 3
+# gives 0.7 * mass * 1.5^2.
 
 # The middle of window $1 as "X Y".
 middle() {
@@ -261,6 +261,7 @@ sleep 1
 xdotool key Return
 wait_window "^Open"
 sleep 1
+centred_at "$(xdotool search --name "^Open" | head -1)" "the Open dialog" "$owner"
 xdotool type --delay 20 "$winpath\\battle_tank.zrb"
 xdotool key Return
 sleep 2
