@@ -150,17 +150,46 @@ void CentreOverOwner(HWND window) {
 
 namespace {
 
-// The common file dialog opens where the system puts it (the top left corner): once it
-// has arranged its controls, it is centred over its owner. The hook gets a child dialog
-// inside the file dialog, so the one to move is its parent.
-UINT_PTR CALLBACK CentreFileDialog(HWND child, UINT message, WPARAM, LPARAM lParam) {
-    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE) {
-        CentreOverOwner(::GetParent(child));
+thread_local HHOOK centringHook = nullptr;
+thread_local HWND centredWindow = nullptr;
+
+// A file dialog still changes its size once shown: centred again when its thread next
+// waits for messages.
+void CALLBACK CentreAgain(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (centredWindow != nullptr && ::IsWindow(centredWindow)) {
+        CentreOverOwner(centredWindow);
     }
-    return 0;
+    centredWindow = nullptr;
+}
+
+LRESULT CALLBACK CentreOnActivation(int code, WPARAM wParam, LPARAM lParam) {
+    const LRESULT next = ::CallNextHookEx(centringHook, code, wParam, lParam);
+    if (code == HCBT_ACTIVATE && centringHook != nullptr) {
+        ::UnhookWindowsHookEx(centringHook);
+        centringHook = nullptr;
+        centredWindow = reinterpret_cast<HWND>(wParam);
+        CentreOverOwner(centredWindow);
+        ::SetTimer(nullptr, 0, 0, &CentreAgain);
+    }
+    return next;
 }
 
 }  // namespace
+
+CentringNextWindow::CentringNextWindow() {
+    if (centringHook == nullptr) {
+        centringHook =
+            ::SetWindowsHookExW(WH_CBT, &CentreOnActivation, nullptr, ::GetCurrentThreadId());
+    }
+}
+
+CentringNextWindow::~CentringNextWindow() {
+    if (centringHook != nullptr) {  // no window was activated
+        ::UnhookWindowsHookEx(centringHook);
+        centringHook = nullptr;
+    }
+}
 
 zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& request,
                                      std::wstring& lastFolder) {
@@ -185,9 +214,9 @@ zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& r
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
                    (request.fileMustExist ? OFN_FILEMUSTEXIST : 0);
-    // A hook of our own to centre the dialog; the system then leaves its sizing to us.
-    dialog.Flags |= OFN_ENABLEHOOK | OFN_ENABLESIZING;
-    dialog.lpfnHook = &CentreFileDialog;
+    // Not a hook of the dialog's own (OFN_ENABLEHOOK): Windows would show the old style
+    // of the dialog for it.
+    const CentringNextWindow centred;
     const bool confirmed = request.type == zrb::FileDialogType::Save
                                ? ::GetSaveFileNameW(&dialog) != 0
                                : ::GetOpenFileNameW(&dialog) != 0;
@@ -204,31 +233,9 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"ZRB Editor";
 
-// The system places a message box on its own (in the middle of the screen): a hook for
-// this thread moves the box over its owner as it is activated, before it is drawn.
-thread_local HHOOK centringHook = nullptr;
-
-LRESULT CALLBACK CentreMessageBox(int code, WPARAM wParam, LPARAM lParam) {
-    const LRESULT next = ::CallNextHookEx(centringHook, code, wParam, lParam);
-    if (code == HCBT_ACTIVATE && centringHook != nullptr) {
-        ::UnhookWindowsHookEx(centringHook);
-        centringHook = nullptr;
-        CentreOverOwner(reinterpret_cast<HWND>(wParam));
-    }
-    return next;
-}
-
 int CentredMessageBox(HWND owner, const std::string& text, UINT type) {
-    if (owner != nullptr && centringHook == nullptr) {
-        centringHook =
-            ::SetWindowsHookExW(WH_CBT, &CentreMessageBox, nullptr, ::GetCurrentThreadId());
-    }
-    const int answer = ::MessageBoxW(owner, Wide(text).c_str(), kCaption, type);
-    if (centringHook != nullptr) {  // no box was activated
-        ::UnhookWindowsHookEx(centringHook);
-        centringHook = nullptr;
-    }
-    return answer;
+    const CentringNextWindow centred;
+    return ::MessageBoxW(owner, Wide(text).c_str(), kCaption, type);
 }
 
 }  // namespace

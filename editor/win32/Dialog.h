@@ -58,6 +58,17 @@ class Dialog {
 // area, inside that work area.
 void CentreOverOwner(HWND window);
 
+// While it lives, the first window this thread activates is centred over its owner as
+// CentreOverOwner does: the system places message boxes and file dialogs on its own (a
+// message box in the middle of the screen, a file dialog at its top left corner).
+class CentringNextWindow {
+  public:
+    CentringNextWindow();
+    ~CentringNextWindow();
+    CentringNextWindow(const CentringNextWindow&) = delete;
+    CentringNextWindow& operator=(const CentringNextWindow&) = delete;
+};
+
 // A message box captioned with the program's name, one OK button, centred over `owner`.
 void ShowMessage(HWND owner, const std::string& text, MessageIcon icon);
 // A question with Yes and No, No the default, centred over `owner`; true for Yes.
