@@ -24,10 +24,17 @@ cp "$archiver" "$work/sqzip.exe"
 mkdir "$work/models" "$work/archive"
 cp "$examples"/*.zrb "$work/models/"
 export WINEDEBUG=-all WINEPREFIX="${ZRB_WINEPREFIX:-$HOME/.wine-zrb}"
-display=:$((90 + $$ % 9))
-Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
-export DISPLAY=$display
-sleep 2
+# A display number Xvfb finds free and reports: one picked here could be another test's
+# server, whose windows would then take the keys.
+Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$work/display" >/dev/null 2>&1 &
+i=0
+until [ -s "$work/display" ]; do
+    i=$((i + 1))
+    [ $i -lt 40 ] || { echo "gui-smoke: Xvfb did not start" >&2; exit 1; }
+    sleep 0.5
+done
+export DISPLAY=:$(cat "$work/display")
+sleep 1
 
 fail() {
     echo "gui-smoke: $*" >&2
