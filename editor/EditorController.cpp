@@ -55,8 +55,9 @@ std::string EditorBoxTooltip(int id) {
     return {};
 }
 
-EditorController::EditorController(EditorView& view, std::string startFolder)
-    : view_(view), editor_(view, *this) {
+EditorController::EditorController(EditorView& view, std::string startFolder,
+                                   std::string programFolder)
+    : view_(view), editor_(view, *this), programFolder_(std::move(programFolder)) {
     editor_.workspace.startFolder = std::move(startFolder);
 }
 
@@ -143,13 +144,30 @@ void EditorController::OnCalculateInertia() {
 }
 
 void EditorController::OnHelp() {
-    const std::string page = JoinPath(editor_.workspace.startFolder, "Help.htm");
-    if (KindOf(page) != EntryKind::File) {
-        view_.MessageBox(
-            "The help page was not found. It is looked for in the folder the program was "
-            "started from:\n" +
-                page,
-            MessageIcon::Warning);
+    // Started from a file manager or a terminal elsewhere, the start folder lacks the
+    // page that lies beside the program.
+    std::vector<std::string> places{JoinPath(editor_.workspace.startFolder, "Help.htm")};
+    if (!programFolder_.empty() && !IsSameFolder(programFolder_, editor_.workspace.startFolder)) {
+        places.push_back(JoinPath(programFolder_, "Help.htm"));
+    }
+    std::string page;
+    for (const std::string& place : places) {
+        if (KindOf(place) == EntryKind::File) {
+            page = place;
+            break;
+        }
+    }
+    if (page.empty()) {
+        std::string text = places.size() == 1
+                               ? "The help page was not found. It is looked for in the folder "
+                                 "the program was started from:"
+                               : "The help page was not found. It is looked for in the folder "
+                                 "the program was started from, then in the program's own "
+                                 "folder:";
+        for (const std::string& place : places) {
+            text += "\n" + place;
+        }
+        view_.MessageBox(text, MessageIcon::Warning);
         return;
     }
     if (!view_.OpenDocument(page)) {

@@ -49,7 +49,9 @@ std::string EditorBoxTooltip(int id);
 
 class EditorController final : public ModelBoxes {
   public:
-    EditorController(EditorView& view, std::string startFolder);
+    // `programFolder` is where the program's own file lies: companion files missing from
+    // the start folder are looked for there (none when empty).
+    EditorController(EditorView& view, std::string startFolder, std::string programFolder = {});
 
     ModelEditor& editor() { return editor_; }
     const ModelEditor& editor() const { return editor_; }
@@ -89,6 +91,7 @@ class EditorController final : public ModelBoxes {
 
     EditorView& view_;
     ModelEditor editor_;
+    std::string programFolder_;
 };
 
 }  // namespace zrb

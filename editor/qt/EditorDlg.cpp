@@ -39,7 +39,9 @@ QString Decoded(const std::string& bytes) {
 }  // namespace
 
 CEditorDlg::CEditorDlg(QWidget* parent)
-    : QDialog(parent), controller_(*this, zrb::CurrentFolder()), icon_(AppIcon()) {
+    : QDialog(parent),
+      controller_(*this, zrb::CurrentFolder(), zrb::ProgramFolder()),
+      icon_(AppIcon()) {
     const BuiltControls built = BuildDialog(102, this, icon_);
     list_ = static_cast<QListView*>(built.byId.value(ids::kModelList));
     listModel_ = new NameListModel(this);

@@ -23,7 +23,9 @@ CInertiaDlg::CInertiaDlg(double mass, QWidget* parent) : QDialog(parent), contro
             [this] { controller_.OnWidthEdited(); });
     connect(static_cast<QPushButton*>(built.byId.value(ids::kInertiaOk)), &QPushButton::clicked,
             this, &CInertiaDlg::accept);
+    // The width's 0 selected, so that the first digit typed replaces it.
     boxes_[ids::kWidth]->setFocus(Qt::OtherFocusReason);
+    boxes_[ids::kWidth]->selectAll();
 }
 
 void CInertiaDlg::accept() {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "editor/Placement.h"
 #include "model/Cp1252.h"
 #include "platform/win32/Wide.h"
 
@@ -51,7 +52,17 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         auto* self = reinterpret_cast<Dialog*>(lParam);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);
         self->hwnd_ = hwnd;
-        return self->OnInitDialog() ? TRUE : FALSE;
+        RECT before{};
+        ::GetWindowRect(hwnd, &before);
+        const bool focusLeft = self->OnInitDialog();
+        // The templates place every dialog at 0,0: one that its initialisation leaves
+        // there opens centred, over its owner or, with none, on its monitor.
+        RECT after{};
+        ::GetWindowRect(hwnd, &after);
+        if (after.left == before.left && after.top == before.top) {
+            CentreOverOwner(hwnd);
+        }
+        return focusLeft ? TRUE : FALSE;
     }
     auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr) {
@@ -104,6 +115,82 @@ void Dialog::FocusItem(int id) {
     ::SendMessageW(Item(id), EM_SETSEL, 0, -1);
 }
 
+namespace {
+
+Box BoxOf(const RECT& r) {
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
+void CentreOverOwner(HWND window) {
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    if (owner != nullptr && (!::IsWindowVisible(owner) || ::IsIconic(owner))) {
+        owner = nullptr;
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(
+            ::MonitorFromWindow(owner != nullptr ? owner : window, MONITOR_DEFAULTTONEAREST),
+            &monitor)) {
+        return;
+    }
+    const Box workArea = BoxOf(monitor.rcWork);
+    RECT over = monitor.rcWork;
+    if (owner != nullptr) {
+        ::GetWindowRect(owner, &over);
+    }
+    RECT own{};
+    ::GetWindowRect(window, &own);
+    const Box place =
+        CentredOver(BoxOf(over), own.right - own.left, own.bottom - own.top, workArea);
+    ::SetWindowPos(window, nullptr, place.x, place.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+namespace {
+
+thread_local HHOOK centringHook = nullptr;
+thread_local HWND centredWindow = nullptr;
+
+// A file dialog still changes its size once shown: centred again when its thread next
+// waits for messages.
+void CALLBACK CentreAgain(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (centredWindow != nullptr && ::IsWindow(centredWindow)) {
+        CentreOverOwner(centredWindow);
+    }
+    centredWindow = nullptr;
+}
+
+LRESULT CALLBACK CentreOnActivation(int code, WPARAM wParam, LPARAM lParam) {
+    const LRESULT next = ::CallNextHookEx(centringHook, code, wParam, lParam);
+    if (code == HCBT_ACTIVATE && centringHook != nullptr) {
+        ::UnhookWindowsHookEx(centringHook);
+        centringHook = nullptr;
+        centredWindow = reinterpret_cast<HWND>(wParam);
+        CentreOverOwner(centredWindow);
+        ::SetTimer(nullptr, 0, 0, &CentreAgain);
+    }
+    return next;
+}
+
+}  // namespace
+
+CentringNextWindow::CentringNextWindow() {
+    if (centringHook == nullptr) {
+        centringHook =
+            ::SetWindowsHookExW(WH_CBT, &CentreOnActivation, nullptr, ::GetCurrentThreadId());
+    }
+}
+
+CentringNextWindow::~CentringNextWindow() {
+    if (centringHook != nullptr) {  // no window was activated
+        ::UnhookWindowsHookEx(centringHook);
+        centringHook = nullptr;
+    }
+}
+
 zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& request,
                                      std::wstring& lastFolder) {
     // "Label|pattern||" as the system wants it: each part ended by a NUL.
@@ -127,6 +214,9 @@ zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& r
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
                    (request.fileMustExist ? OFN_FILEMUSTEXIST : 0);
+    // Not a hook of the dialog's own (OFN_ENABLEHOOK): Windows would show the old style
+    // of the dialog for it.
+    const CentringNextWindow centred;
     const bool confirmed = request.type == zrb::FileDialogType::Save
                                ? ::GetSaveFileNameW(&dialog) != 0
                                : ::GetOpenFileNameW(&dialog) != 0;
@@ -143,16 +233,19 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"ZRB Editor";
 
+int CentredMessageBox(HWND owner, const std::string& text, UINT type) {
+    const CentringNextWindow centred;
+    return ::MessageBoxW(owner, Wide(text).c_str(), kCaption, type);
+}
+
 }  // namespace
 
 void ShowMessage(HWND owner, const std::string& text, MessageIcon icon) {
-    ::MessageBoxW(owner, Wide(text).c_str(), kCaption,
-                  MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
+    CentredMessageBox(owner, text, MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
 }
 
 bool AskYesNo(HWND owner, const std::string& question) {
-    return ::MessageBoxW(owner, Wide(question).c_str(), kCaption,
-                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return CentredMessageBox(owner, question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 void StretchingChildren::Capture(HWND dialog, HWND table) {

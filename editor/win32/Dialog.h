@@ -54,9 +54,24 @@ class Dialog {
     INT_PTR result_ = 0;
 };
 
-// A message box captioned with the program's name, one OK button.
+// Moves `window` to the middle of its owner (a visible one), else of its monitor's work
+// area, inside that work area.
+void CentreOverOwner(HWND window);
+
+// While it lives, the first window this thread activates is centred over its owner as
+// CentreOverOwner does: the system places message boxes and file dialogs on its own (a
+// message box in the middle of the screen, a file dialog at its top left corner).
+class CentringNextWindow {
+  public:
+    CentringNextWindow();
+    ~CentringNextWindow();
+    CentringNextWindow(const CentringNextWindow&) = delete;
+    CentringNextWindow& operator=(const CentringNextWindow&) = delete;
+};
+
+// A message box captioned with the program's name, one OK button, centred over `owner`.
 void ShowMessage(HWND owner, const std::string& text, MessageIcon icon);
-// A question with Yes and No, No the default; true for Yes.
+// A question with Yes and No, No the default, centred over `owner`; true for Yes.
 bool AskYesNo(HWND owner, const std::string& question);
 
 // The common file dialog that `request` describes, owned by `owner`, opened in

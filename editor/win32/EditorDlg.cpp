@@ -36,7 +36,7 @@ constexpr Shortcut kShortcuts[] = {{ids::kOpenMotionModel, L'O', L"\tCtrl+O"},
 
 }  // namespace
 
-CEditorDlg::CEditorDlg() : controller_(*this, zrb::CurrentFolder()) {
+CEditorDlg::CEditorDlg() : controller_(*this, zrb::CurrentFolder(), zrb::ProgramFolder()) {
     lastFolder_ = Wide(controller_.editor().workspace.startFolder);
 }
 

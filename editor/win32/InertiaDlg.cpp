@@ -17,7 +17,8 @@ void CInertiaDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
 
 bool CInertiaDlg::OnInitDialog() {
     controller_.OnShow();
-    ::SetFocus(Item(ids::kWidth));
+    // The width's 0 selected, so that the first digit typed replaces it.
+    FocusItem(ids::kWidth);
     return false;
 }
 

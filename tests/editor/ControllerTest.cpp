@@ -173,24 +173,77 @@ TEST_F(EditorControllerTest, TheCalculatorGetsTheMassAndItsResultIsAnEdit) {
     EXPECT_TRUE(controller.editor().HasUnsavedEdits());
 }
 
-TEST(EditorHelpTest, OpensTheStartFoldersPageOrSaysWhyNot) {
+// Where Help looks: the start folder first, then the program's own folder.
+struct HelpCase {
+    const char* name;
+    bool inStart, inProgram;
+    enum { Apart, Same, Unknown } programFolder;
+    const char* opened;  // "start", "program" or "" for the message
+};
+
+void PrintTo(const HelpCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class EditorHelpTest : public ::testing::TestWithParam<HelpCase> {};
+
+TEST_P(EditorHelpTest, TheStartFoldersPageThenTheProgramsOrAMessageNamingBoth) {
+    const HelpCase& c = GetParam();
+    TestFolder start, program;
+    const std::string programPath = c.programFolder == HelpCase::Apart  ? program.path()
+                                    : c.programFolder == HelpCase::Same ? start.path() + "/."
+                                                                        : std::string();
+    if (c.inStart) {
+        testing::WriteBytes(start / "Help.htm", "<html></html>");
+    }
+    if (c.inProgram) {
+        testing::WriteBytes(program / "Help.htm", "<html></html>");
+    }
+    FakeWindow view;
+    EditorController controller(view, start.path(), programPath);
+    controller.OnCommand(ids::kHelp);
+    if (std::string(c.opened) == "start") {
+        EXPECT_THAT(view.openedDocuments, ElementsAre(start / "Help.htm"));
+    } else if (std::string(c.opened) == "program") {
+        EXPECT_THAT(view.openedDocuments, ElementsAre(program / "Help.htm"));
+    } else {
+        EXPECT_TRUE(view.openedDocuments.empty());
+        ASSERT_EQ(view.messages.size(), 1u);
+        const std::string expected =
+            c.programFolder == HelpCase::Apart
+                ? "The help page was not found. It is looked for in the folder the program "
+                  "was started from, then in the program's own folder:\n" +
+                      (start / "Help.htm") + "\n" + (program / "Help.htm")
+                : "The help page was not found. It is looked for in the folder the program "
+                  "was started from:\n" +
+                      (start / "Help.htm");
+        EXPECT_EQ(view.messages[0].first, expected);
+        return;
+    }
+    EXPECT_TRUE(view.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, EditorHelpTest,
+    ::testing::Values(HelpCase{"StartOnly", true, false, HelpCase::Apart, "start"},
+                      HelpCase{"StartBeforeProgram", true, true, HelpCase::Apart, "start"},
+                      HelpCase{"ProgramOnly", false, true, HelpCase::Apart, "program"},
+                      HelpCase{"Neither", false, false, HelpCase::Apart, ""},
+                      HelpCase{"NeitherStartedInTheProgramsFolder", false, false, HelpCase::Same,
+                               ""},
+                      HelpCase{"NeitherProgramFolderUnknown", false, false, HelpCase::Unknown, ""}),
+    [](const ::testing::TestParamInfo<HelpCase>& info) { return std::string(info.param.name); });
+
+TEST(HelpPageTest, APageNoProgramCanShowIsReported) {
     TestFolder start;
+    testing::WriteBytes(start / "Help.htm", "<html></html>");
     FakeWindow view;
     EditorController controller(view, start.path());
-    controller.OnCommand(ids::kHelp);
-    EXPECT_TRUE(view.openedDocuments.empty());
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].first,
-              "The help page was not found. It is looked for in the folder the program was "
-              "started from:\n" +
-                  (start / "Help.htm"));
-
-    testing::WriteBytes(start / "Help.htm", "<html></html>");
     view.openSucceeds = false;
     controller.OnCommand(ids::kHelp);
     EXPECT_THAT(view.openedDocuments, ElementsAre(start / "Help.htm"));
-    ASSERT_EQ(view.messages.size(), 2u);
-    EXPECT_THAT(view.messages[1].first, ::testing::HasSubstr("no program to show web pages"));
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_THAT(view.messages[0].first, ::testing::HasSubstr("no program to show web pages"));
 }
 
 // --- the calculator -----------------------------------------------------------------

@@ -37,6 +37,7 @@ class InertiaDlgTest : public QObject {
         QCOMPARE(InertiaBox(dlg)->text(), QStringLiteral("0"));
         QVERIFY(InertiaBox(dlg)->isReadOnly());
         QCOMPARE(QApplication::focusWidget(), WidthBox(dlg));
+        QCOMPARE(WidthBox(dlg)->selectedText(), QStringLiteral("0"));
         QPushButton* ok = dlg.findChild<QPushButton*>(QStringLiteral("id1020"));
         QCOMPARE(ok->text(), QStringLiteral("&OK"));
         QVERIFY(!ok->isDefault());

@@ -2,7 +2,8 @@
 # The Windows editor under Wine, driven by keys as a user drives it: the About box from
 # the system menu, open a model, edit
 # its description, the calculator, Escape and the close question, Save Changes, Save As
-# New, Pack All through a stand-in archiver, the fleet overview, close. Runs in its own X server; ASCII
+# New, Pack All through a stand-in archiver, the fleet overview, close; then where the
+# windows open and the calculator's selected width. Runs in its own X server; ASCII
 # typing only (xdotool).
 # Usage: gui-smoke.sh "ZRB Editor.exe" EXAMPLES_FOLDER STAND_IN_SQZIP.exe
 set -eu
@@ -26,10 +27,17 @@ cp "$examples"/*.zrb "$work/models/"
 cp "$examples/city_bus.zrb" "$work/models/Müllwagen.zrb"
 cp "$examples/small_city_car.zrb" "$work/models/café.zrb"
 export WINEDEBUG=-all WINEPREFIX="${ZRB_WINEPREFIX:-$HOME/.wine-zrb}"
-display=:$((90 + $$ % 9))
-Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
-export DISPLAY=$display
-sleep 2
+# A display number Xvfb finds free and reports: one picked here could be another test's
+# server, whose windows would then take the keys.
+Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$work/display" >/dev/null 2>&1 &
+i=0
+until [ -s "$work/display" ]; do
+    i=$((i + 1))
+    [ $i -lt 40 ] || { echo "gui-smoke: Xvfb did not start" >&2; exit 1; }
+    sleep 0.5
+done
+export DISPLAY=:$(cat "$work/display")
+sleep 1
 
 fail() {
     echo "gui-smoke: $*" >&2
@@ -126,7 +134,7 @@ xdotool key Return  # "Changes saved"
 focus_editor
 wait_for 'head -1 "$work/models/battle_tank.zrb" | grep -q "//Edited under Wine"' \
     "Save Changes did not write battle_tank.zrb"
-grep -q "^.momentOfInertia		38500.0" "$work/models/battle_tank.zrb" ||
+grep -q "^.momentOfInertia		38500\.0" "$work/models/battle_tank.zrb" ||
     fail "the calculator's 38500 did not reach the file"
 
 xdotool key alt+a
@@ -202,6 +210,98 @@ wait_for '[ "$(wc -l <"$work/archive/sqzip-calls.txt")" = 11 ]' "Pack Selected d
 tail -1 "$work/archive/sqzip-calls.txt" | grep -q "^-a -f sports_car.zrb" ||
     fail "the overview did not load sports_car.zrb: $(tail -1 "$work/archive/sqzip-calls.txt")"
 
+focus_editor
+xdotool key Escape
+wait_for '! kill -0 $editor 2>/dev/null' "Escape did not close the editor"
+
+# Where the windows open and where the focus goes: the editor centred on the screen (no
+# taskbar in this X server: the work area is the whole screen); moved by the keyboard,
+# then the About box, the Open dialog, the calculator, a message box and the overview
+# each centred over it; the calculator's width box with its 0 selected, so that typing 3
+# gives 0.7 * mass * 1.5^2.
+
+# The middle of window $1 as "X Y".
+middle() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+}
+# Fails unless window $1 (named $2 in the message) has its middle within 2 pixels of "$3"
+# within 10 s.
+centred_at() {
+    want_x=${3% *}
+    want_y=${3#* }
+    i=0
+    while :; do
+        set -- "$1" "$2" "$3" $(middle "$1")
+        [ $(($4 - want_x)) -le 2 ] && [ $((want_x - $4)) -le 2 ] &&
+            [ $(($5 - want_y)) -le 2 ] && [ $((want_y - $5)) -le 2 ] && return 0
+        i=$((i + 1))
+        [ $i -lt 20 ] || fail "$2 is not centred: its middle is $4,$5, not $3"
+        sleep 0.5
+    done
+}
+(cd "$work" && wine "ZRB Editor.exe" >/dev/null 2>&1) &
+editor=$!
+wait_window "ZRB Editor"
+sleep 2
+main=$(xdotool search --name "^ZRB Editor" | head -1)
+centred_at "$main" "the editor" "640 400"
+focus_editor
+# The system menu's Move, then 20 steps left and 10 up by the arrow keys.
+xdotool key alt+space
+sleep 1
+xdotool key m
+sleep 0.5
+for i in $(seq 20); do xdotool key Left; done
+for i in $(seq 10); do xdotool key Up; done
+xdotool key Return
+sleep 1
+owner=$(middle "$main")
+[ "$owner" != "640 400" ] || fail "the editor could not be moved to check the centring over it"
+focus_editor
+xdotool key alt+space
+sleep 1
+xdotool key Up Return
+wait_window "^Info .*ber ZRB Editor"
+sleep 0.5
+centred_at "$(xdotool search --name "^Info .*ber ZRB Editor" | head -1)" "the About box" "$owner"
+xdotool key Return
+sleep 1
+focus_editor
+xdotool key alt+f
+sleep 1
+xdotool key Return
+wait_window "^Open"
+sleep 1
+centred_at "$(xdotool search --name "^Open" | head -1)" "the Open dialog" "$owner"
+xdotool type --delay 20 "$winpath\\battle_tank.zrb"
+xdotool key Return
+sleep 2
+focus_editor
+# From the list, sixteen stops on is Calculate Inertia.
+for i in $(seq 16); do xdotool key Tab; done
+xdotool key space
+wait_window "^Moment of Inertia"
+sleep 1
+centred_at "$(xdotool search --name "^Moment of Inertia" | head -1)" "the calculator" "$owner"
+xdotool type --delay 50 "3"
+xdotool key Return
+sleep 1
+focus_editor
+xdotool key ctrl+s
+wait_window "^ZRB Editor$"
+sleep 0.5
+centred_at "$(xdotool search --name "^ZRB Editor$" | head -1)" "the message box" "$owner"
+xdotool key Return  # "Changes saved"
+focus_editor
+wait_for 'tr -d "\r" <"$work/models/battle_tank.zrb" | grep -q "^.momentOfInertia		86625\.0$"' \
+    "typing 3 into the calculator did not give 0.7 * 55000 * 1.5^2 = 86625: $(grep momentOfInertia "$work/models/battle_tank.zrb")"
+xdotool key ctrl+l
+wait_window "^Fleet Overview"
+centred_at "$(xdotool search --name "^Fleet Overview" | head -1)" "the fleet overview" "$owner"
+focus_window "^Fleet Overview"
+xdotool key Escape
+wait_for '! xdotool search --name "^Fleet Overview" >/dev/null 2>&1' "Escape did not close the overview"
 focus_editor
 xdotool key Escape
 wait_for '! kill -0 $editor 2>/dev/null' "Escape did not close the editor"
