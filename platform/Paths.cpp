@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/Text.h"
+
 namespace zrb {
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
@@ -22,6 +24,43 @@ std::string FolderOf(std::string_view path) {
         return ".";
     }
     return separator == 0 ? std::string(1, kPathSeparator) : std::string(path.substr(0, separator));
+}
+
+bool HasWildcard(std::string_view path) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (IsPathSeparator(path[i])) {
+            start = i + 1;
+        }
+    }
+    return path.find_first_of("*?", start) != std::string_view::npos;
+}
+
+bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+    // Greedy with one backtrack point: the last "*" seen.
+    std::size_t n = 0;
+    std::size_t p = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
 }
 
 }  // namespace zrb

@@ -31,4 +31,12 @@ std::string BaseName(std::string_view path);
 // character.
 std::string FolderOf(std::string_view path);
 
+// Whether the last part of `path` holds a wildcard, "*" or "?".
+bool HasWildcard(std::string_view path);
+
+// Whether `name` matches `pattern`, in which "*" stands for any run of characters and "?"
+// for one byte, ASCII letters compared without regard to case (as Windows compares
+// names).
+bool MatchesWildcard(std::string_view name, std::string_view pattern);
+
 }  // namespace zrb

@@ -70,6 +70,19 @@ std::string CurrentFolder();
 // start folder lacks them.
 std::string ProgramFolder();
 
+// Whether wildcards in file arguments reach the program unexpanded, for it to expand:
+// the Windows command interpreter leaves them, a POSIX shell has expanded them already.
+#ifdef _WIN32
+inline constexpr bool kProgramExpandsWildcards = true;
+#else
+inline constexpr bool kProgramExpandsWildcards = false;
+#endif
+
+// The names of the entries in the folder part of `pattern` that its last part matches
+// (MatchesWildcard; "." and ".." never), in no particular order. Nothing matching is
+// success with no names; fails with the system's reason when the folder cannot be read.
+Result MatchWildcard(const std::string& pattern, std::vector<std::string>& names);
+
 // --- Files -----------------------------------------------------------------------
 
 enum class CopyMode {

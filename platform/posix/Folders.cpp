@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace zrb {
@@ -36,6 +37,24 @@ Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
     const int error = errno;
     ::closedir(dir);
     return error == 0 ? Result::Success() : Result::Failure(std::strerror(error));
+}
+
+Result MatchWildcard(const std::string& pattern, std::vector<std::string>& names) {
+    const std::size_t cut = pattern.rfind('/');
+    const std::string folder = cut == std::string::npos ? "." : pattern.substr(0, cut);
+    const std::string_view last = cut == std::string::npos
+                                      ? std::string_view(pattern)
+                                      : std::string_view(pattern).substr(cut + 1);
+    std::vector<std::string> all;
+    if (Result listed = ListFolder(folder, all); !listed) {
+        return listed;
+    }
+    for (std::string& name : all) {
+        if (MatchesWildcard(name, last)) {
+            names.push_back(std::move(name));
+        }
+    }
+    return Result::Success();
 }
 
 EntryKind KindOf(const std::string& path) {

@@ -1,5 +1,6 @@
 #include <cstdlib>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/win32/Wide.h"
 
@@ -32,6 +33,31 @@ Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
     const DWORD error = ::GetLastError();
     ::FindClose(search);
     return error == ERROR_NO_MORE_FILES ? Result::Success() : Result::Failure(ErrorText(error));
+}
+
+Result MatchWildcard(const std::string& pattern, std::vector<std::string>& names) {
+    const std::size_t cut = pattern.find_last_of("\\/:");
+    const std::string_view last =
+        std::string_view(pattern).substr(cut == std::string::npos ? 0 : cut + 1);
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileExW(Wide(pattern).c_str(), FindExInfoBasic, &found,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES
+                   ? Result::Success()
+                   : Result::Failure(ErrorText(error));
+    }
+    do {
+        // The system also matches the short 8.3 names ("*.zrb" finds "a.zrbak" through
+        // "A~1.ZRB"): only the long name counts.
+        const std::string name = Utf8(found.cFileName);
+        if (name != "." && name != ".." && MatchesWildcard(name, last)) {
+            names.push_back(name);
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return Result::Success();
 }
 
 EntryKind KindOf(const std::string& path) {

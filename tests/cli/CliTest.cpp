@@ -204,7 +204,10 @@ TEST(CheckTest, UnreadableFilesGiveStatus2AndTheRestIsStillChecked) {
     WriteBytes(folder / "x.zrb", WithLine(12, ".mass\t950.00"));
     const auto run = Zrb({"check", folder.path(), folder / "missing.zrb"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("\"" + (folder / "sub.zrb") + "\": it is a folder"), std::string::npos)
+    // A folder named like a model is named and left out; the models are still checked.
+    EXPECT_NE(
+        run.err.find("\"" + (folder / "sub.zrb") + "\" is a folder, not a model file; left out"),
+        std::string::npos)
         << run.err;
 #ifndef _WIN32
     EXPECT_NE(run.err.find("\"" + (folder / "pipe.zrb") + "\": it is not a regular file"),
@@ -268,14 +271,16 @@ class SetTest : public testing::Test {
 };
 
 TEST_F(SetTest, ChangesTheNamedFieldsInEveryFileThroughTheWriter) {
-    const auto run = Zrb(Args({"mass=1200", "horsePower=80.25", "description=Test model"}));
+    // The description is typed in UTF-8 and stored in Windows-1252, as the editor reads it.
+    const auto run =
+        Zrb(Args({"mass=1200", "horsePower=80.25", "description=T\xc3\xa9st \xe2\x82\xac"}));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");
     for (auto& [path, model] : models_) {
         model.mass = 1200;
         model.horsePower = 80.25;
-        model.description = "//Test model";
+        model.description = "//T\xe9st \x80";
         EXPECT_EQ(ReadBytes(path), ModelFileBytes(model, ModelFileVariant::SaveChanges)) << path;
     }
 }
@@ -315,7 +320,26 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{{"mass=1" + std::string(400, '0')}, "for mass is too large"},
         RefusedCase{{"mass=1", "horsePower=2", "mass=3"}, "mass is given more than once"},
         RefusedCase{{"description=two\nlines"}, "the description must be one line"},
-        RefusedCase{{"description=" + std::string(1022, 'x')}, "would be 1024 characters"}));
+        RefusedCase{{"description=" + std::string(1022, 'x')}, "would be 1024 characters"},
+        // Counted in the bytes of the file, one per character.
+        RefusedCase{{"description=" + std::string(1020, 'x') + "\xc3\xa9\xc3\xa9"},
+                    "would be 1024 characters"},
+        RefusedCase{{"description=Left \xe2\x86\x92 right"},
+                    "the description holds \"\xe2\x86\x92\" (U+2192), which a model file cannot "
+                    "hold: it is written in Windows-1252"},
+        RefusedCase{{"description=Caf\xe9"}, "the description is not UTF-8 text (the byte 0xE9)"}));
+
+TEST_F(SetTest, FolderEntryNamedLikeAModelIsNamedAndTheModelsAreSaved) {
+    std::filesystem::create_directory(folder_ / "models/old.zrb");
+    const auto run = Zrb(Args({"mass=1300"}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "zrb: \"" + (folder_ / "models/old.zrb") +
+                           "\" is a folder, not a model file; left out\n");
+    for (auto& [path, model] : models_) {
+        model.mass = 1300;
+        EXPECT_EQ(ReadBytes(path), ModelFileBytes(model, ModelFileVariant::SaveChanges)) << path;
+    }
+}
 
 TEST_F(SetTest, UnreadableFileChangesNoFile) {
     const auto before = Snapshot();
@@ -388,7 +412,8 @@ TEST_F(SetTest, FileThatCannotBeSavedIsReportedAndTheOthersAreSaved) {
 TEST(TableTest, ARowPerFileMarksAndTheUnreadableOnesReason) {
     TestFolder folder;
     MotionModel car = SmallCityCar();
-    car.maxAccel = 1.5;  // advised: 0 to 1
+    car.maxAccel = 1.5;                     // advised: 0 to 1
+    car.description = "//Caf\xe9 \x1b[2J";  // 1252, and a terminal's clear-screen
     WriteModel(folder / "car.zrb", car);
     std::filesystem::create_directory(folder / "old.zrb");
     const auto text = Zrb({"table", folder.path()});
@@ -406,6 +431,10 @@ TEST(TableTest, ARowPerFileMarksAndTheUnreadableOnesReason) {
     EXPECT_EQ(rows[0].rfind("name", 0), 0u);
     EXPECT_NE(rows[1].find(" 1.5! "), std::string::npos) << rows[1];
     EXPECT_NE(rows[1].find(" 950 "), std::string::npos) << rows[1];
+    EXPECT_NE(rows[1].find(" //Caf\xc3\xa9 \\x1b[2J "), std::string::npos) << rows[1];
+    // Columns line up by characters, not bytes.
+    // Columns line up by characters: the two bytes of the e acute are one.
+    EXPECT_EQ(rows[0].find("gasScaleFactor") + 14 + 1, rows[1].find(" 0.25 ") + 5) << text.out;
     EXPECT_NE(rows[2].find("it is a folder"), std::string::npos) << rows[2];
 
     const auto csv = Zrb({"table", "--csv", folder / "car.zrb"});
@@ -413,7 +442,7 @@ TEST(TableTest, ARowPerFileMarksAndTheUnreadableOnesReason) {
     ASSERT_EQ(lines(csv.out).size(), 2u);
     EXPECT_EQ(lines(csv.out)[1],
               (folder / "car.zrb") +
-                  ",//Small city car,0.25,60,1.5,0.02,950,0.7,0.5,0.3,75,520,0.1,"
+                  ",//Caf\xc3\xa9 \x1b[2J,0.25,60,1.5,0.02,950,0.7,0.5,0.3,75,520,0.1,"
                   "150\r");
 }
 
@@ -460,7 +489,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "mass: 950 -> 1200 (+250)\n"
                  "coeffKineticFriction: 0.5 -> 0.45 (-0.05)\n"
                  "bumpyFactor: 0.1 -> 0 (-0.1)\n"},
-        DiffCase{WithLine(12, ".mass\t\t\t\t\t1e999"), 1, "mass: 950 -> inf\n"}));
+        DiffCase{WithLine(12, ".mass\t\t\t\t\t1e999"), 1, "mass: 950 -> inf\n"},
+        // At the decimals the file keeps, not with the binary remainder.
+        DiffCase{WithLine(8, ".gasScaleFactor\t\t\t0.2507"), 1,
+                 "gasScaleFactor: 0.25 -> 0.2507 (+0.0007)\n"},
+        DiffCase{WithLine(12, ".mass\t\t\t\t\t946.60"), 1, "mass: 950 -> 946.6 (-3.4)\n"},
+        // The description as the editor shows it, control characters escaped.
+        DiffCase{WithLine(1, "//Caf\xe9\x1b[2J\x81"), 1,
+                 "description: \"//Small city car\" -> \"//Caf\xc3\xa9\\x1b[2J\\x81\"\n"}));
 
 TEST(DiffErrorTest, UnreadableFileGivesStatus2) {
     TestFolder folder;

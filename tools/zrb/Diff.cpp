@@ -23,8 +23,8 @@ int RunDiff(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::vector<ModelDifference> differences = CompareModels(models[0], models[1]);
     for (const ModelDifference& d : differences) {
         if (d.key == nullptr) {
-            out << "description: \"" << models[0].description << "\" -> \"" << models[1].description
-                << "\"\n";
+            out << "description: \"" << ShownDescription(models[0].description) << "\" -> \""
+                << ShownDescription(models[1].description) << "\"\n";
             continue;
         }
         out << d.key->name << ": " << FormatGeneral15(d.from) << " -> " << FormatGeneral15(d.to);
