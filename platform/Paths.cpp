@@ -63,4 +63,62 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
     return p == pattern.size();
 }
 
+std::vector<std::string> SplitWindowsCommandLine(std::string_view line) {
+    std::size_t i = 0;
+    // The program's name: up to the first blank outside quotes, backslashes as they are.
+    for (bool quoted = false; i < line.size() && (quoted || !IsBlank(line[i])); ++i) {
+        quoted = line[i] == '"' ? !quoted : quoted;
+    }
+    std::vector<std::string> args;
+    while (true) {
+        while (i < line.size() && IsBlank(line[i])) {
+            ++i;
+        }
+        if (i >= line.size()) {
+            return args;
+        }
+        std::string arg;
+        bool quoted = false;
+        while (i < line.size() && (quoted || !IsBlank(line[i]))) {
+            if (line[i] == '\\') {
+                std::size_t backslashes = 0;
+                while (i < line.size() && line[i] == '\\') {
+                    ++backslashes;
+                    ++i;
+                }
+                if (i >= line.size() || line[i] != '"') {
+                    arg.append(backslashes, '\\');
+                    continue;
+                }
+                const bool ends = i + 1 >= line.size() || IsBlank(line[i + 1]);
+                if (backslashes % 2 == 1 && quoted && ends) {
+                    // "C:\my models\": the backslash is the folder's, the quote closes.
+                    arg.append(backslashes / 2 + 1, '\\');
+                    quoted = false;
+                    ++i;
+                    continue;
+                }
+                arg.append(backslashes / 2, '\\');
+                if (backslashes % 2 == 1) {
+                    arg += '"';
+                    ++i;
+                    continue;
+                }
+            }
+            if (line[i] == '"') {
+                if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+                    arg += '"';  // "" inside quotes is a quote
+                    i += 2;
+                    continue;
+                }
+                quoted = !quoted;
+                ++i;
+                continue;
+            }
+            arg += line[i++];
+        }
+        args.push_back(std::move(arg));
+    }
+}
+
 }  // namespace zrb

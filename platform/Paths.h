@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zrb {
 
@@ -38,5 +39,11 @@ bool HasWildcard(std::string_view path);
 // for one byte, ASCII letters compared without regard to case (as Windows compares
 // names).
 bool MatchesWildcard(std::string_view name, std::string_view pattern);
+
+// The arguments of a Windows command line (UTF-8), the program's name left out, split
+// as the C runtime splits them, with one exception: a `"` that follows a backslash and
+// ends the argument closes the quotes, so "C:\my models\" is C:\my models\ rather
+// than C:\my models" (and the rest of the line with it).
+std::vector<std::string> SplitWindowsCommandLine(std::string_view line);
 
 }  // namespace zrb

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Result.h"
@@ -146,6 +147,14 @@ Result OpenWithShell(const std::string& path, const std::string& workingFolder);
 // command line, where argv holds only what the ANSI code page can). Also makes the
 // console show UTF-8.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+enum class StandardStream { Output, Error };
+
+// Writes UTF-8 `text` to the program's standard output or error. A Windows console gets
+// characters (WriteConsoleW), which it shows whatever its code page; a file, a pipe and
+// every POSIX stream get the bytes as they are, so redirected output is UTF-8 throughout.
+// Returns false when it could not be written.
+bool WriteStandardStream(StandardStream stream, std::string_view text);
 
 // The value of the environment variable `name`, if set.
 std::optional<std::string> Environment(const char* name);

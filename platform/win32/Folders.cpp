@@ -117,14 +117,40 @@ std::string ProgramFolder() {
 
 std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
     ::SetConsoleOutputCP(CP_UTF8);
-    int count = 0;
-    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::vector<std::string> args;
-    for (int i = 1; wide != nullptr && i < count; ++i) {
-        args.push_back(Utf8(wide[i]));
+    // Split here rather than by CommandLineToArgvW, for "C:\my models\".
+    return SplitWindowsCommandLine(Utf8(::GetCommandLineW()));
+}
+
+bool WriteStandardStream(StandardStream stream, std::string_view text) {
+    const HANDLE handle =
+        ::GetStdHandle(stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        return false;
     }
-    ::LocalFree(wide);
-    return args;
+    DWORD mode = 0;
+    if (::GetConsoleMode(handle, &mode)) {
+        // Characters, not bytes: the console shows them whatever its code page.
+        const std::wstring wide = Wide(text);
+        std::wstring_view left = wide;
+        while (!left.empty()) {
+            const DWORD chunk = left.size() > 8192 ? 8192 : static_cast<DWORD>(left.size());
+            DWORD written = 0;
+            if (!::WriteConsoleW(handle, left.data(), chunk, &written, nullptr) || written == 0) {
+                return false;
+            }
+            left.remove_prefix(written);
+        }
+        return true;
+    }
+    while (!text.empty()) {
+        const DWORD chunk = text.size() > 0x10000 ? 0x10000 : static_cast<DWORD>(text.size());
+        DWORD written = 0;
+        if (!::WriteFile(handle, text.data(), chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        text.remove_prefix(written);
+    }
+    return true;
 }
 
 std::optional<std::string> Environment(const char* name) {

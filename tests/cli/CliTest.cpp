@@ -12,6 +12,7 @@
 #include "CliRun.h"
 #include "TestFolder.h"
 #include "model/Workspace.h"
+#include "platform/Paths.h"
 #include "platform/SafeFile.h"
 
 namespace {
@@ -114,6 +115,58 @@ TEST(HelpTest, EveryCommandInTheOverviewIsDescribedWithItsOptions) {
     EXPECT_NE(Zrb({"set", "--help"}).out.find("coefficientOfRestitution"), std::string::npos);
     EXPECT_NE(Zrb({"help", "check"}).out.find("turnTightness 0.001 to 0.1"), std::string::npos);
 }
+
+// How zrb.exe splits its command line: as the C runtime does, except for a folder in
+// quotes that ends in a backslash, which cmd users type as "C:\my models\".
+struct CommandLineCase {
+    std::string line;
+    std::vector<std::string> args;
+};
+
+void PrintTo(const CommandLineCase& c, std::ostream* out) {
+    *out << c.line;
+}
+
+class CommandLineTest : public testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineTest, SplitsAsTyped) {
+    EXPECT_EQ(zrb::SplitWindowsCommandLine(GetParam().line), GetParam().args);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLineTest,
+    testing::Values(
+        CommandLineCase{R"(zrb show "C:\my models\")", {"show", R"(C:\my models\)"}},
+        CommandLineCase{R"(zrb show "C:\my models\" b.zrb)", {"show", R"(C:\my models\)", "b.zrb"}},
+        CommandLineCase{R"("C:\Program Files\zrb.exe" show C:\models\ "x y"  z)",
+                        {"show", R"(C:\models\)", "x y", "z"}},
+        // The C runtime's rules elsewhere: \" is a quote, \\" a backslash and a delimiter.
+        CommandLineCase{R"(zrb a\"b "c\"d" e\\"f g")", {R"(a"b)", R"(c"d)", R"(e\f g)"}},
+        CommandLineCase{R"(zrb "a""b" "")", {R"(a"b)", ""}},
+        CommandLineCase{"zrb\tset\tmass=1", {"set", "mass=1"}}));
+
+#ifdef _WIN32
+TEST(WildcardTest, MatchesInTheListOrderAndNamesAPatternThatMatchesNothing) {
+    TestFolder folder;
+    for (const char* name : {"b.zrb", "a.zrb", "C.ZRB", "a.zrbak", "notes.txt"}) {
+        WriteModel(folder / name, SmallCityCar());
+    }
+    const auto run = Zrb({"show", folder.path() + "\\*.zrb", folder.path() + "\\?.txt"});
+    EXPECT_EQ(run.status, 2);
+    std::vector<std::string> headers;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("==> ", 0) == 0) {
+            headers.push_back(line);
+        }
+    }
+    EXPECT_EQ(headers, (std::vector<std::string>{"==> " + folder.path() + "\\a.zrb <==",
+                                                 "==> " + folder.path() + "\\b.zrb <==",
+                                                 "==> " + folder.path() + "\\C.ZRB <=="}))
+        << run.out;
+    EXPECT_EQ(run.err, "zrb: no file matches \"" + folder.path() + "\\?.txt\"\n");
+}
+#endif
 
 // --- show ------------------------------------------------------------------------
 
