@@ -386,7 +386,7 @@ TEST_F(SetTest, FolderEntryNamedLikeAModelIsNamedAndTheModelsAreSaved) {
     std::filesystem::create_directory(folder_ / "models/old.zrb");
     const auto run = Zrb(Args({"mass=1300"}));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "zrb: \"" + (folder_ / "models/old.zrb") +
+    EXPECT_EQ(run.err, "zrb: \"" + zrb::JoinPath(folder_ / "models", "old.zrb") +
                            "\" is a folder, not a model file; left out\n");
     for (auto& [path, model] : models_) {
         model.mass = 1300;
