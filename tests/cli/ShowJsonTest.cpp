@@ -203,11 +203,17 @@ TEST(ShowJsonTest, OneObjectPerFileWithEveryFieldAsTheReaderGetsIt) {
     odd.replace(0, odd.find("\r\n"), description);
     odd.replace(odd.find("950.00"), 6, "1e999");
     WriteBytes(folder / "odd.zrb", odd);
+    // Without .gasScaleFactor there is no speed.
+    std::string noGas = zrb::ModelFileBytes(car, zrb::ModelFileVariant::SaveChanges);
+    noGas.replace(noGas.find(".gasScaleFactor\t"), 1, "//");
+    WriteBytes(folder / "nogas.zrb", noGas);
 
-    const auto run = Zrb({"show", "--json", folder / "car.zrb", folder / "odd.zrb"});
+    const auto run =
+        Zrb({"show", "--json", folder / "car.zrb", folder / "odd.zrb", folder / "nogas.zrb"});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<Object> objects = ParseLines(run.out);
-    ASSERT_EQ(objects.size(), 2u);
+    ASSERT_EQ(objects.size(), 3u);
+    EXPECT_TRUE(std::holds_alternative<Null>(objects[2].at("speed")));
 
     const Object& first = objects[0];
     EXPECT_EQ(first.size(), 14u);  // file, description, eleven fields, speed

@@ -15,7 +15,7 @@ int RunCheck(const CommandLine& line, std::ostream& out, std::ostream& err) {
     for (const std::string& path : paths) {
         std::vector<ModelFinding> findings;
         if (Result checked = CheckModelFile(path, findings); !checked) {
-            err << "zrb: " << checked.message() << '\n';
+            err << "zrb: " << Shown(checked.message()) << '\n';
             unreadable = true;
             continue;
         }

@@ -13,7 +13,7 @@ int RunDiff(const CommandLine& line, std::ostream& out, std::ostream& err) {
     for (int i = 0; i < 2; ++i) {
         std::string speedText;
         if (Result read = ReadFreshModel(line.operands[i], models[i], speedText); !read) {
-            err << "zrb: " << read.message() << '\n';
+            err << "zrb: " << Shown(read.message()) << '\n';
             unreadable = true;
         }
     }

@@ -120,7 +120,7 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
             }
         }
         if (problem) {
-            err << "zrb: " << *problem << '\n';
+            err << "zrb: " << Shown(*problem) << '\n';
             refused = true;
         }
         settings.push_back(std::move(setting));
@@ -142,7 +142,7 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
     for (std::size_t i = 0; i < paths.size(); ++i) {
         std::vector<ModelFinding> findings;
         if (Result checked = CheckModelFile(paths[i], findings, &models[i]); !checked) {
-            err << "zrb: " << checked.message() << '\n';
+            err << "zrb: " << Shown(checked.message()) << '\n';
             unreadable = true;
             continue;
         }
@@ -177,7 +177,7 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
         }
         if (Result written = WriteModelFile(paths[i], model, ModelFileVariant::SaveChanges);
             !written) {
-            err << "zrb: " << written.message() << '\n';
+            err << "zrb: " << Shown(written.message()) << '\n';
             status = 2;
         }
     }

@@ -45,7 +45,7 @@ int RunShow(const CommandLine& line, std::ostream& out, std::ostream& err) {
         MotionModel model;
         std::string speedText;
         if (Result read = ReadFreshModel(path, model, speedText); !read) {
-            err << "zrb: " << read.message() << '\n';
+            err << "zrb: " << Shown(read.message()) << '\n';
             status = 2;
             continue;
         }

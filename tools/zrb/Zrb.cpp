@@ -168,7 +168,7 @@ bool CommandLine::HasOption(std::string_view option) const {
 }
 
 int UsageError(std::ostream& err, std::string_view command, const std::string& message) {
-    err << "zrb: " << message << '\n';
+    err << "zrb: " << Shown(message) << '\n';
     if (const Command* found = FindCommand(command)) {
         err << "Usage: " << found->synopsis << '\n';
         err << "Run \"zrb " << command << " --help\" for details.\n";
@@ -221,8 +221,8 @@ bool ExpandModelPaths(const std::vector<std::string>& given, std::vector<std::st
         }
         std::vector<std::string> names;
         if (Result listed = ListModelFolder(folder, names); !listed) {
-            err << "zrb: Could not read the folder \"" << operand << "\" (" << listed.message()
-                << ")\n";
+            err << "zrb: Could not read the folder \"" << Shown(operand) << "\" ("
+                << listed.message() << ")\n";
             ok = false;
             continue;
         }
