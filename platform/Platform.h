@@ -144,8 +144,8 @@ Result OpenWithShell(const std::string& path, const std::string& workingFolder);
 #endif
 
 // The program's arguments after its own name, in UTF-8 (on Windows read from the wide
-// command line, where argv holds only what the ANSI code page can). Also makes the
-// console show UTF-8.
+// command line, where argv holds only what the ANSI code page can, and split by
+// SplitWindowsCommandLine). Also makes the console show UTF-8.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 enum class StandardStream { Output, Error };

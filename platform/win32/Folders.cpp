@@ -4,9 +4,6 @@
 #include "platform/Platform.h"
 #include "platform/win32/Wide.h"
 
-// After windows.h, which it needs.
-#include <shellapi.h>
-
 namespace zrb {
 
 using win32::ErrorText;
