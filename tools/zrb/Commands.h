@@ -37,7 +37,8 @@ bool ExpandModelPaths(const std::vector<std::string>& operands, std::vector<std:
 void ReportFolderEntries(const std::vector<std::string>& folderEntries, std::ostream& err);
 
 // UTF-8 text for a terminal: control characters (C0, DEL, C1) written as "\x1b", so
-// that no text from a file or a name can move the cursor or recolour the terminal.
+// that no text from a file or a name can move the cursor or recolour the terminal. A
+// byte that is not part of UTF-8 is taken as Windows-1252, so the result is all UTF-8.
 std::string Shown(std::string_view text);
 
 // A description (Windows-1252 bytes) as the editor shows it, in UTF-8, through Shown.

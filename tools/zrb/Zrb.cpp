@@ -248,24 +248,24 @@ void ReportFolderEntries(const std::vector<std::string>& folderEntries, std::ost
 
 std::string Shown(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
-    const auto escape = [](std::string& out, unsigned char byte) {
-        out += "\\x";
-        out += kHex[byte >> 4];
-        out += kHex[byte & 0xf];
-    };
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if (byte < 0x20 || byte == 0x7f) {
-            escape(out, byte);
-        } else if (byte == 0xc2 && next >= 0x80 && next < 0xa0) {
-            escape(out, next);  // U+0080 to U+009F
-            ++i;
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Char c = DecodeUtf8(text.substr(i));
+        // A byte that is no UTF-8 is text from a model file (a value "zrb check"
+        // quotes): Windows-1252, as the editor reads it, so that every line is UTF-8.
+        const char32_t cp =
+            c.length > 0 ? c.codePoint : Cp1252ToUnicode(static_cast<unsigned char>(text[i]));
+        if (cp < 0x20 || (cp >= 0x7f && cp < 0xa0)) {
+            out += "\\x";
+            out += kHex[(cp >> 4) & 0xf];
+            out += kHex[cp & 0xf];
+        } else if (c.length > 0) {
+            out += text.substr(i, c.length);
         } else {
-            out += text[i];
+            out += Cp1252ToUtf8(text.substr(i, 1));
         }
+        i += c.length > 0 ? c.length : 1;
     }
     return out;
 }
