@@ -50,4 +50,59 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return text;
 }
 
+Utf8Char DecodeUtf8(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return {lead, 1};
+    }
+    // Sequence length, smallest code point it may carry, and the lead byte's bits.
+    std::size_t length = 0;
+    char32_t min = 0;
+    unsigned char mask = 0;
+    if (lead >= 0xc2 && lead <= 0xdf) {
+        length = 2, min = 0x80, mask = 0x1f;
+    } else if (lead >= 0xe0 && lead <= 0xef) {
+        length = 3, min = 0x800, mask = 0x0f;
+    } else if (lead >= 0xf0 && lead <= 0xf4) {
+        length = 4, min = 0x10000, mask = 0x07;
+    } else {
+        return {};
+    }
+    if (text.size() < length) {
+        return {};
+    }
+    char32_t cp = lead & mask;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xc0) != 0x80) {
+            return {};
+        }
+        cp = (cp << 6) | (byte(i) & 0x3f);
+    }
+    if (cp < min || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff)) {
+        return {};
+    }
+    return {cp, length};
+}
+
+std::optional<std::string> Utf8ToCp1252(std::string_view text, std::string& refused) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Char c = DecodeUtf8(text.substr(i));
+        const std::optional<unsigned char> byte =
+            c.length > 0 ? UnicodeToCp1252(c.codePoint) : std::nullopt;
+        if (!byte) {
+            refused.assign(text.substr(i, c.length > 0 ? c.length : 1));
+            return std::nullopt;
+        }
+        bytes += static_cast<char>(*byte);
+        i += c.length;
+    }
+    return bytes;
+}
+
 }  // namespace zrb

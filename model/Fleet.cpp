@@ -36,6 +36,16 @@ std::string CsvField(const std::string& text) {
     return quoted + '"';
 }
 
+// A text cell that a spreadsheet would take as a formula (or, after a TAB or CR, as
+// one once trimmed) gets a leading apostrophe, which spreadsheets show as text.
+std::string CsvTextCell(const std::string& text) {
+    if (!text.empty() &&
+        std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+        return CsvField("'" + text);
+    }
+    return CsvField(text);
+}
+
 }  // namespace
 
 FleetRow ReadFleetRow(const std::string& path, std::string name) {
@@ -159,10 +169,19 @@ std::vector<ModelDifference> CompareModels(const MotionModel& first, const Motio
         if (from == to) {
             continue;
         }
-        const double difference = to - from;
-        differences.push_back(
-            {&key, from, to,
-             std::isfinite(difference) ? std::optional<double>(difference) : std::nullopt});
+        const double exact = to - from;
+        if (!std::isfinite(exact)) {
+            differences.push_back({&key, from, to, std::nullopt});
+            continue;
+        }
+        // At the decimals the file keeps, so that 3.6 - 7 shows as -3.4, not as the
+        // binary remainder -3.4000000000000004.
+        const int decimals = std::max(KeptDecimals(key, from), KeptDecimals(key, to));
+        double difference = ParseNumber(FormatFixed(exact, decimals));
+        if (difference == 0.0) {
+            difference = 0.0;  // no "-0"
+        }
+        differences.push_back({&key, from, to, difference});
     }
     return differences;
 }
@@ -202,7 +221,8 @@ std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::s
             if (column > 0) {
                 csv += ',';
             }
-            csv += CsvField(text);
+            const bool textColumn = column == kFleetNameColumn || column == kFleetDescriptionColumn;
+            csv += textColumn ? CsvTextCell(text) : CsvField(text);
         }
         csv += "\r\n";
     }

@@ -61,7 +61,9 @@ struct ModelDifference {
     const ModelKey* key;  // nullptr: the description
     double from = 0.0;
     double to = 0.0;
-    std::optional<double> difference;  // to - from, when that is a finite number
+    // to - from rounded to the decimals the file keeps for the field (KeptDecimals of
+    // either value, the more), when that is a finite number
+    std::optional<double> difference;
 };
 
 // The description first, then the fields in ModelKeys() order, each where `other`
@@ -77,7 +79,9 @@ bool FleetRowMatches(const FleetRow& row, std::string_view filter);
 
 // The rows in `order` as CSV: UTF-8, one header row, numbers with a full stop,
 // descriptions decoded from Windows-1252, fields quoted where they need it; a row that
-// could not be read carries its reason in the description column.
+// could not be read carries its reason in the description column. A name or description
+// that begins with "=", "+", "-", "@", TAB or CR gets a leading "'" so that spreadsheets
+// do not run it as a formula; numbers never do.
 std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::size_t>& order);
 
 }  // namespace zrb

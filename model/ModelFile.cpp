@@ -1,5 +1,7 @@
 #include "model/ModelFile.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "model/InputFile.h"
@@ -60,6 +62,20 @@ std::string FormatModelValue(const ModelKey& key, double value, ModelFileVariant
         return FormatExponent1(value);
     }
     return FormatFixed(value, Decimals(key));
+}
+
+int KeptDecimals(const ModelKey& key, double value) {
+    const int fixed = Decimals(key);
+    if (key.field != &MotionModel::horsePower || value == 0.0 || !std::isfinite(value)) {
+        return fixed;
+    }
+    // "7.5e-002": one decimal of a mantissa that stands `exponent` places off.
+    const std::string text = FormatExponent1(value);
+    const std::size_t e = text.find('e');
+    int exponent = 0;
+    const char* first = text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0);
+    std::from_chars(first, text.data() + text.size(), exponent);
+    return std::max(fixed, 1 - exponent);
 }
 
 void EnsureDescriptionPrefix(MotionModel& model) {

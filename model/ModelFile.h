@@ -51,6 +51,11 @@ const std::array<ModelKey, 11>& ModelKeys();
 // The value text of one key as the given variant writes it.
 std::string FormatModelValue(const ModelKey& key, double value, ModelFileVariant variant);
 
+// The decimals a file keeps of `value` in the field of `key`: the writer's fixed
+// decimals (4, 2 or 1); for horsePower, which "Save as New" writes as "%.1e", as many
+// as that form keeps when they are more (7.5e-002 keeps 3).
+int KeptDecimals(const ModelKey& key, double value);
+
 // The description rule: a description whose first two bytes are not "//" gets "//"
 // put in front.
 void EnsureDescriptionPrefix(MotionModel& model);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Result.h"
@@ -69,6 +70,19 @@ std::string CurrentFolder();
 // unknown. Companion files (the help page, the archiver) are looked for there when the
 // start folder lacks them.
 std::string ProgramFolder();
+
+// Whether wildcards in file arguments reach the program unexpanded, for it to expand:
+// the Windows command interpreter leaves them, a POSIX shell has expanded them already.
+#ifdef _WIN32
+inline constexpr bool kProgramExpandsWildcards = true;
+#else
+inline constexpr bool kProgramExpandsWildcards = false;
+#endif
+
+// The names of the entries in the folder part of `pattern` that its last part matches
+// (MatchesWildcard; "." and ".." never), in no particular order. Nothing matching is
+// success with no names; fails with the system's reason when the folder cannot be read.
+Result MatchWildcard(const std::string& pattern, std::vector<std::string>& names);
 
 // --- Files -----------------------------------------------------------------------
 
@@ -130,9 +144,17 @@ Result OpenWithShell(const std::string& path, const std::string& workingFolder);
 #endif
 
 // The program's arguments after its own name, in UTF-8 (on Windows read from the wide
-// command line, where argv holds only what the ANSI code page can). Also makes the
-// console show UTF-8.
+// command line, where argv holds only what the ANSI code page can, and split by
+// SplitWindowsCommandLine). Also makes the console show UTF-8.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+enum class StandardStream { Output, Error };
+
+// Writes UTF-8 `text` to the program's standard output or error. A Windows console gets
+// characters (WriteConsoleW), which it shows whatever its code page; a file, a pipe and
+// every POSIX stream get the bytes as they are, so redirected output is UTF-8 throughout.
+// Returns false when it could not be written.
+bool WriteStandardStream(StandardStream stream, std::string_view text);
 
 // The value of the environment variable `name`, if set.
 std::optional<std::string> Environment(const char* name);

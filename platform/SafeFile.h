@@ -14,12 +14,14 @@ namespace zrb {
 enum class Durability { Flushed, CacheOnly };
 
 // Replaces the content of `path` by `bytes`: writes a temporary file in the same folder
-// (its name never ends in ".zrb"), flushes it to disk (unless CacheOnly), gives it the
+// (".<name>.tmp-XXXXXX", or ".zrb-XXXXXX.tmp" when that would pass the system's limit
+// on a name; never ending in ".zrb"), flushes it to disk (unless CacheOnly), gives it the
 // permission bits of the old file and renames it over `path`. A symbolic link stays a
 // link: its target is replaced. A read-only target fails, and so does a folder that
 // takes no new file: the old file is never cut to be written in place. On failure the
 // old file is unchanged, no temporary file remains, and the message names the file and
-// the system's reason.
+// the system's reason ("the name is too long" for a name the system refuses for its
+// length). Stale temporary files of earlier, killed saves are removed.
 Result SaveFileAtomically(const std::string& path, std::string_view bytes,
                           Durability durability = Durability::Flushed);
 

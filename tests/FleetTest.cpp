@@ -131,7 +131,53 @@ TEST(FleetCsvTest, QuotesWhatNeedsItAndDecodes1252) {
             // \xfc is u-umlaut, \x80 the euro sign, in UTF-8.
             "\"a,b.zrb\",\"//say \"\"hi\"\", \xc3\xbc\xe2\x82\xac\",0,0,0,0,1.5,0,0,0,0,0,0,\r\n"
             "dir.zrb,Could not read: it is a folder,,,,,,,,,,,,\r\n");
+
+    // Text a spreadsheet would run as a formula is kept text; numbers never change.
+    rows = {Row("=cmd.zrb", -5, "-1+1"), Row("@a.zrb", 1, "+x"), Row("b.zrb", 1, "\tx"),
+            Row("c.zrb", 1, "\rx,y")};
+    std::string lines = FleetCsv(rows, {0, 1, 2, 3}).substr(header.size());
+    EXPECT_EQ(lines,
+              "'=cmd.zrb,'-1+1,0,0,0,0,-5,0,0,0,0,0,0,\r\n"
+              "'@a.zrb,'+x,0,0,0,0,1,0,0,0,0,0,0,\r\n"
+              "b.zrb,'\tx,0,0,0,0,1,0,0,0,0,0,0,\r\n"
+              "c.zrb,\"'\rx,y\",0,0,0,0,1,0,0,0,0,0,0,\r\n");
 }
+
+struct DifferenceCase {
+    double MotionModel::*field;
+    double from;
+    double to;
+    std::string text;
+};
+
+void PrintTo(const DifferenceCase& c, std::ostream* out) {
+    *out << c.text;
+}
+
+class DifferenceTest : public ::testing::TestWithParam<DifferenceCase> {};
+
+TEST_P(DifferenceTest, IsShownAtThePrecisionTheFileKeeps) {
+    MotionModel first;
+    MotionModel other;
+    first.*GetParam().field = GetParam().from;
+    other.*GetParam().field = GetParam().to;
+    const std::vector<ModelDifference> differences = CompareModels(first, other);
+    ASSERT_EQ(differences.size(), 1u);
+    ASSERT_TRUE(differences[0].difference.has_value());
+    EXPECT_EQ(DifferenceText(*differences[0].difference), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DifferenceTest,
+    ::testing::Values(DifferenceCase{&MotionModel::gasScaleFactor, 0.25, 0.2507, "+0.0007"},
+                      DifferenceCase{&MotionModel::maxTurnRate, 126.8, 123.4, "-3.4"},
+                      DifferenceCase{&MotionModel::mass, 950, 946.6, "-3.4"},
+                      DifferenceCase{&MotionModel::bumpyFactor, 0.3, 0.1, "-0.2"},
+                      // "Save as New" keeps horsepower as 7.5e-002: three decimals there.
+                      DifferenceCase{&MotionModel::horsePower, 75, 0.075, "-74.925"},
+                      DifferenceCase{&MotionModel::horsePower, 120.3, 75, "-45.3"},
+                      // Finer than the file keeps: no "-0".
+                      DifferenceCase{&MotionModel::mass, 950.001, 950.002, "0"}));
 
 }  // namespace
 }  // namespace zrb

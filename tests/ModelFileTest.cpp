@@ -336,7 +336,9 @@ TEST(WriterFailureTest, ReportsWhyAndKeepsTheOldFile) {
                  {folder / "missing/a.zrb", "folder does not exist"},
                  {folder / "dir.zrb", "is a folder"},
                  {"", "no file name"},
-                 {folder.path() + "/", "no file name"}};
+                 {folder.path() + "/", "no file name"},
+                 // 256 bytes: one more than the system allows in a name.
+                 {folder / (std::string(252, 'n') + ".zrb"), "the name is too long"}};
     for (const auto& c : cases) {
         MotionModel model = WorkedExample();
         const zrb::Result result =
@@ -463,12 +465,19 @@ TEST(WriterTest, SaveRemovesOnlyItsOwnStaleTemporaryFiles) {
         bool old;
         bool removed;
     } cases[] = {
-        {".car.zrb.tmp-a1B2c3", true, true},   {".car.zrb.tmp-Zz9900", true, true},
+        {".car.zrb.tmp-a1B2c3", true, true},
+        {".car.zrb.tmp-Zz9900", true, true},
         {".car.zrb.tmp-a1B2c4", false, false},  // may belong to a save still running
         {".bus.zrb.tmp-a1B2c3", true, false},   // another file's
         {".car.zrb.tmp-a1B2c", true, false},    // not the pattern
-        {".car.zrb.tmp-a1B2c3d", true, false}, {"car.zrb.tmp-a1B2c3", true, false},
+        {".car.zrb.tmp-a1B2c3d", true, false},
+        {"car.zrb.tmp-a1B2c3", true, false},
         {".car.zrb.tmp-a1-2c3", true, false},
+        // The short form of a name too long for the other: it could be any file's.
+        {".zrb-a1B2c3.tmp", true, true},
+        {".zrb-Q1w2E3.tmp", false, false},
+        {".zrb-a1B2c.tmp", true, false},
+        {".zrb-a1B2c3.tmpx", true, false},
     };
     for (const auto& c : cases) {
         WriteBytes(folder / c.name, "partial");
@@ -480,6 +489,22 @@ TEST(WriterTest, SaveRemovesOnlyItsOwnStaleTemporaryFiles) {
     ASSERT_TRUE(zrb::WriteModelFile(folder / "car.zrb", model, ModelFileVariant::SaveChanges));
     for (const auto& c : cases) {
         EXPECT_EQ(std::filesystem::exists(folder / c.name), !c.removed) << c.name;
+    }
+}
+
+TEST(WriterTest, NamesTooLongForTheTemporaryFilesUsualNameAreSaved) {
+    // ".<name>.tmp-XXXXXX" passes 255 bytes from a name of 244 on.
+    for (const std::size_t length : {243u, 244u, 255u}) {
+        TestFolder folder;
+        const std::string path = folder / (std::string(length - 4, 'm') + ".zrb");
+        MotionModel model = WorkedExample();
+        ASSERT_TRUE(zrb::WriteModelFile(path, model, ModelFileVariant::SaveChanges)) << length;
+        ASSERT_TRUE(zrb::WriteModelFile(path, model, ModelFileVariant::SaveAsNew)) << length;
+        EXPECT_EQ(ReadBytes(path), zrb::ModelFileBytes(model, ModelFileVariant::SaveAsNew));
+        // No temporary file is left behind.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                                std::filesystem::directory_iterator()),
+                  1);
     }
 }
 

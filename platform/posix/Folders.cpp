@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace zrb {
@@ -36,6 +37,24 @@ Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
     const int error = errno;
     ::closedir(dir);
     return error == 0 ? Result::Success() : Result::Failure(std::strerror(error));
+}
+
+Result MatchWildcard(const std::string& pattern, std::vector<std::string>& names) {
+    const std::size_t cut = pattern.rfind('/');
+    const std::string folder = cut == std::string::npos ? "." : pattern.substr(0, cut);
+    const std::string_view last = cut == std::string::npos
+                                      ? std::string_view(pattern)
+                                      : std::string_view(pattern).substr(cut + 1);
+    std::vector<std::string> all;
+    if (Result listed = ListFolder(folder, all); !listed) {
+        return listed;
+    }
+    for (std::string& name : all) {
+        if (MatchesWildcard(name, last)) {
+            names.push_back(std::move(name));
+        }
+    }
+    return Result::Success();
 }
 
 EntryKind KindOf(const std::string& path) {
@@ -89,6 +108,21 @@ std::string ProgramFolder() {
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+bool WriteStandardStream(StandardStream stream, std::string_view text) {
+    const int fd = stream == StandardStream::Output ? STDOUT_FILENO : STDERR_FILENO;
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
 }
 
 std::optional<std::string> Environment(const char* name) {

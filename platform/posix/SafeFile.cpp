@@ -34,6 +34,13 @@ Result Fail(const std::string& path, const std::string& what, int error) {
                            (error != 0 ? " (" + std::string(std::strerror(error)) + ")" : ""));
 }
 
+Result TooLong(const std::string& path, std::size_t length, std::size_t limit) {
+    return Fail(path,
+                "the name is too long: " + std::to_string(length) +
+                    " bytes, where the system allows " + std::to_string(limit),
+                ENAMETOOLONG);
+}
+
 int WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const long n = DoWrite(fd, bytes.data(), bytes.size());
@@ -76,9 +83,14 @@ mode_t DefaultMode() {
 }
 
 // The name pattern of the temporary files: "." + file name + ".tmp-" + six letters or
-// digits, as mkstemp fills them in.
+// digits, as mkstemp fills them in. A name too long for that takes the short form
+// ".zrb-" + six + ".tmp", whose file cannot be told from the name.
 constexpr std::string_view kTempInfix = ".tmp-";
 constexpr std::size_t kTempTail = 6;
+constexpr std::string_view kShortPrefix = ".zrb-";
+constexpr std::string_view kShortSuffix = ".tmp";
+// The key under which stale short-form files are kept: no file name is empty.
+constexpr std::string_view kShortKey = "";
 
 bool IsTempTail(std::string_view tail) {
     if (tail.size() != kTempTail) {
@@ -114,6 +126,9 @@ class StaleTemporaries {
         listed->second.erase(own);
     }
 
+    // The short-form files could be any long name's; each is old enough to be stale.
+    void RemoveShortForm(const std::string& folder) { RemoveFor(folder, std::string(kShortKey)); }
+
   private:
     using ByBase = std::map<std::string, std::vector<std::filesystem::path>, std::less<>>;
 
@@ -125,8 +140,15 @@ class StaleTemporaries {
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
             const std::size_t infix = name.rfind(kTempInfix);
-            if (name.size() < 2 || name[0] != '.' || infix == std::string::npos || infix < 2 ||
-                !IsTempTail(std::string_view(name).substr(infix + kTempInfix.size()))) {
+            const bool shortForm =
+                name.size() == kShortPrefix.size() + kTempTail + kShortSuffix.size() &&
+                name.compare(0, kShortPrefix.size(), kShortPrefix) == 0 &&
+                name.compare(name.size() - kShortSuffix.size(), kShortSuffix.size(),
+                             kShortSuffix) == 0 &&
+                IsTempTail(std::string_view(name).substr(kShortPrefix.size(), kTempTail));
+            if (!shortForm &&
+                (name.size() < 2 || name[0] != '.' || infix == std::string::npos || infix < 2 ||
+                 !IsTempTail(std::string_view(name).substr(infix + kTempInfix.size())))) {
                 continue;
             }
             std::error_code statError;
@@ -134,7 +156,8 @@ class StaleTemporaries {
                 statError) {
                 continue;
             }
-            found[name.substr(1, infix - 1)].push_back(it->path());
+            found[shortForm ? std::string(kShortKey) : name.substr(1, infix - 1)].push_back(
+                it->path());
         }
         return found;
     }
@@ -159,6 +182,13 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes, Durab
         return Fail(path, "no file name was given", 0);
     }
     const std::string target = ResolveLinks(path);
+    const std::string folder = FolderOf(target);
+    const std::string name = BaseName(target);
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const std::size_t nameMax = limit > 0 ? static_cast<std::size_t>(limit) : 255;
+    if (name.size() > nameMax) {
+        return TooLong(path, name.size(), nameMax);
+    }
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists) {
@@ -172,16 +202,25 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes, Durab
         if ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
             return Fail(path, "the file is read-only", EACCES);
         }
+    } else if (errno == ENAMETOOLONG) {
+        return Fail(path, "the name is too long", errno);
     } else if (errno != ENOENT) {
         return Fail(path, "the file cannot be reached", errno);
     }
 
-    const std::string folder = FolderOf(target);
     // The leading dot hides it, and the random tail keeps it from matching "*.zrb".
-    std::string temp = folder + "/." + BaseName(target) + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    const bool shortForm = 1 + name.size() + kTempInfix.size() + kTempTail > nameMax;
+    std::string temp = folder + "/." + name + ".tmp-XXXXXX";
+    if (shortForm) {
+        temp = folder + "/" + std::string(kShortPrefix) + "XXXXXX" + std::string(kShortSuffix);
+    }
+    const int fd = shortForm ? ::mkstemps(temp.data(), static_cast<int>(kShortSuffix.size()))
+                             : ::mkstemp(temp.data());
     if (fd < 0) {
         const int error = errno;
+        if (error == ENAMETOOLONG) {
+            return Fail(path, "the name is too long", error);
+        }
         struct stat folderStat {};
         if (::stat(folder.c_str(), &folderStat) != 0) {
             return Fail(path, "the folder does not exist", errno);
@@ -215,12 +254,16 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes, Durab
     }
     if (error != 0) {
         ::unlink(temp.c_str());
-        return Fail(path, error == ENOSPC ? "the disk is full" : "the file could not be written",
+        return Fail(path,
+                    error == ENOSPC         ? "the disk is full"
+                    : error == ENAMETOOLONG ? "the name is too long"
+                                            : "the file could not be written",
                     error);
     }
     // The folder itself is not synced: should the machine stop before the rename reaches
     // the disk, the old file is still there, whole, which is all a save promises.
-    Stale().RemoveFor(folder, BaseName(target));
+    Stale().RemoveFor(folder, name);
+    Stale().RemoveShortForm(folder);
     return Result::Success();
 }
 

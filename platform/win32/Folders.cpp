@@ -1,10 +1,8 @@
 #include <cstdlib>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/win32/Wide.h"
-
-// After windows.h, which it needs.
-#include <shellapi.h>
 
 namespace zrb {
 
@@ -32,6 +30,31 @@ Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
     const DWORD error = ::GetLastError();
     ::FindClose(search);
     return error == ERROR_NO_MORE_FILES ? Result::Success() : Result::Failure(ErrorText(error));
+}
+
+Result MatchWildcard(const std::string& pattern, std::vector<std::string>& names) {
+    const std::size_t cut = pattern.find_last_of("\\/:");
+    const std::string_view last =
+        std::string_view(pattern).substr(cut == std::string::npos ? 0 : cut + 1);
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileExW(Wide(pattern).c_str(), FindExInfoBasic, &found,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES
+                   ? Result::Success()
+                   : Result::Failure(ErrorText(error));
+    }
+    do {
+        // The system also matches the short 8.3 names ("*.zrb" finds "a.zrbak" through
+        // "A~1.ZRB"): only the long name counts.
+        const std::string name = Utf8(found.cFileName);
+        if (name != "." && name != ".." && MatchesWildcard(name, last)) {
+            names.push_back(name);
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return Result::Success();
 }
 
 EntryKind KindOf(const std::string& path) {
@@ -91,14 +114,40 @@ std::string ProgramFolder() {
 
 std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
     ::SetConsoleOutputCP(CP_UTF8);
-    int count = 0;
-    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::vector<std::string> args;
-    for (int i = 1; wide != nullptr && i < count; ++i) {
-        args.push_back(Utf8(wide[i]));
+    // Split here rather than by CommandLineToArgvW, for "C:\my models\".
+    return SplitWindowsCommandLine(Utf8(::GetCommandLineW()));
+}
+
+bool WriteStandardStream(StandardStream stream, std::string_view text) {
+    const HANDLE handle =
+        ::GetStdHandle(stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        return false;
     }
-    ::LocalFree(wide);
-    return args;
+    DWORD mode = 0;
+    if (::GetConsoleMode(handle, &mode)) {
+        // Characters, not bytes: the console shows them whatever its code page.
+        const std::wstring wide = Wide(text);
+        std::wstring_view left = wide;
+        while (!left.empty()) {
+            const DWORD chunk = left.size() > 8192 ? 8192 : static_cast<DWORD>(left.size());
+            DWORD written = 0;
+            if (!::WriteConsoleW(handle, left.data(), chunk, &written, nullptr) || written == 0) {
+                return false;
+            }
+            left.remove_prefix(written);
+        }
+        return true;
+    }
+    while (!text.empty()) {
+        const DWORD chunk = text.size() > 0x10000 ? 0x10000 : static_cast<DWORD>(text.size());
+        DWORD written = 0;
+        if (!::WriteFile(handle, text.data(), chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        text.remove_prefix(written);
+    }
+    return true;
 }
 
 std::optional<std::string> Environment(const char* name) {

@@ -41,6 +41,11 @@ std::string NamePart(const std::string& path) {
 
 constexpr std::string_view kTempInfix = ".tmp-";
 constexpr std::size_t kTempTail = 6;
+// A name too long for "." + name + kTempInfix + tail takes this short form instead.
+constexpr std::string_view kShortPrefix = ".zrb-";
+constexpr std::string_view kShortSuffix = ".tmp";
+// The longest name a folder entry may have, in UTF-16 units.
+constexpr std::size_t kNameMax = 255;
 
 std::string RandomTail() {
     static constexpr char kLetters[] =
@@ -53,10 +58,11 @@ std::string RandomTail() {
     return tail;
 }
 
-// The temporary files of `name` that a killed save left in `folder`, older than a minute
-// (a younger one may belong to a save still running). The system matches the pattern.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
-    const std::string prefix = "." + name + std::string(kTempInfix);
+// The temporary files named `prefix` + tail + `suffix` that a killed save left in
+// `folder`, older than a minute (a younger one may belong to a save still running). The
+// system matches the pattern.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix,
+                            std::string_view suffix = {}) {
     WIN32_FIND_DATAW found;
     HANDLE search = ::FindFirstFileExW(Wide(folder + "\\" + prefix + "*").c_str(), FindExInfoBasic,
                                        &found, FindExSearchNameMatch, nullptr, 0);
@@ -68,11 +74,13 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
     const std::int64_t cutoff = win32::UnixSeconds(now) - 60;
     do {
         const std::string entry = Utf8(found.cFileName);
-        const std::string_view tail = std::string_view(entry).substr(
-            entry.size() >= prefix.size() ? prefix.size() : entry.size());
         bool pattern =
-            entry.size() == prefix.size() + kTempTail &&
-            EqualsIgnoringAsciiCase(std::string_view(entry).substr(0, prefix.size()), prefix);
+            entry.size() == prefix.size() + kTempTail + suffix.size() &&
+            EqualsIgnoringAsciiCase(std::string_view(entry).substr(0, prefix.size()), prefix) &&
+            EqualsIgnoringAsciiCase(std::string_view(entry).substr(prefix.size() + kTempTail),
+                                    suffix);
+        const std::string_view tail =
+            std::string_view(entry).substr(pattern ? prefix.size() : entry.size(), kTempTail);
         for (const char c : tail) {
             pattern = pattern && (IsAsciiLetter(c) || IsAsciiDigit(c));
         }
@@ -125,17 +133,28 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes, Durab
 
     const std::string folder = FolderPart(path);
     const std::string name = NamePart(path);
+    const std::size_t length = Wide(name).size();
+    if (length > kNameMax) {
+        return Fail(path, "the name is too long: " + std::to_string(length) +
+                              " characters, where the system allows " + std::to_string(kNameMax));
+    }
+    const bool shortForm = 1 + length + kTempInfix.size() + kTempTail > kNameMax;
     // The leading dot and the random tail keep it from matching "*.zrb".
     std::string temp;
     Handle file;
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
-        temp = folder + "\\." + name + std::string(kTempInfix) + RandomTail();
+        temp = shortForm ? folder + "\\" + std::string(kShortPrefix) + RandomTail() +
+                               std::string(kShortSuffix)
+                         : folder + "\\." + name + std::string(kTempInfix) + RandomTail();
         file = Handle(::CreateFileW(Wide(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         error = file.valid() ? ERROR_SUCCESS : ::GetLastError();
     }
     if (!file.valid()) {
+        if (error == ERROR_FILENAME_EXCED_RANGE) {
+            return Fail(path, "the name is too long", ErrorText(error));
+        }
         if (KindOf(folder) != EntryKind::Folder) {
             return Fail(path, "the folder does not exist", ErrorText(error));
         }
@@ -159,7 +178,8 @@ Result SaveFileAtomically(const std::string& path, std::string_view bytes, Durab
         ::DeleteFileW(Wide(temp).c_str());
         return Fail(path, "the file could not be written", problem);
     }
-    RemoveStaleTemporaries(folder, name);
+    RemoveStaleTemporaries(folder, "." + name + std::string(kTempInfix));
+    RemoveStaleTemporaries(folder, std::string(kShortPrefix), kShortSuffix);
     return Result::Success();
 }
 

@@ -12,6 +12,7 @@
 #include "CliRun.h"
 #include "TestFolder.h"
 #include "model/Workspace.h"
+#include "platform/Paths.h"
 #include "platform/SafeFile.h"
 
 namespace {
@@ -115,6 +116,58 @@ TEST(HelpTest, EveryCommandInTheOverviewIsDescribedWithItsOptions) {
     EXPECT_NE(Zrb({"help", "check"}).out.find("turnTightness 0.001 to 0.1"), std::string::npos);
 }
 
+// How zrb.exe splits its command line: as the C runtime does, except for a folder in
+// quotes that ends in a backslash, which cmd users type as "C:\my models\".
+struct CommandLineCase {
+    std::string line;
+    std::vector<std::string> args;
+};
+
+void PrintTo(const CommandLineCase& c, std::ostream* out) {
+    *out << c.line;
+}
+
+class CommandLineTest : public testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineTest, SplitsAsTyped) {
+    EXPECT_EQ(zrb::SplitWindowsCommandLine(GetParam().line), GetParam().args);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLineTest,
+    testing::Values(
+        CommandLineCase{R"(zrb show "C:\my models\")", {"show", R"(C:\my models\)"}},
+        CommandLineCase{R"(zrb show "C:\my models\" b.zrb)", {"show", R"(C:\my models\)", "b.zrb"}},
+        CommandLineCase{R"("C:\Program Files\zrb.exe" show C:\models\ "x y"  z)",
+                        {"show", R"(C:\models\)", "x y", "z"}},
+        // The C runtime's rules elsewhere: \" is a quote, \\" a backslash and a delimiter.
+        CommandLineCase{R"(zrb a\"b "c\"d" e\\"f g")", {R"(a"b)", R"(c"d)", R"(e\f g)"}},
+        CommandLineCase{R"(zrb "a""b" "")", {R"(a"b)", ""}},
+        CommandLineCase{"zrb\tset\tmass=1", {"set", "mass=1"}}));
+
+#ifdef _WIN32
+TEST(WildcardTest, MatchesInTheListOrderAndNamesAPatternThatMatchesNothing) {
+    TestFolder folder;
+    for (const char* name : {"b.zrb", "a.zrb", "C.ZRB", "a.zrbak", "notes.txt"}) {
+        WriteModel(folder / name, SmallCityCar());
+    }
+    const auto run = Zrb({"show", folder.path() + "\\*.zrb", folder.path() + "\\?.txt"});
+    EXPECT_EQ(run.status, 2);
+    std::vector<std::string> headers;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("==> ", 0) == 0) {
+            headers.push_back(line);
+        }
+    }
+    EXPECT_EQ(headers, (std::vector<std::string>{"==> " + folder.path() + "\\a.zrb <==",
+                                                 "==> " + folder.path() + "\\b.zrb <==",
+                                                 "==> " + folder.path() + "\\C.ZRB <=="}))
+        << run.out;
+    EXPECT_EQ(run.err, "zrb: no file matches \"" + folder.path() + "\\?.txt\"\n");
+}
+#endif
+
 // --- show ------------------------------------------------------------------------
 
 TEST(ShowTest, PrintsWhatTheReaderGetsInTheBoxFormat) {
@@ -204,7 +257,10 @@ TEST(CheckTest, UnreadableFilesGiveStatus2AndTheRestIsStillChecked) {
     WriteBytes(folder / "x.zrb", WithLine(12, ".mass\t950.00"));
     const auto run = Zrb({"check", folder.path(), folder / "missing.zrb"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("\"" + (folder / "sub.zrb") + "\": it is a folder"), std::string::npos)
+    // A folder named like a model is named and left out; the models are still checked.
+    EXPECT_NE(
+        run.err.find("\"" + (folder / "sub.zrb") + "\" is a folder, not a model file; left out"),
+        std::string::npos)
         << run.err;
 #ifndef _WIN32
     EXPECT_NE(run.err.find("\"" + (folder / "pipe.zrb") + "\": it is not a regular file"),
@@ -268,14 +324,16 @@ class SetTest : public testing::Test {
 };
 
 TEST_F(SetTest, ChangesTheNamedFieldsInEveryFileThroughTheWriter) {
-    const auto run = Zrb(Args({"mass=1200", "horsePower=80.25", "description=Test model"}));
+    // The description is typed in UTF-8 and stored in Windows-1252, as the editor reads it.
+    const auto run =
+        Zrb(Args({"mass=1200", "horsePower=80.25", "description=T\xc3\xa9st \xe2\x82\xac"}));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");
     for (auto& [path, model] : models_) {
         model.mass = 1200;
         model.horsePower = 80.25;
-        model.description = "//Test model";
+        model.description = "//T\xe9st \x80";
         EXPECT_EQ(ReadBytes(path), ModelFileBytes(model, ModelFileVariant::SaveChanges)) << path;
     }
 }
@@ -315,7 +373,26 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{{"mass=1" + std::string(400, '0')}, "for mass is too large"},
         RefusedCase{{"mass=1", "horsePower=2", "mass=3"}, "mass is given more than once"},
         RefusedCase{{"description=two\nlines"}, "the description must be one line"},
-        RefusedCase{{"description=" + std::string(1022, 'x')}, "would be 1024 characters"}));
+        RefusedCase{{"description=" + std::string(1022, 'x')}, "would be 1024 characters"},
+        // Counted in the bytes of the file, one per character.
+        RefusedCase{{"description=" + std::string(1020, 'x') + "\xc3\xa9\xc3\xa9"},
+                    "would be 1024 characters"},
+        RefusedCase{{"description=Left \xe2\x86\x92 right"},
+                    "the description holds \"\xe2\x86\x92\" (U+2192), which a model file cannot "
+                    "hold: it is written in Windows-1252"},
+        RefusedCase{{"description=Caf\xe9"}, "the description is not UTF-8 text (the byte 0xE9)"}));
+
+TEST_F(SetTest, FolderEntryNamedLikeAModelIsNamedAndTheModelsAreSaved) {
+    std::filesystem::create_directory(folder_ / "models/old.zrb");
+    const auto run = Zrb(Args({"mass=1300"}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "zrb: \"" + zrb::JoinPath(folder_ / "models", "old.zrb") +
+                           "\" is a folder, not a model file; left out\n");
+    for (auto& [path, model] : models_) {
+        model.mass = 1300;
+        EXPECT_EQ(ReadBytes(path), ModelFileBytes(model, ModelFileVariant::SaveChanges)) << path;
+    }
+}
 
 TEST_F(SetTest, UnreadableFileChangesNoFile) {
     const auto before = Snapshot();
@@ -388,7 +465,8 @@ TEST_F(SetTest, FileThatCannotBeSavedIsReportedAndTheOthersAreSaved) {
 TEST(TableTest, ARowPerFileMarksAndTheUnreadableOnesReason) {
     TestFolder folder;
     MotionModel car = SmallCityCar();
-    car.maxAccel = 1.5;  // advised: 0 to 1
+    car.maxAccel = 1.5;                     // advised: 0 to 1
+    car.description = "//Caf\xe9 \x1b[2J";  // 1252, and a terminal's clear-screen
     WriteModel(folder / "car.zrb", car);
     std::filesystem::create_directory(folder / "old.zrb");
     const auto text = Zrb({"table", folder.path()});
@@ -406,6 +484,10 @@ TEST(TableTest, ARowPerFileMarksAndTheUnreadableOnesReason) {
     EXPECT_EQ(rows[0].rfind("name", 0), 0u);
     EXPECT_NE(rows[1].find(" 1.5! "), std::string::npos) << rows[1];
     EXPECT_NE(rows[1].find(" 950 "), std::string::npos) << rows[1];
+    EXPECT_NE(rows[1].find(" //Caf\xc3\xa9 \\x1b[2J "), std::string::npos) << rows[1];
+    // Columns line up by characters, not bytes.
+    // Columns line up by characters: the two bytes of the e acute are one.
+    EXPECT_EQ(rows[0].find("gasScaleFactor") + 14 + 1, rows[1].find(" 0.25 ") + 5) << text.out;
     EXPECT_NE(rows[2].find("it is a folder"), std::string::npos) << rows[2];
 
     const auto csv = Zrb({"table", "--csv", folder / "car.zrb"});
@@ -413,7 +495,7 @@ TEST(TableTest, ARowPerFileMarksAndTheUnreadableOnesReason) {
     ASSERT_EQ(lines(csv.out).size(), 2u);
     EXPECT_EQ(lines(csv.out)[1],
               (folder / "car.zrb") +
-                  ",//Small city car,0.25,60,1.5,0.02,950,0.7,0.5,0.3,75,520,0.1,"
+                  ",//Caf\xc3\xa9 \x1b[2J,0.25,60,1.5,0.02,950,0.7,0.5,0.3,75,520,0.1,"
                   "150\r");
 }
 
@@ -460,7 +542,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "mass: 950 -> 1200 (+250)\n"
                  "coeffKineticFriction: 0.5 -> 0.45 (-0.05)\n"
                  "bumpyFactor: 0.1 -> 0 (-0.1)\n"},
-        DiffCase{WithLine(12, ".mass\t\t\t\t\t1e999"), 1, "mass: 950 -> inf\n"}));
+        DiffCase{WithLine(12, ".mass\t\t\t\t\t1e999"), 1, "mass: 950 -> inf\n"},
+        // At the decimals the file keeps, not with the binary remainder.
+        DiffCase{WithLine(8, ".gasScaleFactor\t\t\t0.2507"), 1,
+                 "gasScaleFactor: 0.25 -> 0.2507 (+0.0007)\n"},
+        DiffCase{WithLine(12, ".mass\t\t\t\t\t946.60"), 1, "mass: 950 -> 946.6 (-3.4)\n"},
+        // The description as the editor shows it, control characters escaped.
+        DiffCase{WithLine(1, "//Caf\xe9\x1b[2J\x81"), 1,
+                 "description: \"//Small city car\" -> \"//Caf\xc3\xa9\\x1b[2J\\x81\"\n"}));
 
 TEST(DiffErrorTest, UnreadableFileGivesStatus2) {
     TestFolder folder;

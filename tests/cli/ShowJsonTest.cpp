@@ -203,11 +203,17 @@ TEST(ShowJsonTest, OneObjectPerFileWithEveryFieldAsTheReaderGetsIt) {
     odd.replace(0, odd.find("\r\n"), description);
     odd.replace(odd.find("950.00"), 6, "1e999");
     WriteBytes(folder / "odd.zrb", odd);
+    // Without .gasScaleFactor there is no speed.
+    std::string noGas = zrb::ModelFileBytes(car, zrb::ModelFileVariant::SaveChanges);
+    noGas.replace(noGas.find(".gasScaleFactor\t"), 1, "//");
+    WriteBytes(folder / "nogas.zrb", noGas);
 
-    const auto run = Zrb({"show", "--json", folder / "car.zrb", folder / "odd.zrb"});
+    const auto run =
+        Zrb({"show", "--json", folder / "car.zrb", folder / "odd.zrb", folder / "nogas.zrb"});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<Object> objects = ParseLines(run.out);
-    ASSERT_EQ(objects.size(), 2u);
+    ASSERT_EQ(objects.size(), 3u);
+    EXPECT_TRUE(std::holds_alternative<Null>(objects[2].at("speed")));
 
     const Object& first = objects[0];
     EXPECT_EQ(first.size(), 14u);  // file, description, eleven fields, speed
@@ -215,17 +221,21 @@ TEST(ShowJsonTest, OneObjectPerFileWithEveryFieldAsTheReaderGetsIt) {
     EXPECT_EQ(std::get<std::u32string>(first.at("file")),
               std::u32string(carPath.begin(), carPath.end()));
     EXPECT_EQ(std::get<std::u32string>(first.at("description")), U"//Small city car");
-    EXPECT_EQ(std::get<std::u32string>(first.at("speed")), U"150");
+    EXPECT_EQ(std::get<double>(first.at("speed")), 150.0);
     for (const zrb::ModelKey& key : zrb::ModelKeys()) {
         ASSERT_TRUE(first.count(std::string(key.name))) << key.name;
         EXPECT_EQ(std::get<double>(first.at(std::string(key.name))), car.*key.field) << key.name;
     }
 
+    // The description as the editor shows it: every byte read as Windows-1252, so
+    // UTF-8 sequences are the characters of their bytes.
     const Object& second = objects[1];
     EXPECT_EQ(std::get<std::u32string>(second.at("description")),
-              U"//F\u00fcr \u20ac 5\u0081 caf\u00e9 \U0001F697 \u00c3( \"q\" \\ \u0001\t\u007f");
+              U"//F\u00fcr \u20ac 5\u0081 caf\u00c3\u00a9 \u00f0\u0178\u0161\u2014 \u00c3( \"q\" "
+              U"\\ \u0001\t\u007f");
     EXPECT_TRUE(std::holds_alternative<Null>(second.at("mass")));
     EXPECT_EQ(std::get<double>(second.at("horsePower")), 75.0);
+    EXPECT_EQ(std::get<double>(second.at("speed")), 150.0);
 }
 
 TEST(JsonTextTest, NumbersAreValidJson) {

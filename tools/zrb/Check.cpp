@@ -8,12 +8,14 @@ int RunCheck(const CommandLine& line, std::ostream& out, std::ostream& err) {
     }
     const bool warnings = !line.HasOption("--no-warnings");
     std::vector<std::string> paths;
-    bool unreadable = !ExpandModelPaths(line.operands, paths, err);
-    bool found = false;
+    std::vector<std::string> folderEntries;
+    bool unreadable = !ExpandModelPaths(line.operands, paths, err, &folderEntries);
+    ReportFolderEntries(folderEntries, err);
+    bool found = !folderEntries.empty();
     for (const std::string& path : paths) {
         std::vector<ModelFinding> findings;
         if (Result checked = CheckModelFile(path, findings); !checked) {
-            err << "zrb: " << checked.message() << '\n';
+            err << "zrb: " << Shown(checked.message()) << '\n';
             unreadable = true;
             continue;
         }

@@ -24,10 +24,28 @@ struct CommandLine {
 int UsageError(std::ostream& err, std::string_view command, const std::string& message);
 
 // Files and folders to model files: a folder stands for its "*.zrb" names in the order
-// of the editor's model list. A folder that cannot be listed is reported to `err`;
-// returns false then (the other operands are still expanded).
+// of the editor's model list. Where the system leaves wildcards to the program (Windows),
+// an operand with "*" or "?" in its last part stands for what it matches, in the same
+// order. A folder that cannot be listed and a pattern that matches nothing are reported
+// to `err`; returns false then (the other operands are still expanded). When
+// `folderEntries` is given, entries of a listed folder that are folders themselves (a
+// folder named "x.zrb") go there instead of into `paths`.
 bool ExpandModelPaths(const std::vector<std::string>& operands, std::vector<std::string>& paths,
-                      std::ostream& err);
+                      std::ostream& err, std::vector<std::string>* folderEntries = nullptr);
+
+// Reports the folder entries that ExpandModelPaths left out, one line each.
+void ReportFolderEntries(const std::vector<std::string>& folderEntries, std::ostream& err);
+
+// UTF-8 text for a terminal: control characters (C0, DEL, C1) written as "\x1b", so
+// that no text from a file or a name can move the cursor or recolour the terminal. A
+// byte that is not part of UTF-8 is taken as Windows-1252, so the result is all UTF-8.
+std::string Shown(std::string_view text);
+
+// A description (Windows-1252 bytes) as the editor shows it, in UTF-8, through Shown.
+std::string ShownDescription(std::string_view description);
+
+// The width of UTF-8 text in a terminal's columns, taken as one per character.
+std::size_t ShownWidth(std::string_view text);
 
 // One finding as "FILE:LINE: message" ("FILE: message" for the file as a whole), with
 // "warning: " in front of advice.

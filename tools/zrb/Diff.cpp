@@ -13,7 +13,7 @@ int RunDiff(const CommandLine& line, std::ostream& out, std::ostream& err) {
     for (int i = 0; i < 2; ++i) {
         std::string speedText;
         if (Result read = ReadFreshModel(line.operands[i], models[i], speedText); !read) {
-            err << "zrb: " << read.message() << '\n';
+            err << "zrb: " << Shown(read.message()) << '\n';
             unreadable = true;
         }
     }
@@ -23,8 +23,8 @@ int RunDiff(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::vector<ModelDifference> differences = CompareModels(models[0], models[1]);
     for (const ModelDifference& d : differences) {
         if (d.key == nullptr) {
-            out << "description: \"" << models[0].description << "\" -> \"" << models[1].description
-                << "\"\n";
+            out << "description: \"" << ShownDescription(models[0].description) << "\" -> \""
+                << ShownDescription(models[1].description) << "\"\n";
             continue;
         }
         out << d.key->name << ": " << FormatGeneral15(d.from) << " -> " << FormatGeneral15(d.to);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/Cp1252.h"
 #include "model/InputFile.h"
 #include "model/LineReader.h"
 #include "model/Numbers.h"
@@ -396,6 +397,38 @@ void Checker::Finish() {
         });
 }
 
+// Whether the description reads as the Windows-1252 text the editor shows: bytes that
+// form UTF-8 sequences were written in UTF-8 by some other program and show as "CafÃ©";
+// control characters and the bytes 1252 leaves undefined show as no text at all. A CR
+// has a finding of its own; a TAB shows as a space. The first such place is reported.
+std::optional<ModelFinding> CheckDescriptionText(std::string_view description) {
+    for (std::size_t i = 0; i < description.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(description[i]);
+        const char16_t c = Cp1252ToUnicode(byte);
+        std::string message;
+        if (const Utf8Char utf8 = DecodeUtf8(description.substr(i)); utf8.length > 1) {
+            const std::string_view sequence = description.substr(i, utf8.length);
+            message =
+                "the description holds UTF-8 text, which the editor reads as "
+                "Windows-1252: \"" +
+                std::string(sequence) + "\" shows as \"" + Cp1252ToUtf8(sequence) + "\"";
+        } else if (byte == '\r' || byte == '\t') {
+            continue;  // a TAB shows as a space
+        } else if (byte < 0x20 || byte == 0x7f) {
+            message = "the description holds the control character " +
+                      Quoted(description.substr(i, 1)) + ", which the editor does not show as text";
+        } else if (byte >= 0x80 && c == byte && byte < 0xa0) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            message = std::string("the description holds the byte 0x") + kHex[byte >> 4] +
+                      kHex[byte & 0xf] + ", which Windows-1252 leaves undefined";
+        } else {
+            continue;
+        }
+        return ModelFinding{1, FindingKind::Advice, std::move(message)};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findings,
@@ -410,6 +443,12 @@ Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findin
     checker.Run(reader);
     if (reader.Failed()) {
         return Result::Failure(file.ReadFailure());
+    }
+    if (std::optional<ModelFinding> text = CheckDescriptionText(checker.model().description)) {
+        // After the other findings of line 1.
+        const auto after = std::find_if(found.begin(), found.end(),
+                                        [](const ModelFinding& f) { return f.line != 1; });
+        found.insert(after, std::move(*text));
     }
     findings.insert(findings.end(), std::make_move_iterator(found.begin()),
                     std::make_move_iterator(found.end()));

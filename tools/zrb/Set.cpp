@@ -1,6 +1,7 @@
 #include <cmath>
 #include <optional>
 
+#include "model/Cp1252.h"
 #include "model/LineReader.h"
 #include "model/Numbers.h"
 #include "platform/Text.h"
@@ -39,6 +40,25 @@ std::optional<std::string> Validate(Setting& setting) {
         if (setting.text.find_first_of("\r\n") != std::string::npos) {
             return std::string("the description must be one line");
         }
+        // Typed as UTF-8; the file holds Windows-1252, as the editor reads it.
+        std::string refused;
+        std::optional<std::string> bytes = Utf8ToCp1252(setting.text, refused);
+        if (!bytes) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            const Utf8Char c = DecodeUtf8(refused);
+            if (c.length == 0) {
+                const auto byte = static_cast<unsigned char>(refused[0]);
+                return std::string("the description is not UTF-8 text (the byte 0x") +
+                       kHex[byte >> 4] + kHex[byte & 0xf] + ")";
+            }
+            std::string code;
+            for (int shift = c.codePoint > 0xffff ? 16 : 12; shift >= 0; shift -= 4) {
+                code += kHex[(c.codePoint >> shift) & 0xf];
+            }
+            return "the description holds \"" + refused + "\" (U+" + code +
+                   "), which a model file cannot hold: it is written in Windows-1252";
+        }
+        setting.text = std::move(*bytes);
         const std::size_t length =
             setting.text.size() + (setting.text.compare(0, 2, "//") == 0 ? 0 : 2);
         if (length > LineReader::kMaxPiece) {
@@ -100,7 +120,7 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
             }
         }
         if (problem) {
-            err << "zrb: " << *problem << '\n';
+            err << "zrb: " << Shown(*problem) << '\n';
             refused = true;
         }
         settings.push_back(std::move(setting));
@@ -113,14 +133,16 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
     // Read and check every file before changing any, so that a batch either goes
     // through or leaves everything as it was.
     std::vector<std::string> paths;
-    bool unreadable = !ExpandModelPaths(operands, paths, err);
+    std::vector<std::string> folderEntries;
+    bool unreadable = !ExpandModelPaths(operands, paths, err, &folderEntries);
+    ReportFolderEntries(folderEntries, err);
     bool misread = false;
     const bool force = line.HasOption("--force");
     std::vector<MotionModel> models(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
         std::vector<ModelFinding> findings;
         if (Result checked = CheckModelFile(paths[i], findings, &models[i]); !checked) {
-            err << "zrb: " << checked.message() << '\n';
+            err << "zrb: " << Shown(checked.message()) << '\n';
             unreadable = true;
             continue;
         }
@@ -155,7 +177,7 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
         }
         if (Result written = WriteModelFile(paths[i], model, ModelFileVariant::SaveChanges);
             !written) {
-            err << "zrb: " << written.message() << '\n';
+            err << "zrb: " << Shown(written.message()) << '\n';
             status = 2;
         }
     }

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "model/Cp1252.h"
 #include "model/Numbers.h"
 #include "tools/zrb/Commands.h"
 #include "tools/zrb/Json.h"
@@ -9,7 +10,7 @@ namespace zrb::cli {
 namespace {
 
 void PrintText(const MotionModel& model, const std::string& speedText, std::ostream& out) {
-    out << "description = " << model.description << '\n';
+    out << "description = " << ShownDescription(model.description) << '\n';
     for (const ModelKey& key : ModelKeys()) {
         out << key.name << " = " << FormatGeneral15(model.*key.field) << '\n';
     }
@@ -18,11 +19,15 @@ void PrintText(const MotionModel& model, const std::string& speedText, std::ostr
 
 void PrintJson(const std::string& path, const MotionModel& model, const std::string& speedText,
                std::ostream& out) {
-    out << "{\"file\":" << JsonString(path) << ",\"description\":" << JsonString(model.description);
+    out << "{\"file\":" << JsonString(path)
+        << ",\"description\":" << JsonString(Cp1252ToUtf8(model.description));
     for (const ModelKey& key : ModelKeys()) {
         out << ",\"" << key.name << "\":" << JsonNumber(model.*key.field);
     }
-    out << ",\"speed\":" << JsonString(speedText) << "}\n";
+    // The speed text is "%.0f" of the speed, a JSON number as it stands when finite;
+    // empty when the file has no .gasScaleFactor.
+    const bool speed = !speedText.empty() && std::isfinite(model.gasScaleFactor * 600.0);
+    out << ",\"speed\":" << (speed ? speedText : std::string("null")) << "}\n";
 }
 
 }  // namespace
@@ -40,7 +45,7 @@ int RunShow(const CommandLine& line, std::ostream& out, std::ostream& err) {
         MotionModel model;
         std::string speedText;
         if (Result read = ReadFreshModel(path, model, speedText); !read) {
-            err << "zrb: " << read.message() << '\n';
+            err << "zrb: " << Shown(read.message()) << '\n';
             status = 2;
             continue;
         }
@@ -49,7 +54,7 @@ int RunShow(const CommandLine& line, std::ostream& out, std::ostream& err) {
             continue;
         }
         if (headers) {
-            out << (firstBlock ? "" : "\n") << "==> " << path << " <==\n";
+            out << (firstBlock ? "" : "\n") << "==> " << Shown(path) << " <==\n";
         }
         firstBlock = false;
         PrintText(model, speedText, out);

@@ -35,17 +35,17 @@ int RunTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     for (const FleetRow& row : rows) {
         cells.emplace_back();
         for (int column = 0; column < kFleetColumns; ++column) {
-            std::string text = FleetCellText(row, column);
-            if (!row.read && column == kFleetDescriptionColumn) {
-                text = row.reason;
-            }
+            std::string text =
+                column == kFleetDescriptionColumn
+                    ? (row.read ? ShownDescription(row.model.description) : Shown(row.reason))
+                    : Shown(FleetCellText(row, column));
             cells.back().push_back(FleetOutsideAdvice(row, column) ? text + "!" : text);
         }
     }
     std::vector<std::size_t> widths(kFleetColumns, 0);
     for (const auto& cellRow : cells) {
         for (std::size_t column = 0; column < cellRow.size(); ++column) {
-            widths[column] = std::max(widths[column], cellRow[column].size());
+            widths[column] = std::max(widths[column], ShownWidth(cellRow[column]));
         }
     }
     for (const auto& cellRow : cells) {
@@ -53,7 +53,7 @@ int RunTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
         for (std::size_t column = 0; column < cellRow.size(); ++column) {
             const std::string& cell = cellRow[column];
             const bool number = column >= kFleetFirstFieldColumn;
-            const std::string pad(widths[column] - cell.size(), ' ');
+            const std::string pad(widths[column] - ShownWidth(cell), ' ');
             if (column > 0) {
                 text += "  ";
             }

@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "model/Cp1252.h"
+#include "model/ModelNames.h"
 #include "model/Workspace.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "tools/zrb/Commands.h"
 
@@ -54,6 +57,8 @@ void PrintOverview(std::ostream& out) {
            "  table  many models side by side, one row each, as text columns or CSV\n"
            "\n"
            "A FOLDER stands for its *.zrb files, in the order of the editor's model list.\n"
+           "Descriptions are shown as the editor shows them (Windows-1252), in UTF-8;\n"
+           "control characters in descriptions and names are shown as \\x1b.\n"
            "Exit status: 0 success, 1 something found or different, 2 bad arguments or a\n"
            "file that could not be read or written.\n";
 }
@@ -78,10 +83,11 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
                "\"==> FILE <==\".\n"
                "\n"
                "  --json  one JSON object per file and line, with \"file\", \"description\",\n"
-               "          the eleven fields by name and \"speed\". Text is plain ASCII with\n"
-               "          \\u escapes: valid UTF-8 is decoded, any other byte from 0x80 on is\n"
-               "          read as Windows-1252. A value too large for a number (the file\n"
-               "          says 1e999) is null.\n"
+               "          the eleven fields by name and \"speed\", all numbers. Text is plain\n"
+               "          ASCII with \\u escapes: the description read as Windows-1252 as the\n"
+               "          editor reads it, the file name as UTF-8. A value too large for a\n"
+               "          number (the file says 1e999) is null, and so is the speed of a\n"
+               "          file without .gasScaleFactor.\n"
                "\n"
                "Exit status: 0, or 2 when a file could not be read (the others are shown).\n";
     } else if (command.name == "check") {
@@ -93,7 +99,10 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
                "value that is missing, not a plain number or too large, a first line that\n"
                "is a key line or lacks \"//\", a line longer than 1023 characters, a CR\n"
                "inside a line, line ends other than CR LF and a last line without one.\n"
-               "Values outside the range the editor advises are reported as \"warning:\":\n";
+               "A folder entry named like a model is named and left out (status 1).\n"
+               "Reported as \"warning:\" are a description that is not Windows-1252 text as\n"
+               "the editor shows it (UTF-8, control characters, undefined bytes) and values\n"
+               "outside the range the editor advises:\n";
         PrintCheckRanges(out);
         out << "\n"
                "  --no-warnings  leave out the range warnings\n"
@@ -108,7 +117,9 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
             out << ' ' << key.name;
         }
         out << "\n"
-               "or description (one line; \"//\" is put in front when missing). A VALUE\n"
+               "or description (one line; \"//\" is put in front when missing; typed in\n"
+               "UTF-8 and stored in Windows-1252, so a character that 1252 cannot hold is\n"
+               "refused). A VALUE\n"
                "must be a plain number as a whole, however long (1200, 0.35, 1.5e3).\n"
                "The trailing NAME=VALUE arguments are the settings; name a file that looks\n"
                "like one as ./NAME=VALUE.\n"
@@ -117,7 +128,8 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
                "read, or when \"zrb check\" finds that a file is not read as its text says (a\n"
                "value cut by its column, a missing key...): saving would make the misread\n"
                "values permanent. A file that cannot be saved is reported and the others\n"
-               "are still saved.\n"
+               "are still saved. A folder entry named like a model (a folder \"x.zrb\") is\n"
+               "named and left out.\n"
                "\n"
                "  --force  save such files all the same, with the values the editor reads\n"
                "\n"
@@ -126,7 +138,8 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
     } else if (command.name == "diff") {
         out << "Reads both files as the editor does and lists each field that differs as\n"
                "\"name: A -> B (+difference)\", and a differing description as\n"
-               "description: \"A\" -> \"B\".\n"
+               "description: \"A\" -> \"B\". A difference is rounded to the decimals the\n"
+               "file keeps for the field: 4, 2 or 1 (horsePower as its variant writes it).\n"
                "\n"
                "Exit status: 0 equal, 1 different, 2 a file could not be read.\n";
     } else if (command.name == "table") {
@@ -136,7 +149,9 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
                "marked with \"!\". A file that cannot be read shows the reason instead.\n"
                "\n"
                "  --csv  the same table as CSV for spreadsheets: UTF-8, one header row,\n"
-               "         numbers with a full stop, descriptions read as Windows-1252, no marks\n"
+               "         numbers with a full stop, descriptions read as Windows-1252, no marks;\n"
+               "         a name or description that begins with =, +, -, @, TAB or CR gets a\n"
+               "         leading ' so that spreadsheets do not run it as a formula\n"
                "\n"
                "Exit status: 0, or 2 when a file could not be read (the others are shown).\n";
     }
@@ -153,7 +168,7 @@ bool CommandLine::HasOption(std::string_view option) const {
 }
 
 int UsageError(std::ostream& err, std::string_view command, const std::string& message) {
-    err << "zrb: " << message << '\n';
+    err << "zrb: " << Shown(message) << '\n';
     if (const Command* found = FindCommand(command)) {
         err << "Usage: " << found->synopsis << '\n';
         err << "Run \"zrb " << command << " --help\" for details.\n";
@@ -163,9 +178,37 @@ int UsageError(std::ostream& err, std::string_view command, const std::string& m
     return 2;
 }
 
-bool ExpandModelPaths(const std::vector<std::string>& operands, std::vector<std::string>& paths,
-                      std::ostream& err) {
+bool ExpandModelPaths(const std::vector<std::string>& given, std::vector<std::string>& paths,
+                      std::ostream& err, std::vector<std::string>* folderEntries) {
     bool ok = true;
+    std::vector<std::string> operands;
+    for (const std::string& operand : given) {
+        if (!kProgramExpandsWildcards || !HasWildcard(operand)) {
+            operands.push_back(operand);
+            continue;
+        }
+        std::vector<std::string> names;
+        if (Result matched = MatchWildcard(operand, names); !matched) {
+            err << "zrb: Could not read the folder of \"" << Shown(operand) << "\" ("
+                << matched.message() << ")\n";
+            ok = false;
+            continue;
+        }
+        if (names.empty()) {
+            err << "zrb: no file matches \"" << Shown(operand) << "\"\n";
+            ok = false;
+            continue;
+        }
+        SortByModelName(names);
+        std::size_t folderPart = operand.size();
+        while (folderPart > 0 && !IsPathSeparator(operand[folderPart - 1]) &&
+               operand[folderPart - 1] != ':') {
+            --folderPart;
+        }
+        for (const std::string& name : names) {
+            operands.push_back(operand.substr(0, folderPart) + name);
+        }
+    }
     for (const std::string& operand : operands) {
         if (KindOf(operand) != EntryKind::Folder) {
             // Taken as a file, whose reading then reports what is wrong with it.
@@ -178,18 +221,65 @@ bool ExpandModelPaths(const std::vector<std::string>& operands, std::vector<std:
         }
         std::vector<std::string> names;
         if (Result listed = ListModelFolder(folder, names); !listed) {
-            err << "zrb: Could not read the folder \"" << operand << "\" (" << listed.message()
-                << ")\n";
+            err << "zrb: Could not read the folder \"" << Shown(operand) << "\" ("
+                << listed.message() << ")\n";
             ok = false;
             continue;
         }
         SortByModelName(names);
         for (const std::string& name : names) {
             const bool root = folder.size() == 1 && IsPathSeparator(folder[0]);
-            paths.push_back(root ? folder + name : JoinPath(folder, name));
+            std::string path = root ? folder + name : JoinPath(folder, name);
+            if (folderEntries != nullptr && KindOf(path) == EntryKind::Folder) {
+                folderEntries->push_back(std::move(path));
+            } else {
+                paths.push_back(std::move(path));
+            }
         }
     }
     return ok;
+}
+
+void ReportFolderEntries(const std::vector<std::string>& folderEntries, std::ostream& err) {
+    for (const std::string& path : folderEntries) {
+        err << "zrb: \"" << Shown(path) << "\" is a folder, not a model file; left out\n";
+    }
+}
+
+std::string Shown(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Char c = DecodeUtf8(text.substr(i));
+        // A byte that is no UTF-8 is text from a model file (a value "zrb check"
+        // quotes): Windows-1252, as the editor reads it, so that every line is UTF-8.
+        const char32_t cp =
+            c.length > 0 ? c.codePoint : Cp1252ToUnicode(static_cast<unsigned char>(text[i]));
+        if (cp < 0x20 || (cp >= 0x7f && cp < 0xa0)) {
+            out += "\\x";
+            out += kHex[(cp >> 4) & 0xf];
+            out += kHex[cp & 0xf];
+        } else if (c.length > 0) {
+            out += text.substr(i, c.length);
+        } else {
+            out += Cp1252ToUtf8(text.substr(i, 1));
+        }
+        i += c.length > 0 ? c.length : 1;
+    }
+    return out;
+}
+
+std::string ShownDescription(std::string_view description) {
+    return Shown(Cp1252ToUtf8(description));
+}
+
+std::size_t ShownWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (const char c : text) {
+        width += (static_cast<unsigned char>(c) & 0xc0) != 0x80 ? 1 : 0;
+    }
+    return width;
 }
 
 std::string FormatFinding(const std::string& path, const ModelFinding& finding) {
@@ -202,7 +292,7 @@ std::string FormatFinding(const std::string& path, const ModelFinding& finding) 
         text += "warning: ";
     }
     text += finding.message;
-    return text;
+    return Shown(text);
 }
 
 Result ReadFreshModel(const std::string& path, MotionModel& model, std::string& speedText) {
