@@ -23,6 +23,7 @@
 #include "editor/qt/EditorDlg.h"
 #include "editor/qt/FleetDlg.h"
 #include "editor/qt/InertiaDlg.h"
+#include "model/LoadFindings.h"
 #include "model/ModelFile.h"
 
 using zrb::ModelFileVariant;
@@ -428,18 +429,28 @@ class EditorDlgTest : public QObject {
         QCOMPARE(ReadBytes(dir.filePath("x.zrb")), before);
     }
 
-    void descriptionRefusesCharactersTheFileCannotHold() {
+    void descriptionLeavesOutCharactersTheFileCannotHold() {
         CEditorDlg dlg;
         ShowActive(dlg);
         QLineEdit* box = Box(dlg, 1001);
         box->setFocus();
+        // Typed one by one, then pasted: the box keeps the rest, the user is told.
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
         for (const QString& text :
-             {QStringLiteral("\u20ac"), QStringLiteral("\u03a9"), QStringLiteral("\u00e9")}) {
+             {QStringLiteral("\u20ac"), QStringLiteral("\u03a9"), QStringLiteral("\u00e9"),
+              QStringLiteral("a\u2192b\U0001F600c")}) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
             QApplication::sendEvent(box, &press);
         }
-        QCOMPARE(box->text(), QStringLiteral("\u20ac\u00e9"));
-        QCOMPARE(dlg.editor().model.description, std::string("\x80\xe9"));
+        QCOMPARE(box->text(), QStringLiteral("\u20ac\u00e9abc"));
+        QCOMPARE(box->cursorPosition(), 5);
+        QCOMPARE(dlg.editor().model.description, std::string("\x80\xe9"
+                                                             "abc"));
+        QCOMPARE(MessageBoxes::AnsweredTexts(),
+                 (QStringList{
+                     QString::fromStdString(zrb::CharactersLeftOutMessage(U"\u03a9")),
+                     QString::fromStdString(zrb::CharactersLeftOutMessage(U"\u2192\U0001F600"))}));
     }
 
     void saveAsNewWritesListsAndReloads() {
