@@ -117,6 +117,18 @@ std::string LoadWarningText(const LoadFindings& findings) {
     return text;
 }
 
+std::string FleetMisreadText(const LoadFindings& findings) {
+    LoadFindings lines = findings;
+    lines.missing.clear();
+    std::string text = LoadWarningText(lines);
+    if (!findings.missing.empty()) {
+        text += text.empty() ? "" : " ";
+        text += "The file lacks " + KeyList(findings.missing) +
+                (findings.missing.size() == 1 ? ", which reads as 0." : ", which read as 0.");
+    }
+    return text;
+}
+
 std::string BoxFindingText(const LoadFindings& findings, const ModelKey* key) {
     std::string text;
     const auto add = [&text](const std::string& sentence) {

@@ -38,6 +38,10 @@ std::vector<std::string> FindingSentences(const LoadFindings& findings);
 // empty when there is nothing to say.
 std::string LoadWarningText(const LoadFindings& findings);
 
+// The sentences for a model read into a fresh record, as the fleet table reads it:
+// missing keys read as 0 there. Empty when the file is read as written.
+std::string FleetMisreadText(const LoadFindings& findings);
+
 // What is read differently for the box of `key` (nullptr: the description box), as
 // sentences; empty when the box shows what the file says.
 std::string BoxFindingText(const LoadFindings& findings, const ModelKey* key);
