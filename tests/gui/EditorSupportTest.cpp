@@ -73,6 +73,9 @@ class EditorSupportTest : public QObject {
             << "Texts|*.txt;*.md|All Files (*.*)|*.*||"
             << QStringList{QStringLiteral("Texts (*.txt *.md)"), QStringLiteral("All Files (*.*)")};
         QTest::newRow("empty") << "" << QStringList();
+        QTest::newRow("label beyond ASCII, as every controller text in UTF-8")
+            << QStringLiteral("Mod\u00e8les|*.zrb||")
+            << QStringList{QStringLiteral("Mod\u00e8les (*.zrb)")};
     }
 
     void fileDialogFilters() {
