@@ -152,8 +152,15 @@ std::string BoxFindingText(const LoadFindings& findings, const ModelKey* key) {
     return text;
 }
 
-std::string SaveAnywayQuestion(const LoadFindings& findings, std::string_view description) {
-    std::vector<std::string> sentences = FindingSentences(findings);
+std::string SaveAnywayQuestion(const LoadFindings& findings, const MotionModel& model) {
+    const auto untouched = [&](const ModelKey* key) {
+        return key == nullptr || model.*key->field == findings.loaded.*key->field;
+    };
+    LoadFindings open = findings;
+    std::erase_if(open.misread, [&](const ModelFinding& f) { return !untouched(f.key); });
+    std::erase_if(open.missing, [&](const ModelKey* key) { return !untouched(key); });
+    std::vector<std::string> sentences = FindingSentences(open);
+    const std::string_view description = model.description;
     const std::size_t written = description.size() + (description.substr(0, 2) == "//" ? 0 : 2);
     if (written > kLongestDescriptionRead) {
         sentences.push_back("The description is " + std::to_string(written) +

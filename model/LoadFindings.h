@@ -20,6 +20,7 @@ struct LoadFindings {
     std::optional<std::string> unreadable;  // why the file could not be read
     std::vector<ModelFinding> misread;      // lines read differently from their text
     std::vector<const ModelKey*> missing;   // keys the file lacks, in ModelKeys() order
+    MotionModel loaded;                     // the model as the load left it
 
     // From the outcome of ReadAndCheckModelFile: only what the reader gets wrong (layout
     // that saving mends and advice are left out).
@@ -49,10 +50,11 @@ std::string BoxFindingText(const LoadFindings& findings, const ModelKey* key);
 // The longest description that is read back whole; a longer first line is cut there.
 inline constexpr std::size_t kLongestDescriptionRead = 1023;
 
-// The question before saving `description` (as the box holds it, "//" not yet put in
-// front) over a model with `findings`: the sentences, then "Save anyway?". Empty when
-// there is nothing to ask.
-std::string SaveAnywayQuestion(const LoadFindings& findings, std::string_view description);
+// The question before saving `model` (its description as the box holds it, "//" not yet
+// put in front) after a load that found `findings`: the sentences, then "Save anyway?".
+// A line or missing key whose field the user has since changed is no longer asked about.
+// Empty when there is nothing to ask.
+std::string SaveAnywayQuestion(const LoadFindings& findings, const MotionModel& model);
 
 // The message for characters left out of the description because a model file cannot
 // hold them (outside Windows-1252), each named with its code point.

@@ -143,12 +143,13 @@ Result ModelEditor::ReadAndCheck(const std::string& path) {
     std::vector<ModelFinding> findings;
     const Result read = ReadAndCheckModelFile(path, model, speedText, findings);
     loadFindings_ = LoadFindings::From(read, findings);
+    loadFindings_.loaded = model;
     boxes_.ShowLoadFindings();
     return read;
 }
 
 bool ModelEditor::MaySaveAsShown() {
-    const std::string question = SaveAnywayQuestion(loadFindings_, model.description);
+    const std::string question = SaveAnywayQuestion(loadFindings_, model);
     if (question.empty()) {
         return true;
     }

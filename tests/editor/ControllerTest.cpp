@@ -184,6 +184,8 @@ struct LoadCase {
     std::string question;  // empty: none
     MotionModel written;   // before the user's horsepower of 120
     std::string typedDescription = {};
+    int typedId = 0;  // a box the user types into besides, with `typedText`
+    std::string typedText = {};
 };
 
 void PrintTo(const LoadCase& c, std::ostream* out) {
@@ -246,6 +248,10 @@ TEST_P(LoadFindingsTest, StripMarksQuestionAndWhatIsWritten) {
             if (!c.typedDescription.empty()) {
                 view.boxes[ids::kDescription] = c.typedDescription;
                 controller.OnBoxEdited(ids::kDescription, c.typedDescription);
+            }
+            if (c.typedId != 0) {
+                view.boxes[c.typedId] = c.typedText;
+                controller.OnBoxEdited(c.typedId, c.typedText);
             }
             const std::string target = folder / (saveAsNew ? "new.zrb" : "b.zrb");
             if (saveAsNew) {
@@ -329,13 +335,38 @@ INSTANTIATE_TEST_SUITE_P(
                  "The file lacks every key: the boxes show the values carried over from the "
                  "model shown before.",
                  {1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012},
-                 "The file lacks every key: the boxes show the values carried over from the "
-                 "model shown before. Save anyway?",
+                 // Horsepower, typed by the user, is no longer carried over.
+                 "The file lacks .gasScaleFactor, .maxTurnRate, .maxAccel, .turnTightness, "
+                 ".mass, .coeffStaticFriction, .coeffKineticFriction, .coefficientOfRestitution, "
+                 ".momentOfInertia and .bumpyFactor: their boxes show the values carried over "
+                 "from the model shown before. Save anyway?",
                  [] {
                      MotionModel m = testing::WorkedExample();
                      m.description = "//";
                      return m;
                  }()},
+        // The user has typed the mass the line meant: only the other line is asked about.
+        LoadCase{"cut value typed over, repeated key left",
+                 VanFile(".mass\t\t\t\t\t", ".mass\t") + ".maxAccel\t\t\t\t0.6\r\n",
+                 "Line 10: .maxAccel is repeated on line 19; the reader keeps only the last "
+                 "value. The file's .mass line says 9500.00, but the editor reads 0.",
+                 {ids::kMass, ids::kMaxAccel},
+                 "Line 10: .maxAccel is repeated on line 19; the reader keeps only the last "
+                 "value. Save anyway?",
+                 With(Van(), &MotionModel::maxAccel, 0.6),
+                 "",
+                 ids::kMass,
+                 "9500"},
+        LoadCase{"missing key typed in",
+                 VanFile(".bumpyFactor\t\t\t0.5\r\n", ""),
+                 "The file lacks .bumpyFactor: its box shows the value carried over from the "
+                 "model shown before.",
+                 {ids::kBumpyFactor},
+                 "",
+                 Van(),
+                 "",
+                 ids::kBumpyFactor,
+                 "0.5"},
         LoadCase{"description too long to be read back",
                  VanFile(),
                  "",
