@@ -21,6 +21,8 @@ inline constexpr int kSaveChanges = 1013;
 inline constexpr int kSaveAsNew = 1014;
 inline constexpr int kSpeed = 1015;
 inline constexpr int kCalculateInertia = 1016;
+// What loading found in the file, above the boxes; hidden when there is nothing.
+inline constexpr int kFileWarning = 1017;
 
 // Menu 129, and the About entry of the system menu.
 inline constexpr int kOpenMotionModel = 32771;

@@ -63,6 +63,7 @@ EditorController::EditorController(EditorView& view, std::string startFolder,
 
 void EditorController::OnShow() {
     ModelToBoxes();
+    ShowLoadFindings();
 }
 
 void EditorController::OnBoxEdited(int id, std::string_view text) {
@@ -255,6 +256,30 @@ void EditorController::ModelToBoxes() {
                 view_.SetBoxText(b.id, editor_.speedText);
                 break;
         }
+    }
+}
+
+void EditorController::ShowLoadFindings() {
+    const LoadFindings& findings = editor_.loadFindings();
+    view_.ShowFileWarning(LoadWarningText(findings));
+    for (const Binding& b : EditorBindings()) {
+        const ModelKey* key = nullptr;
+        if (b.kind == BoxKind::Number) {
+            for (const ModelKey& k : ModelKeys()) {
+                key = k.field == b.field ? &k : key;
+            }
+        } else if (b.kind != BoxKind::Description) {
+            continue;
+        }
+        const std::string note = BoxFindingText(findings, key);
+        const std::string tip = EditorBoxTooltip(b.id);
+        view_.MarkBox(b.id, !note.empty(), note.empty() ? tip : note + "\n\n" + tip);
+    }
+}
+
+void EditorController::OnCharactersLeftOut(int id, std::u32string_view characters) {
+    if (id == ids::kDescription && !characters.empty()) {
+        view_.MessageBox(CharactersLeftOutMessage(characters), MessageIcon::Warning);
     }
 }
 

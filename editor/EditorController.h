@@ -29,6 +29,12 @@ class EditorView : public DialogView, public WindowOps {
     virtual void ShowFleetOverview() = 0;
     // Opens a document in the program the system has for it; false when none could.
     virtual bool OpenDocument(const std::string& path) = 0;
+    // The warning above the boxes, in a control that the keyboard and a screen reader
+    // reach; empty: no warning, the control hidden.
+    virtual void ShowFileWarning(const std::string& text) = 0;
+    // Marks box `id` as not showing what the file says (or takes the mark away), with
+    // `tooltip` as its tooltip.
+    virtual void MarkBox(int id, bool marked, const std::string& tooltip) = 0;
 };
 
 enum class BoxKind { Number, Description, Speed };
@@ -79,9 +85,14 @@ class EditorController final : public ModelBoxes {
     // Loads list entry `name`, as selecting it in the list does.
     void LoadListedModel(const std::string& name);
 
+    // The front-end left `characters` out of what the user typed or pasted into box
+    // `id`, since the box cannot hold them; the rest went to OnBoxEdited.
+    void OnCharactersLeftOut(int id, std::u32string_view characters);
+
     // ModelBoxes.
     bool BoxesToModel() override;
     void ModelToBoxes() override;
+    void ShowLoadFindings() override;
 
   private:
     // Whether the window may close: asks first when edits have not been saved.

@@ -21,6 +21,11 @@ constexpr std::string_view kAdviceMarker = "! ";
 // Shown before a compared value that differs from the first model's.
 constexpr std::string_view kDifferenceMarker = "* ";
 
+// The name of a model that the editor reads differently from its text carries the mark.
+bool MisreadName(const FleetRow& row, int column) {
+    return column == kFleetNameColumn && !row.misread.empty();
+}
+
 std::string FieldText(const FleetRow& row, int column) {
     const std::string text = FleetCellText(row, column);
     return column == kFleetDescriptionColumn ? Cp1252ToUtf8(text) : text;
@@ -219,17 +224,22 @@ std::string FleetOverviewController::CellText(int row, int column) const {
         return "(not readable: " + r.reason + ")";
     }
     std::string text = FieldText(r, column);
-    return FleetOutsideAdvice(r, column) ? std::string(kAdviceMarker) + text : text;
+    return FleetOutsideAdvice(r, column) || MisreadName(r, column)
+               ? std::string(kAdviceMarker) + text
+               : text;
 }
 
 bool FleetOverviewController::CellMarked(int row, int column) const {
-    return FleetOutsideAdvice(Row(row), column);
+    return FleetOutsideAdvice(Row(row), column) || MisreadName(Row(row), column);
 }
 
 std::string FleetOverviewController::CellTooltip(int row, int column) const {
     const FleetRow& r = Row(row);
     if (!r.read) {
         return r.reason;
+    }
+    if (MisreadName(r, column)) {
+        return "Not read as its text says: " + r.misread;
     }
     if (FleetOutsideAdvice(r, column)) {
         return "Outside the advice, " + FleetAdviceText(column);
@@ -263,12 +273,17 @@ void FleetOverviewController::UpdateStatus() {
                  std::to_string(reader_->total());
     } else {
         std::size_t unreadable = 0;
+        std::size_t misread = 0;
         for (const FleetRow& row : rows_) {
             unreadable += row.read ? 0 : 1;
+            misread += row.misread.empty() ? 0 : 1;
         }
         status = std::to_string(rows_.size()) + (rows_.size() == 1 ? " model" : " models");
         if (unreadable > 0) {
             status += ", " + std::to_string(unreadable) + " not readable";
+        }
+        if (misread > 0) {
+            status += ", " + std::to_string(misread) + " not read as written (marked \"!\")";
         }
     }
     if (!filter_.empty()) {

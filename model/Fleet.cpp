@@ -5,6 +5,7 @@
 
 #include "model/Cp1252.h"
 #include "model/FieldAdvice.h"
+#include "model/LoadFindings.h"
 #include "model/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -51,9 +52,13 @@ std::string CsvTextCell(const std::string& text) {
 FleetRow ReadFleetRow(const std::string& path, std::string name) {
     FleetRow row;
     row.name = std::move(name);
-    const Result read = ReadModelFile(path, row.model, row.speedText);
+    std::vector<ModelFinding> findings;
+    const Result read = ReadAndCheckModelFile(path, row.model, row.speedText, findings);
     row.read = read.ok();
     row.reason = read.message();
+    if (row.read) {
+        row.misread = FleetMisreadText(LoadFindings::From(read, findings));
+    }
     return row;
 }
 

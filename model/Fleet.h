@@ -20,6 +20,9 @@ struct FleetRow {
     std::string reason;  // the reader's message
     MotionModel model;
     std::string speedText;
+    // What the reader gets other than the file's text says, in sentences (UTF-8); empty
+    // when it reads the file as written.
+    std::string misread;
 };
 
 // The columns: 0 the name, 1 the description, 2 to 12 the fields in ModelKeys() order,

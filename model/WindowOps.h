@@ -61,6 +61,8 @@ class WindowOps : public PackOps {
     virtual void WaitCursor(bool on) = 0;
     // Names in `folder` matching "*.zrb" (see SearchModelFolder).
     virtual std::vector<std::string> FolderSearch(const std::string& folder) = 0;
+    // A question with Yes and No, No the default (Escape answers No); true for Yes.
+    virtual bool AskYesNo(const std::string& question) = 0;
 };
 
 // The exchange between the model and the window's boxes.
@@ -72,6 +74,8 @@ class ModelBoxes {
     virtual bool BoxesToModel() = 0;
     // Shows every field of the model in its box.
     virtual void ModelToBoxes() = 0;
+    // What loading found in the file (ModelEditor::loadFindings()) has changed: shows it.
+    virtual void ShowLoadFindings() {}
 };
 
 }  // namespace zrb

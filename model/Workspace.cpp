@@ -46,8 +46,7 @@ void ModelEditor::LoadSelectedModel() {
         return;
     }
     workspace.currentFile = window_.ListText(*selection);
-    const Result read =
-        ReadModelFile(JoinPath(workspace.modelsFolder, workspace.currentFile), model, speedText);
+    const Result read = ReadAndCheck(JoinPath(workspace.modelsFolder, workspace.currentFile));
     unsaved_ = false;
     boxes_.ModelToBoxes();
     if (!read) {
@@ -73,6 +72,10 @@ void ModelEditor::SaveChanges() {
         window_.WaitCursor(false);
         return;
     }
+    if (!MaySaveAsShown()) {
+        window_.WaitCursor(false);
+        return;
+    }
     WriteAndConfirm(JoinPath(workspace.modelsFolder, workspace.currentFile),
                     ModelFileVariant::SaveChanges);
 }
@@ -85,7 +88,7 @@ void ModelEditor::SaveAsNew() {
     const std::string previousFile = workspace.currentFile;
     workspace.currentFile = answer.fileName;
     window_.WaitCursor(true);
-    if (!boxes_.BoxesToModel()) {
+    if (!boxes_.BoxesToModel() || !MaySaveAsShown()) {
         workspace.currentFile = previousFile;
         window_.WaitCursor(false);
         return;
@@ -99,6 +102,7 @@ void ModelEditor::SaveAsNew() {
         return;
     }
     unsaved_ = false;
+    ForgetLoadFindings();
     // With no folder open there is no list to show the new file in.
     if (!workspace.modelsFolder.empty()) {
         RefreshModelList();
@@ -118,6 +122,7 @@ void ModelEditor::WriteAndConfirm(const std::string& path, ModelFileVariant vari
         return;
     }
     unsaved_ = false;
+    ForgetLoadFindings();
     window_.MessageBox("Changes saved", MessageIcon::None);
 }
 
@@ -132,6 +137,36 @@ void ModelEditor::SetNumberFromText(double MotionModel::*field, std::string_view
 void ModelEditor::SetDescription(std::string_view text) {
     model.description.assign(text);
     unsaved_ = true;
+}
+
+Result ModelEditor::ReadAndCheck(const std::string& path) {
+    std::vector<ModelFinding> findings;
+    const Result read = ReadAndCheckModelFile(path, model, speedText, findings);
+    loadFindings_ = LoadFindings::From(read, findings);
+    loadFindings_.loaded = model;
+    boxes_.ShowLoadFindings();
+    return read;
+}
+
+bool ModelEditor::MaySaveAsShown() {
+    const std::string question = SaveAnywayQuestion(loadFindings_, model);
+    if (question.empty()) {
+        return true;
+    }
+    // No busy cursor over a question that waits for the user; the caller's cursor is on
+    // again afterwards, whatever the answer.
+    window_.WaitCursor(false);
+    const bool yes = window_.AskYesNo(question);
+    window_.WaitCursor(true);
+    return yes;
+}
+
+void ModelEditor::ForgetLoadFindings() {
+    if (!loadFindings_.empty()) {
+        // The file now holds what the boxes show.
+        loadFindings_ = LoadFindings();
+        boxes_.ShowLoadFindings();
+    }
 }
 
 }  // namespace zrb

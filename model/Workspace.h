@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/LoadFindings.h"
 #include "model/ModelFile.h"
 #include "model/ModelNames.h"
 #include "model/WindowOps.h"
@@ -55,12 +56,24 @@ class ModelEditor {
     bool HasUnsavedEdits() const { return unsaved_; }
     void MarkEdited() { unsaved_ = true; }
 
+    // What the last load found that the boxes do not show as the file says; empty once
+    // the model has been saved.
+    const LoadFindings& loadFindings() const { return loadFindings_; }
+
   private:
     void WriteAndConfirm(const std::string& path, ModelFileVariant variant);
+    // Reads `path` into the model, as ReadModelFile does, and keeps what the checks find
+    // on the same bytes.
+    Result ReadAndCheck(const std::string& path);
+    // Before a save: asks when the model was not read as its file says or its description
+    // will not be read back whole. False when the user answers No.
+    bool MaySaveAsShown();
+    void ForgetLoadFindings();
 
     WindowOps& window_;
     ModelBoxes& boxes_;
     bool unsaved_ = false;
+    LoadFindings loadFindings_;
 };
 
 }  // namespace zrb

@@ -163,6 +163,18 @@ class FakeWindow : public EditorView, public ModelBoxes {
         dialogAnswers.push_back({true, path, path.substr(path.find_last_of("/\\") + 1)});
     }
 
+    // The warning above the boxes, and the marked boxes with their tooltips.
+    std::string fileWarning;
+    std::map<int, std::string> marks;
+    void ShowFileWarning(const std::string& text) override { fileWarning = text; }
+    void MarkBox(int id, bool marked, const std::string& tooltip) override {
+        if (marked) {
+            marks[id] = tooltip;
+        } else {
+            marks.erase(id);
+        }
+    }
+
   private:
     std::vector<std::string> Texts(bool warnings) const {
         std::vector<std::string> texts;

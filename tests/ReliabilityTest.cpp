@@ -157,8 +157,16 @@ TEST_F(FolderFaultTest, FileVanishesBetweenListingAndLoading) {
     EXPECT_EQ(editor.workspace.currentFile, "b.zrb");
     EXPECT_EQ(editor.model.description, "");
     EXPECT_EQ(editor.model.mass, 100);
-    // Saving it creates it again from what the window shows.
+    // Saving it creates it again from what the window shows, once the user agrees.
     editor.SaveChanges();
+    EXPECT_FALSE(std::filesystem::exists(models + "/b.zrb"));
+    window.yesNoAnswers = {true};
+    editor.SaveChanges();
+    ASSERT_EQ(window.questions.size(), 2u);
+    EXPECT_EQ(window.questions[1], "Could not read \"" + models +
+                                       "/b.zrb\": No such file or directory. The boxes show "
+                                       "the values carried over from the model shown before. "
+                                       "Save anyway?");
     EXPECT_EQ(window.messages.back().first, "Changes saved");
     EXPECT_TRUE(std::filesystem::exists(models + "/b.zrb"));
 }

@@ -1,5 +1,7 @@
 #include "editor/qt/Cp1252.h"
 
+#include <QList>
+
 #include "model/Cp1252.h"
 
 namespace zrb::gui {
@@ -37,13 +39,18 @@ bool IsCp1252(QChar c) {
     return ByteOf(c) >= 0;
 }
 
-QValidator::State Cp1252Validator::validate(QString& input, int& /*pos*/) const {
-    for (const QChar c : input) {
-        if (!IsCp1252(c)) {
-            return Invalid;
+QString KeepCp1252(const QString& text, std::u32string& left) {
+    QString kept;
+    kept.reserve(text.size());
+    // By code point, so that a character outside the BMP goes as one.
+    for (const char32_t c : text.toUcs4()) {
+        if (const std::optional<unsigned char> byte = UnicodeToCp1252(c)) {
+            kept += QChar(Cp1252ToUnicode(*byte));
+        } else {
+            left += c;
         }
     }
-    return Acceptable;
+    return kept;
 }
 
 }  // namespace zrb::gui

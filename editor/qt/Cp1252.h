@@ -6,7 +6,6 @@
 // value, so any description round-trips byte for byte.
 
 #include <QString>
-#include <QValidator>
 
 #include <string>
 #include <string_view>
@@ -20,12 +19,8 @@ std::string ToCp1252(const QString& text);
 
 bool IsCp1252(QChar c);
 
-// Rejects any text with a character that 1252 cannot hold, so an edit box with it keeps
-// to what the model file can store.
-class Cp1252Validator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& pos) const override;
-};
+// `text` without the characters that 1252 cannot hold, which are appended to `left`: what
+// the description box keeps of what the user typed or pasted.
+QString KeepCp1252(const QString& text, std::u32string& left);
 
 }  // namespace zrb::gui

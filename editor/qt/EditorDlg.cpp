@@ -32,8 +32,24 @@ namespace ids = zrb::ids;
 
 namespace {
 
+// File names and paths handed to the system.
 QString Decoded(const std::string& bytes) {
     return QFile::decodeName(bytes.c_str());
+}
+
+// The controllers' texts (see DialogView.h).
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Light amber with dark text: the fleet overview marks its cells the same way.
+const QColor kWarningColour(255, 214, 153);
+
+void SetBase(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, colour);
+    palette.setColor(QPalette::Text, Qt::black);
+    widget->setPalette(palette);
 }
 
 }  // namespace
@@ -50,9 +66,11 @@ CEditorDlg::CEditorDlg(QWidget* parent)
         boxes_.Take(built, b.id);
     }
     for (const zrb::Binding& b : zrb::EditorBindings()) {
-        boxes_[b.id]->setToolTip(QString::fromStdString(zrb::EditorBoxTooltip(b.id)));
+        boxes_[b.id]->setToolTip(FromUtf8(zrb::EditorBoxTooltip(b.id)));
     }
-    boxes_[ids::kDescription]->setValidator(new Cp1252Validator(boxes_[ids::kDescription]));
+    fileWarning_ = static_cast<QLineEdit*>(built.byId.value(ids::kFileWarning));
+    fileWarning_->setAccessibleName(QStringLiteral("Warning about the model file"));
+    SetBase(fileWarning_, kWarningColour);
 
     ConnectBoxes();
     ConnectCommands();
@@ -69,9 +87,26 @@ void CEditorDlg::ConnectBoxes() {
     // exchange fills do not run the handlers.
     for (auto it = boxes_.all().cbegin(); it != boxes_.all().cend(); ++it) {
         const int id = it.key();
+        if (id == ids::kDescription) {
+            continue;
+        }
         connect(it.value(), &QLineEdit::textEdited, this,
                 [this, id](const QString& text) { controller_.OnBoxEdited(id, ToCp1252(text)); });
     }
+    // The description keeps what a model file can hold of what is typed or pasted; the
+    // controller tells the user what was left out.
+    QLineEdit* description = boxes_[ids::kDescription];
+    connect(description, &QLineEdit::textEdited, this, [this, description](const QString& text) {
+        std::u32string left;
+        const QString kept = KeepCp1252(text, left);
+        if (!left.empty()) {
+            const int cursor = description->cursorPosition() - int(text.size() - kept.size());
+            description->setText(kept);  // emits no textEdited
+            description->setCursorPosition(std::max(0, cursor));
+        }
+        controller_.OnBoxEdited(ids::kDescription, ToCp1252(kept));
+        controller_.OnCharactersLeftOut(ids::kDescription, left);
+    });
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!selectingFromCode_ && list_->selectionModel()->hasSelection()) {
             controller_.OnSelectionChanged();
@@ -147,7 +182,7 @@ void CEditorDlg::EndDialog(bool ok) {
 }
 
 bool CEditorDlg::AskYesNo(const std::string& question) {
-    return MessageBoxes::Show(this, QMessageBox::Question, Decoded(question),
+    return MessageBoxes::Show(this, QMessageBox::Question, FromUtf8(question),
                               QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) == QMessageBox::Yes;
 }
@@ -226,7 +261,7 @@ int CEditorDlg::ListCount() const {
 }
 
 void CEditorDlg::SetWindowTitle(const std::string& title) {
-    setWindowTitle(Decoded(title));
+    setWindowTitle(FromUtf8(title));
 }
 
 zrb::FileDialogAnswer CEditorDlg::FileDialog(const zrb::FileDialogRequest& request) {
@@ -246,7 +281,29 @@ void CEditorDlg::WaitCursor(bool on) {
 void CEditorDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
     MessageBoxes::Show(
         this, icon == zrb::MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-        Decoded(text));
+        FromUtf8(text));
+}
+
+void CEditorDlg::ShowFileWarning(const std::string& text) {
+    fileWarning_->setText(FromUtf8(text));
+    fileWarning_->setCursorPosition(0);
+    fileWarning_->setToolTip(FromUtf8(text));
+    fileWarning_->setAccessibleDescription(FromUtf8(text));
+    fileWarning_->setVisible(!text.empty());
+}
+
+void CEditorDlg::MarkBox(int id, bool marked, const std::string& tooltip) {
+    QLineEdit* box = boxes_[id];
+    if (box == nullptr) {
+        return;
+    }
+    if (marked) {
+        SetBase(box, kWarningColour);
+    } else {
+        box->setPalette(QPalette());  // the window's own again
+    }
+    box->setToolTip(FromUtf8(tooltip));
+    box->setAccessibleDescription(marked ? FromUtf8(tooltip) : QString());
 }
 
 std::vector<std::string> CEditorDlg::FolderSearch(const std::string& folder) {

@@ -47,6 +47,8 @@ class CEditorDlg : public QDialog, public zrb::EditorView {
     void ShowAbout() override;
     void ShowFleetOverview() override;
     bool OpenDocument(const std::string& path) override;
+    void ShowFileWarning(const std::string& text) override;
+    void MarkBox(int id, bool marked, const std::string& tooltip) override;
     // WindowOps.
     void ListClear() override;
     void ListAdd(std::vector<std::string> names) override;
@@ -75,6 +77,7 @@ class CEditorDlg : public QDialog, public zrb::EditorView {
     zrb::gui::NameListModel* listModel_ = nullptr;
     QListView* list_ = nullptr;
     zrb::gui::TemplateBoxes boxes_;
+    QLineEdit* fileWarning_ = nullptr;
     QString lastFolder_;  // folder of the last confirmed file dialog
     bool selectingFromCode_ = false;
     int waitCursorDepth_ = 0;

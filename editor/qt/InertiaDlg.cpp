@@ -4,7 +4,6 @@
 #include <QPushButton>
 
 #include "editor/ControlIds.h"
-#include "editor/qt/Cp1252.h"
 #include "editor/qt/DialogBuilder.h"
 #include "editor/qt/ModalDialogs.h"
 #include "editor/qt/TemplateBoxes.h"
@@ -55,7 +54,7 @@ void CInertiaDlg::FocusBox(int id) {
 void CInertiaDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
     MessageBoxes::Show(
         this, icon == zrb::MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-        FromCp1252(text));
+        QString::fromStdString(text));
 }
 
 void CInertiaDlg::EndDialog(bool ok) {

@@ -174,7 +174,7 @@ void FileDialogs::Reset() {
 QStringList QtNameFilters(std::string_view filter) {
     QStringList filters;
     const QStringList parts =
-        QString::fromLatin1(filter.data(), qsizetype(filter.size())).split(u'|');
+        QString::fromUtf8(filter.data(), qsizetype(filter.size())).split(u'|');
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString& label = parts[i];
         const QString patterns = QString(parts[i + 1]).replace(u';', u' ');

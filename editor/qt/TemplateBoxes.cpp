@@ -25,7 +25,7 @@ void TemplateBoxes::SetText(int id, std::string_view text) {
 }
 
 std::string TemplateBoxes::Label(int id) const {
-    return ToCp1252(labels_.value(id));
+    return labels_.value(id).toStdString();
 }
 
 void TemplateBoxes::Focus(int id) {

@@ -1,7 +1,7 @@
 #pragma once
 // The edit boxes of a dialog built from its template, by control id, with their labels:
-// the part of the window logic's view that every Qt dialog shares. Texts are the
-// model file's 8-bit bytes, read as Windows-1252.
+// the part of the window logic's view that every Qt dialog shares. Box texts are the
+// model file's 8-bit bytes, read as Windows-1252; labels are UTF-8.
 
 #include <QHash>
 #include <QString>

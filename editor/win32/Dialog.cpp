@@ -75,6 +75,10 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     INT_PTR result = 0;
     if (self->OnMessage(message, wParam, lParam, result)) {
+        // A colour message is answered with the brush itself.
+        if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+            return result;
+        }
         ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
         return TRUE;
     }

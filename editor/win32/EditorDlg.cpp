@@ -7,6 +7,7 @@
 #include "editor/win32/AboutDlg.h"
 #include "editor/win32/FleetDlg.h"
 #include "editor/win32/InertiaDlg.h"
+#include "model/Cp1252.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/win32/Wide.h"
@@ -36,8 +37,16 @@ constexpr Shortcut kShortcuts[] = {{ids::kOpenMotionModel, L'O', L"\tCtrl+O"},
 
 }  // namespace
 
+// Light amber with dark text, as the fleet overview marks its cells.
+constexpr COLORREF kWarningColour = RGB(255, 214, 153);
+
 CEditorDlg::CEditorDlg() : controller_(*this, zrb::CurrentFolder(), zrb::ProgramFolder()) {
     lastFolder_ = Wide(controller_.editor().workspace.startFolder);
+    warningBrush_ = ::CreateSolidBrush(kWarningColour);
+}
+
+CEditorDlg::~CEditorDlg() {
+    ::DeleteObject(warningBrush_);
 }
 
 bool CEditorDlg::OnInitDialog() {
@@ -93,13 +102,19 @@ void CEditorDlg::AddTooltips() {
     // Long enough to read: a tip is a sentence, and wraps.
     ::SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, 360);
     ::SendMessageW(tips, TTM_SETDELAYTIME, TTDT_AUTOPOP, 20000);
+    tips_ = tips;
+    std::vector<int> tipped;
     for (const zrb::Binding& b : zrb::EditorBindings()) {
-        std::wstring text = Wide(zrb::EditorBoxTooltip(b.id));
+        tipped.push_back(b.id);
+    }
+    tipped.push_back(ids::kFileWarning);  // the whole warning, which the box may cut
+    for (const int id : tipped) {
+        std::wstring text = Wide(zrb::EditorBoxTooltip(id));
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = hwnd();
-        tool.uId = reinterpret_cast<UINT_PTR>(Item(b.id));
+        tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
         tool.lpszText = text.data();  // copied by the control
         ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -136,6 +151,10 @@ bool CEditorDlg::OnCommand(int id, int code, HWND /*control*/) {
 }
 
 void CEditorDlg::OnUserEdit(int id) {
+    if (id == ids::kDescription) {
+        OnDescriptionEdit();
+        return;
+    }
     const std::wstring text = ItemText(id);
     const std::string bytes = ToCp1252(text);
     // A model file holds 1252 bytes: a character it cannot hold is refused as it is typed,
@@ -153,7 +172,57 @@ void CEditorDlg::OnUserEdit(int id) {
     controller_.OnBoxEdited(id, bytes);
 }
 
-bool CEditorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
+// The description keeps what a model file can hold of what is typed or pasted; the
+// controller tells the user what was left out.
+void CEditorDlg::OnDescriptionEdit() {
+    const std::wstring text = ItemText(ids::kDescription);
+    std::wstring kept;
+    std::u32string left;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;  // half a pair
+        }
+        if (zrb::UnicodeToCp1252(c)) {
+            kept += static_cast<wchar_t>(c);
+        } else {
+            left += c;
+        }
+    }
+    if (!left.empty()) {
+        DWORD start = 0;
+        DWORD end = 0;
+        ::SendMessageW(Item(ids::kDescription), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                       reinterpret_cast<LPARAM>(&end));
+        const std::size_t removed = text.size() - kept.size();
+        const std::size_t caret = end > removed ? end - removed : 0;
+        settingText_ = true;
+        SetItemText(ids::kDescription, kept);
+        settingText_ = false;
+        ::SendMessageW(Item(ids::kDescription), EM_SETSEL, caret, caret);
+    }
+    shownText_[ids::kDescription] = kept;
+    controller_.OnBoxEdited(ids::kDescription, ToCp1252(kept));
+    controller_.OnCharactersLeftOut(ids::kDescription, left);
+}
+
+bool CEditorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    // Marked boxes and the warning in amber; read-only boxes ask with WM_CTLCOLORSTATIC.
+    if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) {
+        const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+        if (marked_.count(id) > 0) {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            ::SetBkColor(dc, kWarningColour);
+            ::SetTextColor(dc, RGB(0, 0, 0));
+            result = reinterpret_cast<INT_PTR>(warningBrush_);
+            return true;
+        }
+        return false;
+    }
     // The system menu's own commands carry flags in their low four bits.
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == static_cast<WPARAM>(ids::kAbout)) {
         controller_.OnCommand(ids::kAbout);
@@ -175,7 +244,7 @@ void CEditorDlg::SetBoxText(int id, std::string_view text) {
 }
 
 std::string CEditorDlg::BoxLabel(int id) const {
-    return ToCp1252(LabelOf(id));
+    return Utf8(LabelOf(id));
 }
 
 void CEditorDlg::FocusBox(int id) {
@@ -229,6 +298,41 @@ bool CEditorDlg::OpenDocument(const std::string& path) {
 
 void CEditorDlg::MessageBox(const std::string& text, zrb::MessageIcon icon) {
     zrb::win32::ShowMessage(hwnd(), text, icon);
+}
+
+void CEditorDlg::ShowFileWarning(const std::string& text) {
+    SetItemText(ids::kFileWarning, Wide(text));
+    SetTooltip(ids::kFileWarning, text);
+    if (text.empty()) {
+        marked_.erase(ids::kFileWarning);
+    } else {
+        marked_.insert(ids::kFileWarning);
+    }
+    ::ShowWindow(Item(ids::kFileWarning), text.empty() ? SW_HIDE : SW_SHOW);
+}
+
+void CEditorDlg::MarkBox(int id, bool marked, const std::string& tooltip) {
+    if (marked) {
+        marked_.insert(id);
+    } else {
+        marked_.erase(id);
+    }
+    SetTooltip(id, tooltip);
+    ::InvalidateRect(Item(id), nullptr, TRUE);
+}
+
+void CEditorDlg::SetTooltip(int id, const std::string& text) {
+    if (tips_ == nullptr) {
+        return;
+    }
+    std::wstring wide = Wide(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
+    tool.lpszText = wide.data();
+    ::SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void CEditorDlg::FillList() {

@@ -3,6 +3,7 @@
 // to the EditorController, which decides what every action does.
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "editor/EditorController.h"
@@ -12,6 +13,9 @@
 class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
   public:
     CEditorDlg();
+    ~CEditorDlg() override;
+    CEditorDlg(const CEditorDlg&) = delete;
+    CEditorDlg& operator=(const CEditorDlg&) = delete;
 
     // Runs the window as the program's main window until it closes.
     INT_PTR Run();
@@ -29,6 +33,8 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     void ShowFleetOverview() override;
     bool OpenDocument(const std::string& path) override;
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
+    void ShowFileWarning(const std::string& text) override;
+    void MarkBox(int id, bool marked, const std::string& tooltip) override;
     // WindowOps.
     void ListClear() override;
     void ListAdd(std::vector<std::string> names) override;
@@ -55,6 +61,8 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     void AddTooltips();
     void ShowShortcutsInMenu();
     void OnUserEdit(int id);
+    void OnDescriptionEdit();
+    void SetTooltip(int id, const std::string& text);
 
     zrb::EditorController controller_;
     zrb::SortedNameList names_;              // what the list shows, in its order
@@ -64,4 +72,7 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     std::map<int, std::wstring> shownText_;  // each box's last text that 1252 can hold
     int waitDepth_ = 0;
     HCURSOR savedCursor_ = nullptr;
+    HWND tips_ = nullptr;
+    std::set<int> marked_;  // boxes that do not show what the file says, and the warning
+    HBRUSH warningBrush_ = nullptr;
 };

@@ -4,6 +4,7 @@
 
 #include "editor/InertiaController.h"
 #include "editor/win32/Dialog.h"
+#include "platform/win32/Wide.h"
 
 class CInertiaDlg final : public zrb::win32::Dialog, public zrb::DialogView {
   public:
@@ -17,7 +18,7 @@ class CInertiaDlg final : public zrb::win32::Dialog, public zrb::DialogView {
     // DialogView.
     std::string BoxText(int id) const override { return zrb::win32::ToCp1252(ItemText(id)); }
     void SetBoxText(int id, std::string_view text) override;
-    std::string BoxLabel(int id) const override { return zrb::win32::ToCp1252(LabelOf(id)); }
+    std::string BoxLabel(int id) const override { return zrb::win32::Utf8(LabelOf(id)); }
     void FocusBox(int id) override { FocusItem(id); }
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     void EndDialog(bool ok) override { ::EndDialog(hwnd(), ok ? IDOK : IDCANCEL); }

@@ -9,6 +9,7 @@
 
 #include "FakeWindow.h"
 #include "TestFolder.h"
+#include "WorkedExample.h"
 #include "editor/ControlIds.h"
 #include "editor/EditorController.h"
 #include "editor/InertiaController.h"
@@ -171,6 +172,243 @@ TEST_F(EditorControllerTest, TheCalculatorGetsTheMassAndItsResultIsAnEdit) {
     EXPECT_EQ(controller.editor().model.momentOfInertia, 780);
     EXPECT_EQ(view.boxes[ids::kMomentOfInertia], "780");
     EXPECT_TRUE(controller.editor().HasUnsavedEdits());
+}
+
+// A model read differently from its file: what the strip above the boxes says, which
+// boxes are marked, what saving asks, and what either save writes on each answer.
+struct LoadCase {
+    const char* what;
+    std::string file;  // b.zrb, loaded after a.zrb (the worked example)
+    std::string strip;
+    std::vector<int> marked;
+    std::string question;  // empty: none
+    MotionModel written;   // before the user's horsepower of 120
+    std::string typedDescription = {};
+    int typedId = 0;  // a box the user types into besides, with `typedText`
+    std::string typedText = {};
+};
+
+void PrintTo(const LoadCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
+MotionModel Van() {
+    MotionModel van = testing::WorkedExample();
+    van.description = "//Van";
+    van.mass = 9500;
+    van.bumpyFactor = 0.5;
+    return van;
+}
+
+std::string VanFile(std::string_view from = {}, std::string_view to = {}) {
+    std::string bytes = ModelFileBytes(Van(), ModelFileVariant::SaveChanges);
+    if (!from.empty()) {
+        bytes.replace(bytes.find(from), from.size(), to);
+    }
+    return bytes;
+}
+
+MotionModel With(MotionModel model, double MotionModel::*field, double value) {
+    model.*field = value;
+    return model;
+}
+
+class LoadFindingsTest : public ::testing::TestWithParam<LoadCase> {};
+
+TEST_P(LoadFindingsTest, StripMarksQuestionAndWhatIsWritten) {
+    const LoadCase& c = GetParam();
+    for (const bool saveAsNew : {false, true}) {
+        for (const bool yes : {false, true}) {
+            SCOPED_TRACE(std::string(saveAsNew ? "Save As New" : "Save Changes") +
+                         (yes ? ", Yes" : ", No"));
+            TestFolder folder;
+            FakeWindow view;
+            EditorController controller(view, "/start");
+            testing::WriteBytes(folder / "a.zrb", ModelFileBytes(testing::WorkedExample(),
+                                                                 ModelFileVariant::SaveChanges));
+            testing::WriteBytes(folder / "b.zrb", c.file);
+            view.AnswerNextDialog(folder / "a.zrb");
+            controller.OnCommand(ids::kOpenMotionModel);
+            ASSERT_EQ(view.fileWarning, "");
+            view.selection = 1;
+            controller.OnSelectionChanged();
+
+            EXPECT_EQ(view.fileWarning, c.strip);
+            std::vector<int> marked;
+            for (const auto& [id, tooltip] : view.marks) {
+                marked.push_back(id);
+                // The note first, then what the box is for.
+                EXPECT_NE(tooltip.find(EditorBoxTooltip(id)), std::string::npos) << id;
+                EXPECT_NE(tooltip.find(".\n\n"), std::string::npos) << id;
+            }
+            EXPECT_EQ(marked, c.marked);
+
+            view.boxes[ids::kHorsePower] = "120";
+            controller.OnBoxEdited(ids::kHorsePower, "120");
+            if (!c.typedDescription.empty()) {
+                view.boxes[ids::kDescription] = c.typedDescription;
+                controller.OnBoxEdited(ids::kDescription, c.typedDescription);
+            }
+            if (c.typedId != 0) {
+                view.boxes[c.typedId] = c.typedText;
+                controller.OnBoxEdited(c.typedId, c.typedText);
+            }
+            const std::string target = folder / (saveAsNew ? "new.zrb" : "b.zrb");
+            if (saveAsNew) {
+                view.AnswerNextDialog(target);
+            }
+            view.yesNoAnswers = {yes};
+            controller.OnCommand(saveAsNew ? ids::kSaveAsNew : ids::kSaveChanges);
+
+            const bool writes = c.question.empty() || yes;
+            EXPECT_EQ(view.questions, c.question.empty() ? std::vector<std::string>{}
+                                                         : std::vector<std::string>{c.question});
+            const ModelFileVariant variant =
+                saveAsNew ? ModelFileVariant::SaveAsNew : ModelFileVariant::SaveChanges;
+            const std::string expected =
+                writes ? ModelFileBytes(With(c.written, &MotionModel::horsePower, 120), variant)
+                       : (saveAsNew ? "" : c.file);
+            EXPECT_EQ(testing::ReadBytes(target), expected);
+            EXPECT_EQ(view.OtherMessages(), writes ? std::vector<std::string>{"Changes saved"}
+                                                   : std::vector<std::string>{});
+            // Saved, the file holds what the boxes show (Save As New shows the new file as
+            // read back, a long description cut); not saved, all stays as it was.
+            const bool readBackCut = saveAsNew && writes && c.written.description.size() > 1023;
+            EXPECT_EQ(view.fileWarning,
+                      readBackCut ? "Line 1: the description is 1102 characters long; the reader "
+                                    "keeps only the first 1023 and reads the rest as further "
+                                    "lines."
+                                  : (writes ? "" : c.strip));
+            EXPECT_EQ(view.marks.size(), readBackCut ? 1u : (writes ? 0u : c.marked.size()));
+            EXPECT_FALSE(view.waitCursor);
+            if (!c.typedDescription.empty() && !(saveAsNew && writes)) {
+                EXPECT_EQ(view.boxes[ids::kDescription], c.typedDescription);
+            }
+        }
+    }
+}
+
+const std::string kCarried =
+    ": their boxes show the values carried over from the model shown before.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LoadFindingsTest,
+    ::testing::Values(
+        LoadCase{"clean", VanFile(), "", {}, "", Van()},
+        LoadCase{"value cut by its column",
+                 VanFile(".mass\t\t\t\t\t", ".mass\t"),
+                 "The file's .mass line says 9500.00, but the editor reads 0.",
+                 {ids::kMass},
+                 "The file's .mass line says 9500.00, but the editor reads 0. Save anyway?",
+                 With(Van(), &MotionModel::mass, 0)},
+        // The file's 1252 bytes reach the window as UTF-8.
+        LoadCase{"value with a 1252 character",
+                 VanFile("9500.00",
+                         "95\x80"
+                         "00"),
+                 "The file's .mass line says 95\xE2\x82\xAC"
+                 "00, but the editor reads 95.",
+                 {ids::kMass},
+                 "The file's .mass line says 95\xE2\x82\xAC"
+                 "00, but the editor reads 95. Save "
+                 "anyway?",
+                 With(Van(), &MotionModel::mass, 95)},
+        LoadCase{"two keys missing",
+                 VanFile(".bumpyFactor\t\t\t0.5\r\n", "")
+                     .erase(VanFile().find(".mass"),
+                            std::string_view(".mass\t\t\t\t\t9500.00\r\n").size()),
+                 "The file lacks .mass and .bumpyFactor" + kCarried,
+                 {ids::kMass, ids::kBumpyFactor},
+                 "The file lacks .mass and .bumpyFactor" + kCarried + " Save anyway?",
+                 With(With(Van(), &MotionModel::mass, 950), &MotionModel::bumpyFactor, 0.1)},
+        LoadCase{"cut value and repeated key",
+                 VanFile(".mass\t\t\t\t\t", ".mass\t") + ".maxAccel\t\t\t\t0.6\r\n",
+                 "Line 10: .maxAccel is repeated on line 19; the reader keeps only the last "
+                 "value. The file's .mass line says 9500.00, but the editor reads 0.",
+                 {ids::kMass, ids::kMaxAccel},
+                 "Line 10: .maxAccel is repeated on line 19; the reader keeps only the last "
+                 "value.\nThe file's .mass line says 9500.00, but the editor reads 0.\n\nSave "
+                 "anyway?",
+                 With(With(Van(), &MotionModel::mass, 0), &MotionModel::maxAccel, 0.6)},
+        LoadCase{"empty file",
+                 "",
+                 "The file lacks every key: the boxes show the values carried over from the "
+                 "model shown before.",
+                 {1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012},
+                 // Horsepower, typed by the user, is no longer carried over.
+                 "The file lacks .gasScaleFactor, .maxTurnRate, .maxAccel, .turnTightness, "
+                 ".mass, .coeffStaticFriction, .coeffKineticFriction, .coefficientOfRestitution, "
+                 ".momentOfInertia and .bumpyFactor: their boxes show the values carried over "
+                 "from the model shown before. Save anyway?",
+                 [] {
+                     MotionModel m = testing::WorkedExample();
+                     m.description = "//";
+                     return m;
+                 }()},
+        // The user has typed the mass the line meant: only the other line is asked about.
+        LoadCase{"cut value typed over, repeated key left",
+                 VanFile(".mass\t\t\t\t\t", ".mass\t") + ".maxAccel\t\t\t\t0.6\r\n",
+                 "Line 10: .maxAccel is repeated on line 19; the reader keeps only the last "
+                 "value. The file's .mass line says 9500.00, but the editor reads 0.",
+                 {ids::kMass, ids::kMaxAccel},
+                 "Line 10: .maxAccel is repeated on line 19; the reader keeps only the last "
+                 "value. Save anyway?",
+                 With(Van(), &MotionModel::maxAccel, 0.6),
+                 "",
+                 ids::kMass,
+                 "9500"},
+        LoadCase{"missing key typed in",
+                 VanFile(".bumpyFactor\t\t\t0.5\r\n", ""),
+                 "The file lacks .bumpyFactor: its box shows the value carried over from the "
+                 "model shown before.",
+                 {ids::kBumpyFactor},
+                 "",
+                 Van(),
+                 "",
+                 ids::kBumpyFactor,
+                 "0.5"},
+        LoadCase{"description too long to be read back",
+                 VanFile(),
+                 "",
+                 {},
+                 "The description is 1102 characters long. The file keeps all of it, but the "
+                 "next time the model is loaded only its first 1023 characters are read. Save "
+                 "anyway?",
+                 [] {
+                     MotionModel m = Van();
+                     m.description = "//" + std::string(1100, 'd');
+                     return m;
+                 }(),
+                 std::string(1100, 'd')},
+        LoadCase{"description of 1023 characters",
+                 VanFile(),
+                 "",
+                 {},
+                 "",
+                 [] {
+                     MotionModel m = Van();
+                     m.description = "//" + std::string(1021, 'd');
+                     return m;
+                 }(),
+                 "//" + std::string(1021, 'd')}));
+
+TEST(CharactersLeftOutTest, NamesEachCharacterOnceInUtf8) {
+    FakeWindow view;
+    EditorController controller(view, "/start");
+    controller.OnCharactersLeftOut(ids::kDescription, U"\u2192\U0001F600\u2192");
+    controller.OnCharactersLeftOut(ids::kDescription, U"");
+    controller.OnCharactersLeftOut(ids::kDescription,
+                                   U"\u0100\u0101\u0102\u0103\u0104\u0105\u0106\u0107\u0108\u0109");
+    EXPECT_EQ(view.Warnings(),
+              (std::vector<std::string>{
+                  "A motion model file holds only the characters of Windows-1252, so the "
+                  "description leaves out \"\xE2\x86\x92\" (U+2192), \"\xF0\x9F\x98\x80\" "
+                  "(U+1F600). The rest of the text is kept.",
+                  "A motion model file holds only the characters of Windows-1252, so the "
+                  "description leaves out \"\xC4\x80\" (U+0100), \"\xC4\x81\" (U+0101), "
+                  "\"\xC4\x82\" (U+0102), \"\xC4\x83\" (U+0103), \"\xC4\x84\" (U+0104), "
+                  "\"\xC4\x85\" (U+0105), \"\xC4\x86\" (U+0106), \"\xC4\x87\" (U+0107) and 2 "
+                  "more. The rest of the text is kept."}));
 }
 
 // Where Help looks: the start folder first, then the program's own folder.

@@ -137,6 +137,33 @@ TEST_F(FleetOverviewTest, MarksAndTooltipsTellWhatIsOffAndWhy) {
     EXPECT_EQ(overview.CellText(attic, kMassColumn), "");
 }
 
+TEST_F(FleetOverviewTest, AModelReadOtherThanItsTextIsMarkedByItsName) {
+    std::string van = ModelFileBytes(testing::WorkedExample(), ModelFileVariant::SaveChanges);
+    van.replace(van.find(".mass\t\t\t\t\t"), 10, ".mass\t");
+    van.erase(van.find(".bumpyFactor"));
+    testing::WriteBytes(folder / "van.zrb", van);
+    window.ListClear();
+    window.ListAdd(SearchModelFolder(folder.path()));
+    FakeFleetView otherView;
+    FleetOverviewController again(otherView, controller);
+    again.OnShow();
+    while (again.OnTimer()) {
+    }
+    EXPECT_EQ(otherView.status, "6 models, 1 not readable, 1 not read as written (marked \"!\")");
+    for (int row = 0; row < again.RowCount(); ++row) {
+        const bool misread = again.Row(row).name == "van.zrb";
+        EXPECT_EQ(again.CellMarked(row, kFleetNameColumn), misread) << again.Row(row).name;
+        EXPECT_EQ(again.CellText(row, kFleetNameColumn),
+                  (misread ? "! " : "") + again.Row(row).name);
+        if (misread) {
+            EXPECT_EQ(again.CellTooltip(row, kFleetNameColumn),
+                      "Not read as its text says: The file's .mass line says 950.00, but the "
+                      "editor reads 0. The file lacks .bumpyFactor, which reads as 0.");
+            EXPECT_EQ(again.CellText(row, kMassColumn), "! 0");
+        }
+    }
+}
+
 struct OpenCase {
     const char* name;
     bool edited;

@@ -23,6 +23,7 @@
 #include "editor/qt/EditorDlg.h"
 #include "editor/qt/FleetDlg.h"
 #include "editor/qt/InertiaDlg.h"
+#include "model/LoadFindings.h"
 #include "model/ModelFile.h"
 
 using zrb::ModelFileVariant;
@@ -428,18 +429,71 @@ class EditorDlgTest : public QObject {
         QCOMPARE(ReadBytes(dir.filePath("x.zrb")), before);
     }
 
-    void descriptionRefusesCharactersTheFileCannotHold() {
+    // The controllers' texts are UTF-8, the file's bytes 1252: a folder named with
+    // characters beyond ASCII and a value with a 1252 character come out as they are.
+    void warningStripAndQuestionShowEveryCharacter() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("K\u00e4fer \u20ac"));
+        QVERIFY(QDir().mkpath(folder));
+        MotionModel model = Model("//Bus", 9500);
+        QVERIFY(zrb::WriteModelFile(Encoded(folder + QStringLiteral("/\u00fc.zrb")), model,
+                                    ModelFileVariant::SaveChanges));
+        QByteArray bytes = ReadBytes(folder + QStringLiteral("/\u00fc.zrb"));
+        bytes.replace("9500.00",
+                      "95\x80"
+                      "00");
+        WriteBytes(folder + QStringLiteral("/\u00fc.zrb"), bytes);
+
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        QLineEdit* strip = Box(dlg, 1017);
+        QVERIFY(!strip->isVisible());
+        Open(dlg, folder + QStringLiteral("/\u00fc.zrb"));
+        QVERIFY(dlg.windowTitle().endsWith(QStringLiteral("K\u00e4fer \u20ac")));
+        const QString said =
+            QStringLiteral("The file's .mass line says 95\u20ac00, but the editor reads 95.");
+        QVERIFY(strip->isVisible());
+        QCOMPARE(strip->text(), said);
+        QVERIFY(!strip->accessibleName().isEmpty());
+        QVERIFY(strip->focusPolicy() & Qt::TabFocus);
+        QVERIFY(Box(dlg, 1002)->toolTip().startsWith(said));
+        QVERIFY(!Box(dlg, 1003)->toolTip().startsWith(said));
+
+        MessageBoxes::SetNextAnswer(QMessageBox::No);
+        Button(dlg, 1013)->click();
+        QCOMPARE(MessageBoxes::AnsweredTexts(),
+                 QStringList{said + QStringLiteral(" Save anyway?")});
+        QCOMPARE(ReadBytes(folder + QStringLiteral("/\u00fc.zrb")), bytes);
+        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        Button(dlg, 1013)->click();
+        QCOMPARE(MessageBoxes::AnsweredTexts().last(), QStringLiteral("Changes saved"));
+        QVERIFY(!strip->isVisible());
+        QVERIFY(!Box(dlg, 1002)->toolTip().startsWith(said));
+    }
+
+    void descriptionLeavesOutCharactersTheFileCannotHold() {
         CEditorDlg dlg;
         ShowActive(dlg);
         QLineEdit* box = Box(dlg, 1001);
         box->setFocus();
+        // Typed one by one, then pasted: the box keeps the rest, the user is told.
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
         for (const QString& text :
-             {QStringLiteral("\u20ac"), QStringLiteral("\u03a9"), QStringLiteral("\u00e9")}) {
+             {QStringLiteral("\u20ac"), QStringLiteral("\u03a9"), QStringLiteral("\u00e9"),
+              QStringLiteral("a\u2192b\U0001F600c")}) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
             QApplication::sendEvent(box, &press);
         }
-        QCOMPARE(box->text(), QStringLiteral("\u20ac\u00e9"));
-        QCOMPARE(dlg.editor().model.description, std::string("\x80\xe9"));
+        QCOMPARE(box->text(), QStringLiteral("\u20ac\u00e9abc"));
+        QCOMPARE(box->cursorPosition(), 5);
+        QCOMPARE(dlg.editor().model.description, std::string("\x80\xe9"
+                                                             "abc"));
+        QCOMPARE(MessageBoxes::AnsweredTexts(),
+                 (QStringList{
+                     QString::fromStdString(zrb::CharactersLeftOutMessage(U"\u03a9")),
+                     QString::fromStdString(zrb::CharactersLeftOutMessage(U"\u2192\U0001F600"))}));
     }
 
     void saveAsNewWritesListsAndReloads() {

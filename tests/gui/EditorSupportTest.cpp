@@ -24,10 +24,9 @@ class EditorSupportTest : public QObject {
         QCOMPARE(ToCp1252(text), all);
         // Every byte is its own character: no two bytes share one.
         QCOMPARE(QSet<QChar>(text.begin(), text.end()).size(), 256);
-        Cp1252Validator validator;
-        QString input = text;
-        int pos = 0;
-        QCOMPARE(validator.validate(input, pos), QValidator::Acceptable);
+        std::u32string left;
+        QCOMPARE(KeepCp1252(text, left), text);
+        QVERIFY(left.empty());
     }
 
     void cp1252MapsTheWindowsCharacters_data() {
@@ -53,13 +52,12 @@ class EditorSupportTest : public QObject {
         QCOMPARE(ToCp1252(QString(QChar(char16_t(unicode)))), std::string(1, char(byte)));
     }
 
-    void cp1252RefusesWhatItCannotHold() {
-        for (const QString& text : {QStringLiteral("\u03a9"), QStringLiteral("a\u0100"),
-                                    QStringLiteral("\U0001F600"), QStringLiteral("\u0080")}) {
-            QString input = text;
-            int pos = 0;
-            QCOMPARE(Cp1252Validator().validate(input, pos), QValidator::Invalid);
-        }
+    void cp1252LeavesOutWhatItCannotHold() {
+        // A character outside the BMP is one character left out, not two halves.
+        std::u32string left;
+        QCOMPARE(KeepCp1252(QStringLiteral("\u03a9a\u0100\U0001F600\u0080\u20ac"), left),
+                 QStringLiteral("a\u20ac"));
+        QCOMPARE(left, std::u32string(U"\u03a9\u0100\U0001F600\u0080"));
         // U+0080 is not a 1252 character: byte 0x80 is the euro sign.
         QCOMPARE(ToCp1252(QStringLiteral("\u03a9x\u0080")), std::string("?x?"));
     }
@@ -75,6 +73,9 @@ class EditorSupportTest : public QObject {
             << "Texts|*.txt;*.md|All Files (*.*)|*.*||"
             << QStringList{QStringLiteral("Texts (*.txt *.md)"), QStringLiteral("All Files (*.*)")};
         QTest::newRow("empty") << "" << QStringList();
+        QTest::newRow("label beyond ASCII, as every controller text in UTF-8")
+            << QStringLiteral("Mod\u00e8les|*.zrb||")
+            << QStringList{QStringLiteral("Mod\u00e8les (*.zrb)")};
     }
 
     void fileDialogFilters() {

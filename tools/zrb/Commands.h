@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/ModelCheck.h"
 #include "model/ModelFile.h"
-#include "tools/zrb/ModelCheck.h"
 
 namespace zrb::cli {
 

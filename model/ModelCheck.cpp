@@ -1,4 +1,4 @@
-#include "tools/zrb/ModelCheck.h"
+#include "model/ModelCheck.h"
 
 #include <algorithm>
 #include <array>
@@ -154,14 +154,17 @@ std::optional<KeyGuess> GuessKey(std::string_view text, std::string_view word) {
 
 class Checker {
   public:
-    explicit Checker(std::vector<ModelFinding>& findings) : findings_(findings) {}
+    // Reads into `model` and `speedText` as ReadModelFile does.
+    Checker(std::vector<ModelFinding>& findings, MotionModel& model, std::string& speedText)
+        : findings_(findings), model_(model), speedText_(speedText) {}
 
     void Run(LineReader& reader);
-    const MotionModel& model() const { return model_; }
 
   private:
-    void Add(std::size_t line, FindingKind kind, std::string message) {
-        findings_.push_back({line, kind, std::move(message)});
+    ModelFinding& Add(std::size_t line, FindingKind kind, std::string message,
+                      const ModelKey* key = nullptr) {
+        findings_.push_back({line, kind, std::move(message), key, std::nullopt, 0.0});
+        return findings_.back();
     }
     void CheckFirstLine(std::string_view piece);
     void CheckKeyLine(std::string_view piece);
@@ -170,8 +173,8 @@ class Checker {
     void Finish();
 
     std::vector<ModelFinding>& findings_;
-    MotionModel model_;
-    std::string speedText_;
+    MotionModel& model_;
+    std::string& speedText_;
     std::size_t line_ = 1;
     std::size_t lineLength_ = 0;
     bool strayCrReported_ = false;
@@ -237,12 +240,17 @@ void Checker::CheckKeyLine(std::string_view piece) {
     const std::size_t index = KeyIndex(key);
     occurrences_[index].push_back(line_);
     bool misread = false;
-    auto misreadHere = [&](std::string message) {
+    const double value = model_.*key->field;
+    std::string_view shown;
+    auto misreadHere = [&](std::string message, bool aboutValue = true) {
         misread = true;
-        Add(line_, FindingKind::Misread, std::move(message));
+        ModelFinding& finding = Add(line_, FindingKind::Misread, std::move(message), key);
+        if (aboutValue) {
+            finding.says = std::string(shown);
+            finding.reads = value;
+        }
     };
     const std::string keyText(key->key);
-    const double value = model_.*key->field;
 
     // Letters right after the key make a longer name (".massive"); a digit there
     // starts the value (".mass950").
@@ -252,16 +260,17 @@ void Checker::CheckKeyLine(std::string_view piece) {
             ++nameEnd;
         }
     }
-    if (nameEnd > key->key.size()) {
-        misreadHere(std::string(piece.substr(0, nameEnd)) + " is read as the key " + keyText +
-                    ": the reader compares only the first " + std::to_string(key->key.size()) +
-                    " characters");
-    }
     std::size_t valueStart = nameEnd;
     while (valueStart < piece.size() && IsBlank(piece[valueStart])) {
         ++valueStart;
     }
-    const std::string_view shown = Trim(piece.substr(valueStart));
+    shown = Trim(piece.substr(valueStart));
+    if (nameEnd > key->key.size()) {
+        misreadHere(std::string(piece.substr(0, nameEnd)) + " is read as the key " + keyText +
+                        ": the reader compares only the first " + std::to_string(key->key.size()) +
+                        " characters",
+                    false);
+    }
     const std::string_view read =
         piece.size() > key->valueColumn ? Trim(piece.substr(key->valueColumn)) : "";
     if (read != shown) {
@@ -375,13 +384,15 @@ void Checker::Finish() {
         if (lines.empty()) {
             Add(0, FindingKind::Misread,
                 keyText + " is missing; the reader leaves " + std::string(keys[i].name) +
-                    " unchanged, so the window keeps the previous model's value");
+                    " unchanged, so the window keeps the previous model's value",
+                &keys[i]);
             continue;
         }
         for (std::size_t j = 0; j + 1 < lines.size(); ++j) {
             Add(lines[j], FindingKind::Misread,
                 keyText + " is repeated on line " + std::to_string(lines.back()) +
-                    "; the reader keeps only the last value");
+                    "; the reader keeps only the last value",
+                &keys[i]);
         }
         const double value = model_.*keys[i].field;
         if (!lastMisread_[i] && !WithinAdvice(advice[i], value)) {
@@ -433,18 +444,30 @@ std::optional<ModelFinding> CheckDescriptionText(std::string_view description) {
 
 Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findings,
                       MotionModel* read) {
+    MotionModel model;
+    std::string speedText;
+    const Result checked = ReadAndCheckModelFile(path, model, speedText, findings);
+    if (checked && read != nullptr) {
+        *read = model;
+    }
+    return checked;
+}
+
+Result ReadAndCheckModelFile(const std::string& path, MotionModel& model, std::string& speedText,
+                             std::vector<ModelFinding>& findings) {
+    model.description.clear();
     InputFile file;
     if (Result opened = file.Open(path); !opened) {
         return opened;
     }
     std::vector<ModelFinding> found;
-    Checker checker(found);
+    Checker checker(found, model, speedText);
     LineReader reader(file);
     checker.Run(reader);
     if (reader.Failed()) {
         return Result::Failure(file.ReadFailure());
     }
-    if (std::optional<ModelFinding> text = CheckDescriptionText(checker.model().description)) {
+    if (std::optional<ModelFinding> text = CheckDescriptionText(model.description)) {
         // After the other findings of line 1.
         const auto after = std::find_if(found.begin(), found.end(),
                                         [](const ModelFinding& f) { return f.line != 1; });
@@ -452,9 +475,6 @@ Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findin
     }
     findings.insert(findings.end(), std::make_move_iterator(found.begin()),
                     std::make_move_iterator(found.end()));
-    if (read != nullptr) {
-        *read = checker.model();
-    }
     return Result::Success();
 }
 

@@ -26,6 +26,13 @@ struct ModelFinding {
     std::size_t line = 0;  // 1-based; 0 for the file as a whole (a missing key)
     FindingKind kind = FindingKind::Misread;
     std::string message;
+    // The key the finding is about (a cut or wrong value, a repeat, a missing key), or
+    // nullptr.
+    const ModelKey* key = nullptr;
+    // For a value read differently: the value text as the line shows it (the file's
+    // bytes) and the number the reader takes from it.
+    std::optional<std::string> says;
+    double reads = 0.0;
 };
 
 // Reads `path` line by line exactly as ReadModelFile does and appends what it finds to
@@ -34,5 +41,11 @@ struct ModelFinding {
 // it receives what ReadModelFile reads into a default model, so no second read is needed.
 Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findings,
                       MotionModel* read = nullptr);
+
+// ReadModelFile and CheckModelFile in one reading of the file: reads `path` into `model`
+// and `speedText` exactly as ReadModelFile does (same result, same model afterwards) and
+// appends the findings on the bytes read. A file that cannot be read gives no findings.
+Result ReadAndCheckModelFile(const std::string& path, MotionModel& model, std::string& speedText,
+                             std::vector<ModelFinding>& findings);
 
 }  // namespace zrb
