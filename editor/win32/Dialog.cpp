@@ -1,5 +1,6 @@
 #include "editor/win32/Dialog.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <algorithm>
@@ -113,7 +114,11 @@ zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& r
             c = L'\0';
         }
     }
-    std::wstring file = Wide(request.initialName);
+    // A folder asked for goes into the name: the system prefers the folder it used last
+    // to an initial folder it was given before.
+    std::wstring file =
+        Wide(request.initialFolder.empty() ? request.initialName
+                                           : request.initialFolder + "\\" + request.initialName);
     file.resize(32768, L'\0');
     const std::wstring extension = Wide(request.defaultExtension);
     OPENFILENAMEW dialog{};
@@ -123,10 +128,12 @@ zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& r
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = lastFolder.empty() ? nullptr : lastFolder.c_str();
+    dialog.lpstrInitialDir =
+        lastFolder.empty() || !request.initialFolder.empty() ? nullptr : lastFolder.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
-                   (request.fileMustExist ? OFN_FILEMUSTEXIST : 0);
+                   (request.fileMustExist ? OFN_FILEMUSTEXIST : 0) |
+                   (request.confirmOverwrite ? OFN_OVERWRITEPROMPT : 0);
     const bool confirmed = request.type == zrb::FileDialogType::Save
                                ? ::GetSaveFileNameW(&dialog) != 0
                                : ::GetOpenFileNameW(&dialog) != 0;
@@ -150,9 +157,115 @@ void ShowMessage(HWND owner, const std::string& text, MessageIcon icon) {
                   MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
 }
 
+namespace {
+
+using TaskDialogFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+
+// The task dialog of common controls 6, which the manifest asks for; older systems
+// lack it, and then the questions are message boxes.
+TaskDialogFunction TaskDialogIndirectOrNull() {
+    HMODULE controls = ::GetModuleHandleW(L"comctl32.dll");
+    if (controls == nullptr) {
+        return nullptr;
+    }
+    // Through a plain function pointer: the cast between two function types is meant.
+    const auto address =
+        reinterpret_cast<void (*)()>(::GetProcAddress(controls, "TaskDialogIndirect"));
+    return reinterpret_cast<TaskDialogFunction>(address);
+}
+
+TASKDIALOGCONFIG QuestionConfig(HWND owner, const std::wstring& text) {
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = owner;
+    config.hInstance = ::GetModuleHandleW(nullptr);
+    // Escape and the close box are allowed; they answer IDCANCEL.
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.pszWindowTitle = kCaption;
+    config.pszContent = text.c_str();
+    return config;
+}
+
+std::wstring WithoutAmpersands(const std::string& label) {
+    std::wstring text;
+    for (const wchar_t c : Wide(label)) {
+        if (c != L'&') {
+            text += c;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
 bool AskYesNo(HWND owner, const std::string& question) {
-    return ::MessageBoxW(owner, Wide(question).c_str(), kCaption,
+    const std::wstring text = Wide(question);
+    if (const TaskDialogFunction taskDialog = TaskDialogIndirectOrNull()) {
+        TASKDIALOGCONFIG config = QuestionConfig(owner, text);
+        config.dwCommonButtons = TDCBF_YES_BUTTON | TDCBF_NO_BUTTON;
+        config.nDefaultButton = IDNO;
+        int button = IDNO;
+        if (SUCCEEDED(taskDialog(&config, &button, nullptr, nullptr))) {
+            return button == IDYES;
+        }
+    }
+    // A message box with Yes and No takes no Escape: it answers only with a button.
+    return ::MessageBoxW(owner, text.c_str(), kCaption,
                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+int AskChoice(HWND owner, const std::string& question, const std::vector<std::string>& answers,
+              int defaultAnswer) {
+    constexpr int kFirstId = 100;
+    const int count = static_cast<int>(answers.size());
+    if (defaultAnswer < 0 || defaultAnswer >= count) {
+        defaultAnswer = count - 1;
+    }
+    const std::wstring text = Wide(question);
+    if (const TaskDialogFunction taskDialog = TaskDialogIndirectOrNull()) {
+        std::vector<std::wstring> labels;
+        for (const std::string& answer : answers) {
+            labels.push_back(Wide(answer));
+        }
+        std::vector<TASKDIALOG_BUTTON> buttons;
+        for (int i = 0; i < count; ++i) {
+            buttons.push_back({kFirstId + i, labels[static_cast<std::size_t>(i)].c_str()});
+        }
+        TASKDIALOGCONFIG config = QuestionConfig(owner, text);
+        config.pszMainIcon = TD_WARNING_ICON;
+        config.cButtons = static_cast<UINT>(buttons.size());
+        config.pButtons = buttons.data();
+        config.nDefaultButton = kFirstId + defaultAnswer;
+        int button = IDCANCEL;
+        if (SUCCEEDED(taskDialog(&config, &button, nullptr, nullptr))) {
+            const int chosen = button - kFirstId;
+            return chosen >= 0 && chosen < count ? chosen : defaultAnswer;
+        }
+    }
+    // Without task dialogs the buttons are Yes, No and Cancel (or OK and Cancel), and the
+    // text says which stands for what.
+    static const int kThree[] = {IDYES, IDNO, IDCANCEL};
+    static const int kTwo[] = {IDOK, IDCANCEL};
+    static const wchar_t* const kThreeNames[] = {L"Yes", L"No", L"Cancel"};
+    static const wchar_t* const kTwoNames[] = {L"OK", L"Cancel"};
+    const bool three = count > 2;
+    std::wstring full = text + L"\n";
+    for (int i = 0; i < count && i < 3; ++i) {
+        full += L"\n" + std::wstring(three ? kThreeNames[i] : kTwoNames[i]) + L": " +
+                WithoutAmpersands(answers[static_cast<std::size_t>(i)]);
+    }
+    const UINT defaults[] = {MB_DEFBUTTON1, MB_DEFBUTTON2, MB_DEFBUTTON3};
+    const int result = ::MessageBoxW(owner, full.c_str(), kCaption,
+                                     (three ? MB_YESNOCANCEL : MB_OKCANCEL) | MB_ICONWARNING |
+                                         defaults[std::min(defaultAnswer, 2)]);
+    for (int i = 0; i < count && i < 3; ++i) {
+        if (result == (three ? kThree[i] : kTwo[i])) {
+            // Escape gives Cancel, which is the last button: the default stands for it
+            // when Cancel is no answer of its own.
+            return result == IDCANCEL && i != count - 1 ? defaultAnswer : i;
+        }
+    }
+    return defaultAnswer;
 }
 
 void StretchingChildren::Capture(HWND dialog, HWND table) {
