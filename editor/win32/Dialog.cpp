@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "model/Cp1252.h"
 #include "platform/win32/Wide.h"
@@ -174,16 +175,44 @@ TaskDialogFunction TaskDialogIndirectOrNull() {
     return reinterpret_cast<TaskDialogFunction>(address);
 }
 
-TASKDIALOGCONFIG QuestionConfig(HWND owner, const std::wstring& text) {
+// The question as a task dialog with a button per answer; nothing when the system has
+// no task dialogs. The default answer's button is the dialog's cancel button, so that
+// Escape and the close box give it.
+std::optional<int> TaskDialogChoice(HWND owner, const std::wstring& text,
+                                    const std::vector<std::string>& answers, int defaultAnswer,
+                                    PCWSTR icon) {
+    const TaskDialogFunction taskDialog = TaskDialogIndirectOrNull();
+    if (taskDialog == nullptr) {
+        return std::nullopt;
+    }
+    constexpr int kFirstId = 100;
+    const int count = static_cast<int>(answers.size());
+    std::vector<std::wstring> labels;
+    for (const std::string& answer : answers) {
+        labels.push_back(Wide(answer));
+    }
+    std::vector<TASKDIALOG_BUTTON> buttons;
+    for (int i = 0; i < count; ++i) {
+        buttons.push_back({i == defaultAnswer ? IDCANCEL : kFirstId + i,
+                           labels[static_cast<std::size_t>(i)].c_str()});
+    }
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.hwndParent = owner;
     config.hInstance = ::GetModuleHandleW(nullptr);
-    // Escape and the close box are allowed; they answer IDCANCEL.
     config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
     config.pszWindowTitle = kCaption;
+    config.pszMainIcon = icon;
     config.pszContent = text.c_str();
-    return config;
+    config.cButtons = static_cast<UINT>(buttons.size());
+    config.pButtons = buttons.data();
+    config.nDefaultButton = IDCANCEL;
+    int button = IDCANCEL;
+    if (FAILED(taskDialog(&config, &button, nullptr, nullptr))) {
+        return std::nullopt;
+    }
+    const int chosen = button - kFirstId;
+    return chosen >= 0 && chosen < count ? chosen : defaultAnswer;
 }
 
 std::wstring WithoutAmpersands(const std::string& label) {
@@ -200,14 +229,9 @@ std::wstring WithoutAmpersands(const std::string& label) {
 
 bool AskYesNo(HWND owner, const std::string& question) {
     const std::wstring text = Wide(question);
-    if (const TaskDialogFunction taskDialog = TaskDialogIndirectOrNull()) {
-        TASKDIALOGCONFIG config = QuestionConfig(owner, text);
-        config.dwCommonButtons = TDCBF_YES_BUTTON | TDCBF_NO_BUTTON;
-        config.nDefaultButton = IDNO;
-        int button = IDNO;
-        if (SUCCEEDED(taskDialog(&config, &button, nullptr, nullptr))) {
-            return button == IDYES;
-        }
+    if (const std::optional<int> answer =
+            TaskDialogChoice(owner, text, {"&Yes", "&No"}, 1, nullptr)) {
+        return *answer == 0;
     }
     // A message box with Yes and No takes no Escape: it answers only with a button.
     return ::MessageBoxW(owner, text.c_str(), kCaption,
@@ -216,31 +240,14 @@ bool AskYesNo(HWND owner, const std::string& question) {
 
 int AskChoice(HWND owner, const std::string& question, const std::vector<std::string>& answers,
               int defaultAnswer) {
-    constexpr int kFirstId = 100;
     const int count = static_cast<int>(answers.size());
     if (defaultAnswer < 0 || defaultAnswer >= count) {
         defaultAnswer = count - 1;
     }
     const std::wstring text = Wide(question);
-    if (const TaskDialogFunction taskDialog = TaskDialogIndirectOrNull()) {
-        std::vector<std::wstring> labels;
-        for (const std::string& answer : answers) {
-            labels.push_back(Wide(answer));
-        }
-        std::vector<TASKDIALOG_BUTTON> buttons;
-        for (int i = 0; i < count; ++i) {
-            buttons.push_back({kFirstId + i, labels[static_cast<std::size_t>(i)].c_str()});
-        }
-        TASKDIALOGCONFIG config = QuestionConfig(owner, text);
-        config.pszMainIcon = TD_WARNING_ICON;
-        config.cButtons = static_cast<UINT>(buttons.size());
-        config.pButtons = buttons.data();
-        config.nDefaultButton = kFirstId + defaultAnswer;
-        int button = IDCANCEL;
-        if (SUCCEEDED(taskDialog(&config, &button, nullptr, nullptr))) {
-            const int chosen = button - kFirstId;
-            return chosen >= 0 && chosen < count ? chosen : defaultAnswer;
-        }
+    if (const std::optional<int> answer =
+            TaskDialogChoice(owner, text, answers, defaultAnswer, TD_WARNING_ICON)) {
+        return *answer;
     }
     // Without task dialogs the buttons are Yes, No and Cancel (or OK and Cancel), and the
     // text says which stands for what.
@@ -258,11 +265,10 @@ int AskChoice(HWND owner, const std::string& question, const std::vector<std::st
     const int result = ::MessageBoxW(owner, full.c_str(), kCaption,
                                      (three ? MB_YESNOCANCEL : MB_OKCANCEL) | MB_ICONWARNING |
                                          defaults[std::min(defaultAnswer, 2)]);
+    // Escape gives Cancel, the last button.
     for (int i = 0; i < count && i < 3; ++i) {
         if (result == (three ? kThree[i] : kTwo[i])) {
-            // Escape gives Cancel, which is the last button: the default stands for it
-            // when Cancel is no answer of its own.
-            return result == IDCANCEL && i != count - 1 ? defaultAnswer : i;
+            return i;
         }
     }
     return defaultAnswer;
