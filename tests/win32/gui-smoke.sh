@@ -62,7 +62,8 @@ wait_for() {
 # UseTakeFocus set to N for this to reach the window.)
 focus_window() {
     sleep 0.5
-    window=$(xdotool search --name "$1" | head -1)
+    # Only a shown window: a question that has gone may leave a hidden one of its name.
+    window=$(xdotool search --onlyvisible --name "$1" | head -1)
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     sleep 0.5
 }
@@ -132,8 +133,7 @@ sleep 1
 # Escape with unsaved edits asks first; No, the default, keeps the window.
 focus_editor
 xdotool key Escape
-wait_window "ZRB Editor"
-sleep 1
+focus_question "Escape with unsaved edits"
 xdotool key Return
 sleep 1
 kill -0 $editor 2>/dev/null || fail "Escape closed the editor without asking"
