@@ -106,8 +106,10 @@ void ModelEditor::Reload() {
     } else {
         // Nothing left to edit: Save Changes must not re-create the file unasked.
         workspace.currentFile.clear();
-        window_.MessageBox(current + " is no longer in " + workspace.modelsFolder + ".",
-                           MessageIcon::Warning);
+        if (!current.empty()) {
+            window_.MessageBox(current + " is no longer in " + workspace.modelsFolder + ".",
+                               MessageIcon::Warning);
+        }
         return;
     }
     LoadSelectedModel();
