@@ -82,6 +82,12 @@ void EditorController::OnBoxEdited(int id, std::string_view text) {
 }
 
 void EditorController::OnSelectionChanged() {
+    // A click on the entry shown already replaces nothing.
+    const std::optional<int> selected = view_.ListSelection();
+    if (selected && !editor_.workspace.currentFile.empty() &&
+        view_.ListText(*selected) == editor_.workspace.currentFile) {
+        return;
+    }
     if (!MayDiscardEdits()) {
         // The list goes back to the model the window still shows.
         const std::optional<int> current = view_.ListFindExact(editor_.workspace.currentFile);

@@ -295,6 +295,7 @@ class EditorFolderTest : public EditorControllerTest {
 
 struct DiscardCase {
     const char* what;
+    int select;
     bool edited;
     std::vector<bool> answers;
     std::string current;  // the model shown afterwards
@@ -314,7 +315,7 @@ TEST_P(DiscardTest, AnotherListEntryAsksFirstAndNoPutsTheSelectionBack) {
         controller.OnBoxEdited(ids::kMass, "100");  // typed back
     }
     view.yesNoAnswers.assign(c.answers.begin(), c.answers.end());
-    view.ListSelect(2);  // the user's click
+    view.ListSelect(c.select);  // the user's click
     controller.OnSelectionChanged();
     EXPECT_EQ(controller.editor().workspace.currentFile, c.current);
     EXPECT_EQ(view.selection, c.selection);
@@ -328,9 +329,10 @@ TEST_P(DiscardTest, AnotherListEntryAsksFirstAndNoPutsTheSelectionBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DiscardTest,
-    ::testing::Values(DiscardCase{"typed back, no question", false, {}, "c.zrb", 2, 0},
-                      DiscardCase{"edited, Yes", true, {true}, "c.zrb", 2, 1},
-                      DiscardCase{"edited, No (Escape)", true, {false}, "a.zrb", 0, 1}));
+    ::testing::Values(DiscardCase{"typed back, no question", 2, false, {}, "c.zrb", 2, 0},
+                      DiscardCase{"edited, Yes", 2, true, {true}, "c.zrb", 2, 1},
+                      DiscardCase{"edited, No (Escape)", 2, true, {false}, "a.zrb", 0, 1},
+                      DiscardCase{"edited, the same entry", 0, true, {}, "a.zrb", 0, 0}));
 
 TEST_F(EditorFolderTest, OpenAndReloadAskBeforeDroppingEdits) {
     // No: no file dialog, nothing read.
