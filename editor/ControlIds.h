@@ -32,6 +32,7 @@ inline constexpr int kPackAll = 32774;
 inline constexpr int kDefineArchiveLocation = 32775;
 inline constexpr int kExit = 32776;
 inline constexpr int kFleetOverview = 32777;
+inline constexpr int kReload = 32778;
 inline constexpr int kAbout = 16;
 
 // The calculator, template 130 (its result box is 1008 too).

@@ -84,6 +84,18 @@ void EditorController::OnBoxEdited(int id, std::string_view text) {
 }
 
 void EditorController::OnSelectionChanged() {
+    // A click on the entry shown already replaces nothing.
+    const std::optional<int> selected = view_.ListSelection();
+    if (selected && !editor_.workspace.currentFile.empty() &&
+        view_.ListText(*selected) == editor_.workspace.currentFile) {
+        return;
+    }
+    if (!MayDiscardEdits()) {
+        // The list goes back to the model the window still shows.
+        const std::optional<int> current = view_.ListFindExact(editor_.workspace.currentFile);
+        view_.ListSelect(current ? *current : -1);
+        return;
+    }
     editor_.LoadSelectedModel();
 }
 
@@ -99,7 +111,12 @@ void EditorController::OnCommand(int id) {
             OnCalculateInertia();
             break;
         case ids::kOpenMotionModel:
-            editor_.OpenMotionModel();
+            if (MayDiscardEdits()) {
+                editor_.OpenMotionModel();
+            }
+            break;
+        case ids::kReload:
+            OnReload();
             break;
         case ids::kExit:
             OnCancel();
@@ -108,10 +125,14 @@ void EditorController::OnCommand(int id) {
             DefineArchiveLocation(editor_.workspace, view_);
             break;
         case ids::kPackSelected:
-            PackSelected(editor_.workspace, view_);
+            if (MayPack()) {
+                PackSelected(editor_.workspace, view_);
+            }
             break;
         case ids::kPackAll:
-            PackAll(editor_.workspace, view_);
+            if (MayPack()) {
+                PackAll(editor_.workspace, view_);
+            }
             break;
         case ids::kHelp:
             OnHelp();
@@ -140,8 +161,41 @@ void EditorController::OnCalculateInertia() {
         return;
     }
     editor_.model.momentOfInertia = *inertia;
-    editor_.MarkEdited();
     ModelToBoxes();
+}
+
+void EditorController::OnReload() {
+    if (editor_.workspace.modelsFolder.empty()) {
+        view_.MessageBox(
+            "Open a model first (File, Open Motion Model): Reload reads its folder "
+            "and the model again.",
+            MessageIcon::None);
+        return;
+    }
+    if (MayDiscardEdits()) {
+        editor_.Reload();
+    }
+}
+
+bool EditorController::MayPack() {
+    const ModelWorkspace& workspace = editor_.workspace;
+    if (workspace.modelsFolder.empty() || workspace.currentFile.empty() ||
+        !editor_.HasUnsavedEdits()) {
+        return true;
+    }
+    const int answer = view_.Ask(
+        workspace.currentFile +
+            " has unsaved changes, and packing takes the model files as they are on disk."
+            "\n\nSave the changes first and pack them, or pack the file as it was last saved?",
+        {"&Save and Pack", "&Pack Saved File", "Cancel"}, 2);
+    switch (answer) {
+        case 0:
+            return editor_.SaveChanges();
+        case 1:
+            return true;
+        default:
+            return false;
+    }
 }
 
 void EditorController::OnHelp() {
@@ -207,19 +261,19 @@ void EditorController::LoadListedModel(const std::string& name) {
     editor_.LoadSelectedModel();
 }
 
-bool EditorController::MayClose() {
+bool EditorController::MayDiscardEdits() {
     const std::string question = DiscardQuestion();
     return question.empty() || view_.AskYesNo(question);
 }
 
 void EditorController::OnOk() {
-    if (BoxesToModel() && MayClose()) {
+    if (BoxesToModel() && MayDiscardEdits()) {
         view_.EndDialog(true);
     }
 }
 
 void EditorController::OnCancel() {
-    if (MayClose()) {
+    if (MayDiscardEdits()) {
         view_.EndDialog(false);
     }
 }

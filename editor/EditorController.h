@@ -95,8 +95,12 @@ class EditorController final : public ModelBoxes {
     void ShowLoadFindings() override;
 
   private:
-    // Whether the window may close: asks first when edits have not been saved.
-    bool MayClose();
+    // Whether unsaved edits may go: asks first when there are any.
+    bool MayDiscardEdits();
+    // Before a pack: whether the files on disk may be packed, saving the current model
+    // first when the user says so.
+    bool MayPack();
+    void OnReload();
     void OnHelp();
     void OnCalculateInertia();
 

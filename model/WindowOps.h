@@ -17,6 +17,11 @@ struct FileDialogRequest {
     std::string initialName;       // "*.zrb"
     bool fileMustExist = false;
     std::string filter;  // "Motion Models (*.zrb)|*.zrb||"
+    // A save dialog asks before the user's choice replaces an existing file.
+    bool confirmOverwrite = false;
+    // The folder the dialog opens in; empty: where the toolkit opens it (the folder of
+    // the dialog confirmed last).
+    std::string initialFolder = {};
 };
 
 struct FileDialogAnswer {
@@ -40,6 +45,11 @@ class PackOps {
     virtual FileDialogAnswer FileDialog(const FileDialogRequest& request) = 0;
     // A message box captioned with the application's name, one OK button.
     virtual void MessageBox(const std::string& text, MessageIcon icon) = 0;
+    // A question captioned with the application's name, with one button per entry of
+    // `answers` (an "&" before a button's key); the index of the one chosen.
+    // `defaultAnswer` is the default button, and what Escape or closing the question gives.
+    virtual int Ask(const std::string& question, const std::vector<std::string>& answers,
+                    int defaultAnswer) = 0;
     // Progress of long work (packing many models); false when the user cancelled.
     virtual bool Progress(std::size_t done, std::size_t total) = 0;
     // The long work has ended, however it ended: a progress window still shown goes.

@@ -42,6 +42,15 @@ class FakeWindow : public EditorView, public ModelBoxes {
     std::optional<bool> ended;  // true: OK
     std::deque<bool> yesNoAnswers;
     std::vector<std::string> questions;
+    // The questions with named buttons, and the indexes they are answered with; with
+    // none queued, the default answer.
+    struct Asked {
+        std::string question;
+        std::vector<std::string> answers;
+        int defaultAnswer;
+    };
+    std::vector<Asked> asked;
+    std::deque<int> choices;
     std::optional<double> inertiaAnswer;  // what the calculator returns
     std::vector<double> calculatorMasses;
     std::vector<std::string> openedDocuments;
@@ -68,6 +77,17 @@ class FakeWindow : public EditorView, public ModelBoxes {
         const bool answer = yesNoAnswers.front();
         yesNoAnswers.pop_front();
         return answer;
+    }
+    int Ask(const std::string& question, const std::vector<std::string>& answers,
+            int defaultAnswer) override {
+        log.push_back("ask " + question);
+        asked.push_back({question, answers, defaultAnswer});
+        if (choices.empty()) {
+            return defaultAnswer;
+        }
+        const int choice = choices.front();
+        choices.pop_front();
+        return choice;
     }
     std::optional<double> CalculateInertia(double mass) override {
         calculatorMasses.push_back(mass);

@@ -127,6 +127,10 @@ class FolderFaultTest : public testing::Test {
 
 TEST_F(FolderFaultTest, FolderDeletedWhileOpen) {
     std::filesystem::remove_all(models);
+    editor.SaveChanges();  // the file has gone: asked, and Cancel, the default, writes nothing
+    ASSERT_EQ(window.asked.size(), 1u);
+    EXPECT_TRUE(window.messages.empty());
+    window.choices = {0};  // Save
     editor.SaveChanges();
     ASSERT_EQ(window.messages.size(), 1u);
     EXPECT_NE(window.messages[0].first.find("folder does not exist"), std::string::npos);
@@ -139,7 +143,9 @@ TEST_F(FolderFaultTest, ModelReplacedByAFolder) {
     std::filesystem::remove(models + "/a.zrb");
     std::filesystem::create_directory(models + "/a.zrb");
     editor.model.mass = 5;
+    window.choices = {0};  // Save
     editor.SaveChanges();
+    ASSERT_EQ(window.asked.size(), 1u);
     ASSERT_EQ(window.messages.size(), 1u);
     EXPECT_NE(window.messages[0].first.find("is a folder"), std::string::npos);
     // Loading it reads like an empty file: the description empties, numbers stay.

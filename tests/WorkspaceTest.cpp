@@ -237,17 +237,23 @@ TEST_F(WorkspaceTest, SaveChangesBeforeAnyModelWritesNothing) {
     EXPECT_FALSE(window.waitCursor);
 }
 
-TEST_F(WorkspaceTest, SaveChangesAfterSaveAsNewWithoutAFolderWritesNothing) {
+TEST_F(WorkspaceTest, SaveAsNewWithoutAFolderOpensTheNewFilesFolder) {
     TestFolder other;
     window.AnswerNextDialog(other / "n.zrb");
     editor.SaveAsNew();
-    EXPECT_TRUE(std::filesystem::exists(other / "n.zrb"));
-    EXPECT_EQ(window.list.size(), 0u);
+    EXPECT_EQ(window.dialogRequests.back().initialFolder, "");  // the toolkit's choice
+    EXPECT_EQ(editor.workspace.modelsFolder, other.path());
+    EXPECT_EQ(window.title, "ZRB Editor - " + other.path());
+    EXPECT_THAT(window.list.names(), ElementsAre("n.zrb"));
+    EXPECT_EQ(window.selection, 0);
+    editor.model.mass = 8;
     editor.SaveChanges();
-    ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_NE(window.messages[1].first.find("Open a motion model first"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path("/") / "n.zrb"));
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / "n.zrb"));
+    EXPECT_THAT(window.messages, ElementsAre(Pair("Changes saved", MessageIcon::None),
+                                             Pair("Changes saved", MessageIcon::None)));
+    MotionModel read;
+    std::string speed;
+    ASSERT_TRUE(zrb::ReadModelFile(other / "n.zrb", read, speed));
+    EXPECT_EQ(read.mass, 8);
 }
 
 TEST_F(WorkspaceTest, FailedSaveIsReportedNotConfirmed) {
@@ -282,6 +288,8 @@ TEST_F(WorkspaceTest, SaveAsNewAddsSelectsAndRereadsTheNewFile) {
     const zrb::FileDialogRequest& request = window.dialogRequests.back();
     EXPECT_EQ(request.type, zrb::FileDialogType::Save);
     EXPECT_EQ(request.initialName, "new.zrb");
+    EXPECT_TRUE(request.confirmOverwrite);
+    EXPECT_EQ(request.initialFolder, folder.path());
     EXPECT_EQ(request.defaultExtension, "zrb");
     EXPECT_FALSE(request.fileMustExist);
 
@@ -330,25 +338,43 @@ TEST_F(WorkspaceTest, SaveAsNewReplacesAnExistingFileAndFindsTheOneSaved) {
     EXPECT_EQ(read.mass, 43);
 }
 
-TEST_F(WorkspaceTest, SaveAsNewElsewhereThenSaveChangesWritesIntoTheModelsFolder) {
+TEST_F(WorkspaceTest, SaveAsNewElsewhereFollowsTheFileIntoItsFolder) {
     Open();
     TestFolder other;
+    WriteModel(other / "bus.zrb", "//bus", 9000);
     editor.model.mass = 77;
     window.AnswerNextDialog(other / "van.zrb");
     editor.SaveAsNew();
-    EXPECT_TRUE(std::filesystem::exists(other / "van.zrb"));
-    EXPECT_THAT(window.list.names(), ElementsAre("a.zrb", "B.zrb", "c.zrb"));
-    // No entry matches, so nothing is loaded and the model stays as written.
-    EXPECT_EQ(window.selection, std::nullopt);
-    EXPECT_EQ(editor.model.mass, 77);
+    EXPECT_EQ(editor.workspace.modelsFolder, other.path());
+    EXPECT_EQ(window.title, "ZRB Editor - " + other.path());
+    EXPECT_THAT(window.list.names(), ElementsAre("bus.zrb", "van.zrb"));
+    EXPECT_EQ(window.selection, 1);
     EXPECT_EQ(editor.workspace.currentFile, "van.zrb");
+    EXPECT_EQ(editor.model.mass, 77);
+    EXPECT_FALSE(editor.HasUnsavedEdits());
 
+    // Save Changes writes the file the title, the list and the boxes show.
+    editor.model.mass = 78;
     editor.SaveChanges();
+    EXPECT_TRUE(window.asked.empty());
     MotionModel read;
     std::string speed;
-    ASSERT_TRUE(zrb::ReadModelFile(folder / "van.zrb", read, speed));
-    EXPECT_EQ(read.mass, 77);
+    ASSERT_TRUE(zrb::ReadModelFile(other / "van.zrb", read, speed));
+    EXPECT_EQ(read.mass, 78);
+    EXPECT_FALSE(std::filesystem::exists(folder / "van.zrb"));
     EXPECT_EQ(window.messages.back().first, "Changes saved");
+}
+
+TEST_F(WorkspaceTest, SaveAsNewRefusesANameTheListCannotShow) {
+    Open();
+    editor.model.mass = 66;
+    window.AnswerNextDialog(folder / "notes.txt");
+    editor.SaveAsNew();
+    EXPECT_FALSE(std::filesystem::exists(folder / "notes.txt"));
+    EXPECT_EQ(editor.workspace.currentFile, "a.zrb");
+    EXPECT_EQ(editor.model.mass, 66);
+    ASSERT_EQ(window.Warnings().size(), 1u);
+    EXPECT_NE(window.Warnings()[0].find("notes.txt was not saved"), std::string::npos);
 }
 
 TEST_F(WorkspaceTest, FailedSaveAsNewKeepsEverything) {
@@ -378,6 +404,143 @@ TEST_F(WorkspaceTest, DirectoryNamedLikeAModelIsListedLoadsAsEmptyAndIsTold) {
                                  MessageIcon::Warning)));
 }
 
+// What happens to the file on disk between loading a.zrb and Save Changes.
+enum class Outside { Nothing, SameBytesAgain, Changed, Deleted, ReplacedByAFolder };
+// What a.zrb holds afterwards.
+enum class Holds { Ours, Theirs, Nothing };
+
+struct DiskChangeCase {
+    const char* what;
+    Outside outside;
+    std::optional<int> choice;  // none: the default
+    std::size_t buttons;        // 0: not asked
+    Holds holds;
+    double massShown;
+    bool confirmed;  // "Changes saved"
+};
+
+void PrintTo(const DiskChangeCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
+class DiskChangeTest : public WorkspaceTest, public testing::WithParamInterface<DiskChangeCase> {};
+
+TEST_P(DiskChangeTest, AskedBeforeSaveChangesWritesOverIt) {
+    const DiskChangeCase& c = GetParam();
+    Open();
+    const std::string path = folder / "a.zrb";
+    editor.SetNumberFromText(&MotionModel::mass, "555");
+    switch (c.outside) {
+        case Outside::Nothing:
+            break;
+        case Outside::SameBytesAgain:
+            WriteBytes(path, ReadBytes(path));
+            break;
+        case Outside::Changed:
+            WriteModel(path, "//first", 1234);
+            break;
+        case Outside::Deleted:
+            std::filesystem::remove(path);
+            break;
+        case Outside::ReplacedByAFolder:
+            std::filesystem::remove(path);
+            std::filesystem::create_directory(path);
+            break;
+    }
+    const bool wasFile = std::filesystem::is_regular_file(path);
+    const std::string theirs = wasFile ? ReadBytes(path) : std::string();
+    if (c.choice) {
+        window.choices = {*c.choice};
+    }
+    editor.SaveChanges();
+
+    if (c.buttons == 0) {
+        EXPECT_TRUE(window.asked.empty());
+    } else {
+        ASSERT_EQ(window.asked.size(), 1u);
+        EXPECT_EQ(window.asked[0].answers.size(), c.buttons);
+        EXPECT_EQ(window.asked[0].defaultAnswer, int(c.buttons) - 1);  // Cancel
+        EXPECT_EQ(window.asked[0].question.rfind("a.zrb ", 0), 0u) << window.asked[0].question;
+    }
+    switch (c.holds) {
+        case Holds::Ours:
+            EXPECT_EQ(ReadBytes(path),
+                      zrb::ModelFileBytes(editor.model, ModelFileVariant::SaveChanges));
+            EXPECT_NE(ReadBytes(path).find("555.00"), std::string::npos);
+            break;
+        case Holds::Theirs:
+            EXPECT_EQ(wasFile, std::filesystem::is_regular_file(path));
+            EXPECT_EQ(wasFile ? ReadBytes(path) : std::string(), theirs);
+            break;
+        case Holds::Nothing:
+            EXPECT_FALSE(std::filesystem::is_regular_file(path));
+            break;
+    }
+    EXPECT_EQ(editor.model.mass, c.massShown);
+    EXPECT_EQ(window.OtherMessages(),
+              c.confirmed ? std::vector<std::string>{"Changes saved"} : std::vector<std::string>{});
+    // Once written or read again, the file is what the editor knows: no second question.
+    if (c.holds == Holds::Ours || c.massShown == 1234) {
+        window.asked.clear();
+        editor.SaveChanges();
+        EXPECT_TRUE(window.asked.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DiskChangeTest,
+    testing::Values(
+        DiskChangeCase{"unchanged", Outside::Nothing, {}, 0, Holds::Ours, 555, true},
+        DiskChangeCase{"same bytes again", Outside::SameBytesAgain, {}, 0, Holds::Ours, 555, true},
+        DiskChangeCase{"changed, default", Outside::Changed, {}, 3, Holds::Theirs, 555, false},
+        DiskChangeCase{"changed, Overwrite", Outside::Changed, 0, 3, Holds::Ours, 555, true},
+        DiskChangeCase{"changed, Reload", Outside::Changed, 1, 3, Holds::Theirs, 1234, false},
+        DiskChangeCase{"changed, Cancel", Outside::Changed, 2, 3, Holds::Theirs, 555, false},
+        DiskChangeCase{"deleted, default", Outside::Deleted, {}, 2, Holds::Nothing, 555, false},
+        DiskChangeCase{"deleted, Save", Outside::Deleted, 0, 2, Holds::Ours, 555, true},
+        DiskChangeCase{"a folder now, default",
+                       Outside::ReplacedByAFolder,
+                       {},
+                       2,
+                       Holds::Nothing,
+                       555,
+                       false}));
+
+TEST_F(WorkspaceTest, ReloadListsTheFolderAgainAndRereadsTheModelByName) {
+    Open();
+    window.selection = 1;
+    editor.LoadSelectedModel();  // B.zrb
+    WriteModel(folder / "0.zrb", "//zero", 1);
+    WriteModel(folder / "B.zrb", "//second", 250);
+    editor.SetNumberFromText(&MotionModel::mass, "999");
+    editor.Reload();
+    EXPECT_THAT(window.list.names(), ElementsAre("0.zrb", "a.zrb", "B.zrb", "c.zrb"));
+    EXPECT_EQ(window.selection, 2);
+    EXPECT_EQ(editor.workspace.currentFile, "B.zrb");
+    EXPECT_EQ(editor.model.mass, 250);
+    EXPECT_FALSE(editor.HasUnsavedEdits());
+    EXPECT_TRUE(window.messages.empty());
+
+    // The current file gone: the first entry is loaded, and the user told.
+    std::filesystem::remove(folder / "B.zrb");
+    editor.Reload();
+    EXPECT_EQ(window.selection, 0);
+    EXPECT_EQ(editor.workspace.currentFile, "0.zrb");
+    EXPECT_EQ(editor.model.mass, 1);
+    EXPECT_THAT(window.Warnings(), ElementsAre("B.zrb is no longer in " + folder.path() +
+                                               "; 0.zrb was loaded instead."));
+
+    // Nothing left: nothing is current, so Save Changes re-creates nothing.
+    for (const char* name : {"0.zrb", "a.zrb", "c.zrb"}) {
+        std::filesystem::remove(folder / name);
+    }
+    editor.Reload();
+    EXPECT_EQ(window.ListCount(), 0);
+    EXPECT_EQ(editor.workspace.currentFile, "");
+    editor.SaveChanges();
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
 TEST(ModelEditorTest, KeystrokeHandlersConvertAndTrackEdits) {
     FakeWindow window;
     ModelEditor editor(window, window);
@@ -393,6 +556,10 @@ TEST(ModelEditorTest, KeystrokeHandlersConvertAndTrackEdits) {
     EXPECT_EQ(editor.speedText, "0");
     editor.SetDescription("no slashes");
     EXPECT_EQ(editor.model.description, "no slashes");
+    // Typed back to what was loaded: nothing is unsaved. "//" is what saving adds anyway.
+    editor.SetNumberFromText(&MotionModel::mass, "0.");
+    editor.SetDescription("//");
+    EXPECT_FALSE(editor.HasUnsavedEdits());
 }
 
 }  // namespace

@@ -122,12 +122,13 @@ void CEditorDlg::ConnectCommands() {
     }
     auto action = [this](int id) { return findChild<QAction*>(QStringLiteral("id%1").arg(id)); };
     for (const int id :
-         {ids::kOpenMotionModel, ids::kFleetOverview, ids::kExit, ids::kDefineArchiveLocation,
-          ids::kPackSelected, ids::kPackAll, ids::kHelp}) {
+         {ids::kOpenMotionModel, ids::kReload, ids::kFleetOverview, ids::kExit,
+          ids::kDefineArchiveLocation, ids::kPackSelected, ids::kPackAll, ids::kHelp}) {
         connect(action(id), &QAction::triggered, this, command(id));
     }
     action(ids::kOpenMotionModel)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     action(ids::kFleetOverview)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    action(ids::kReload)->setShortcut(QKeySequence(Qt::Key_F5));
 
     // A window manager's system menu cannot be extended here, so the About entry ends
     // the Help menu.
@@ -185,6 +186,15 @@ bool CEditorDlg::AskYesNo(const std::string& question) {
     return MessageBoxes::Show(this, QMessageBox::Question, FromUtf8(question),
                               QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) == QMessageBox::Yes;
+}
+
+int CEditorDlg::Ask(const std::string& question, const std::vector<std::string>& answers,
+                    int defaultAnswer) {
+    QStringList labels;
+    for (const std::string& answer : answers) {
+        labels << QString::fromStdString(answer);
+    }
+    return MessageBoxes::Choose(this, Decoded(question), labels, defaultAnswer);
 }
 
 std::optional<double> CEditorDlg::CalculateInertia(double mass) {

@@ -43,6 +43,8 @@ class CEditorDlg : public QDialog, public zrb::EditorView {
     void EndDialog(bool ok) override;
     // EditorView.
     bool AskYesNo(const std::string& question) override;
+    int Ask(const std::string& question, const std::vector<std::string>& answers,
+            int defaultAnswer) override;
     std::optional<double> CalculateInertia(double mass) override;
     void ShowAbout() override;
     void ShowFleetOverview() override;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QStyle>
 
 #include <deque>
@@ -21,6 +22,11 @@ std::deque<QMessageBox::StandardButton>& QueuedAnswers() {
 QStringList& AnsweredTextList() {
     static QStringList texts;
     return texts;
+}
+
+std::deque<int>& QueuedChoices() {
+    static std::deque<int> choices;
+    return choices;
 }
 
 std::deque<QString>& QueuedFileNames() {
@@ -107,6 +113,33 @@ QMessageBox::StandardButton MessageBoxes::Show(QWidget* parent, QMessageBox::Ico
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+int MessageBoxes::Choose(QWidget* parent, const QString& text, const QStringList& answers,
+                         int defaultAnswer) {
+    if (!QueuedChoices().empty()) {
+        const int answer = QueuedChoices().front();
+        QueuedChoices().pop_front();
+        AnsweredTextList() << text;
+        return answer;
+    }
+    QMessageBox box(QMessageBox::Warning, kApplicationName, text, QMessageBox::NoButton, parent);
+    QList<QPushButton*> buttons;
+    for (const QString& answer : answers) {
+        // The role only places the button; what it does is its index.
+        buttons << box.addButton(answer, QMessageBox::AcceptRole);
+    }
+    if (defaultAnswer >= 0 && defaultAnswer < buttons.size()) {
+        box.setDefaultButton(buttons[defaultAnswer]);
+        box.setEscapeButton(buttons[defaultAnswer]);
+    }
+    box.exec();
+    const int chosen = int(buttons.indexOf(static_cast<QPushButton*>(box.clickedButton())));
+    return chosen >= 0 ? chosen : defaultAnswer;
+}
+
+void MessageBoxes::SetNextChoice(int index) {
+    QueuedChoices().push_back(index);
+}
+
 void MessageBoxes::SetNextAnswer(QMessageBox::StandardButton answer) {
     QueuedAnswers().push_back(answer);
 }
@@ -117,6 +150,7 @@ QStringList MessageBoxes::AnsweredTexts() {
 
 void MessageBoxes::Reset() {
     QueuedAnswers().clear();
+    QueuedChoices().clear();
     AnsweredTextList().clear();
 }
 
@@ -137,11 +171,13 @@ FileDialogAnswer FileDialogs::Show(QWidget* parent, const FileDialogRequest& req
                                                                   : QFileDialog::AcceptOpen);
         dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile
                                                  : QFileDialog::AnyFile);
-        // Saving replaces an existing file without asking.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
         dialog.setNameFilters(QtNameFilters(request.filter));
         dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
-        if (!folder.isEmpty()) {
+        const QString initialFolder = QFile::decodeName(request.initialFolder.c_str());
+        if (!initialFolder.isEmpty()) {
+            dialog.setDirectory(initialFolder);
+        } else if (!folder.isEmpty()) {
             dialog.setDirectory(folder);
         }
         // A wildcard name ("*.zrb") is what the name filter does already; only a real

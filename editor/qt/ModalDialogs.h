@@ -25,8 +25,16 @@ class MessageBoxes {
         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
+    // A question captioned with the application's name, one button per entry of
+    // `answers`; the index of the one chosen. `defaultAnswer` is the default button and
+    // what Escape gives.
+    static int Choose(QWidget* parent, const QString& text, const QStringList& answers,
+                      int defaultAnswer);
+
     // Test seam: the next box is answered with `answer` without being shown.
     static void SetNextAnswer(QMessageBox::StandardButton answer);
+    // Test seam: the next question of Choose is answered with answer `index` unseen.
+    static void SetNextChoice(int index);
     // Texts of the boxes that queued answers stood in for, oldest first.
     static QStringList AnsweredTexts();
     static void Reset();

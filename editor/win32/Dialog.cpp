@@ -1,8 +1,10 @@
 #include "editor/win32/Dialog.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "editor/Placement.h"
 #include "model/Cp1252.h"
@@ -204,7 +206,11 @@ zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& r
             c = L'\0';
         }
     }
-    std::wstring file = Wide(request.initialName);
+    // A folder asked for goes into the name: the system prefers the folder it used last
+    // to an initial folder it was given before.
+    std::wstring file =
+        Wide(request.initialFolder.empty() ? request.initialName
+                                           : request.initialFolder + "\\" + request.initialName);
     file.resize(32768, L'\0');
     const std::wstring extension = Wide(request.defaultExtension);
     OPENFILENAMEW dialog{};
@@ -214,10 +220,12 @@ zrb::FileDialogAnswer ShowFileDialog(HWND owner, const zrb::FileDialogRequest& r
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = lastFolder.empty() ? nullptr : lastFolder.c_str();
+    dialog.lpstrInitialDir =
+        lastFolder.empty() || !request.initialFolder.empty() ? nullptr : lastFolder.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
-                   (request.fileMustExist ? OFN_FILEMUSTEXIST : 0);
+                   (request.fileMustExist ? OFN_FILEMUSTEXIST : 0) |
+                   (request.confirmOverwrite ? OFN_OVERWRITEPROMPT : 0);
     // Not a hook of the dialog's own (OFN_ENABLEHOOK): Windows would show the old style
     // of the dialog for it.
     const CentringNextWindow centred;
@@ -248,8 +256,118 @@ void ShowMessage(HWND owner, const std::string& text, MessageIcon icon) {
     CentredMessageBox(owner, text, MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
 }
 
+namespace {
+
+using TaskDialogFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+
+// The task dialog of common controls 6, which the manifest asks for; older systems
+// lack it, and then the questions are message boxes.
+TaskDialogFunction TaskDialogIndirectOrNull() {
+    HMODULE controls = ::GetModuleHandleW(L"comctl32.dll");
+    if (controls == nullptr) {
+        return nullptr;
+    }
+    // Through a plain function pointer: the cast between two function types is meant.
+    const auto address =
+        reinterpret_cast<void (*)()>(::GetProcAddress(controls, "TaskDialogIndirect"));
+    return reinterpret_cast<TaskDialogFunction>(address);
+}
+
+// The question as a task dialog with a button per answer; nothing when the system has
+// no task dialogs. The default answer's button is the dialog's cancel button, so that
+// Escape and the close box give it.
+std::optional<int> TaskDialogChoice(HWND owner, const std::wstring& text,
+                                    const std::vector<std::string>& answers, int defaultAnswer,
+                                    PCWSTR icon) {
+    const TaskDialogFunction taskDialog = TaskDialogIndirectOrNull();
+    if (taskDialog == nullptr) {
+        return std::nullopt;
+    }
+    constexpr int kFirstId = 100;
+    const int count = static_cast<int>(answers.size());
+    std::vector<std::wstring> labels;
+    for (const std::string& answer : answers) {
+        labels.push_back(Wide(answer));
+    }
+    std::vector<TASKDIALOG_BUTTON> buttons;
+    for (int i = 0; i < count; ++i) {
+        buttons.push_back({i == defaultAnswer ? IDCANCEL : kFirstId + i,
+                           labels[static_cast<std::size_t>(i)].c_str()});
+    }
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = owner;
+    config.hInstance = ::GetModuleHandleW(nullptr);
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.pszWindowTitle = kCaption;
+    config.pszMainIcon = icon;
+    config.pszContent = text.c_str();
+    config.cButtons = static_cast<UINT>(buttons.size());
+    config.pButtons = buttons.data();
+    config.nDefaultButton = IDCANCEL;
+    int button = IDCANCEL;
+    if (FAILED(taskDialog(&config, &button, nullptr, nullptr))) {
+        return std::nullopt;
+    }
+    const int chosen = button - kFirstId;
+    return chosen >= 0 && chosen < count ? chosen : defaultAnswer;
+}
+
+std::string WithoutAmpersands(const std::string& label) {
+    std::string text;
+    for (const char c : label) {
+        if (c != '&') {
+            text += c;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
 bool AskYesNo(HWND owner, const std::string& question) {
+    if (const std::optional<int> answer =
+            TaskDialogChoice(owner, Wide(question), {"&Yes", "&No"}, 1, nullptr)) {
+        return *answer == 0;
+    }
+    // A message box with Yes and No takes no Escape: it answers only with a button.
     return CentredMessageBox(owner, question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+int AskChoice(HWND owner, const std::string& question, const std::vector<std::string>& answers,
+              int defaultAnswer) {
+    const int count = static_cast<int>(answers.size());
+    if (defaultAnswer < 0 || defaultAnswer >= count) {
+        defaultAnswer = count - 1;
+    }
+    const std::wstring text = Wide(question);
+    if (const std::optional<int> answer =
+            TaskDialogChoice(owner, text, answers, defaultAnswer, TD_WARNING_ICON)) {
+        return *answer;
+    }
+    // Without task dialogs the buttons are Yes, No and Cancel (or OK and Cancel), and the
+    // text says which stands for what.
+    static const int kThree[] = {IDYES, IDNO, IDCANCEL};
+    static const int kTwo[] = {IDOK, IDCANCEL};
+    static const char* const kThreeNames[] = {"Yes", "No", "Cancel"};
+    static const char* const kTwoNames[] = {"OK", "Cancel"};
+    const bool three = count > 2;
+    std::string full = question + "\n";
+    for (int i = 0; i < count && i < 3; ++i) {
+        full += "\n" + std::string(three ? kThreeNames[i] : kTwoNames[i]) + ": " +
+                WithoutAmpersands(answers[static_cast<std::size_t>(i)]);
+    }
+    const UINT defaults[] = {MB_DEFBUTTON1, MB_DEFBUTTON2, MB_DEFBUTTON3};
+    const int result = CentredMessageBox(owner, full,
+                                         (three ? MB_YESNOCANCEL : MB_OKCANCEL) | MB_ICONWARNING |
+                                             defaults[std::min(defaultAnswer, 2)]);
+    // Escape gives Cancel, the last button.
+    for (int i = 0; i < count && i < 3; ++i) {
+        if (result == (three ? kThree[i] : kTwo[i])) {
+            return i;
+        }
+    }
+    return defaultAnswer;
 }
 
 void StretchingChildren::Capture(HWND dialog, HWND table) {

@@ -71,8 +71,13 @@ class CentringNextWindow {
 
 // A message box captioned with the program's name, one OK button, centred over `owner`.
 void ShowMessage(HWND owner, const std::string& text, MessageIcon icon);
-// A question with Yes and No, No the default, centred over `owner`; true for Yes.
+// A question with Yes and No, No the default and Escape's answer, centred over `owner`;
+// true for Yes.
 bool AskYesNo(HWND owner, const std::string& question);
+// A question with one button per entry of `answers`; the index of the one chosen.
+// `defaultAnswer` is the default button and Escape's answer.
+int AskChoice(HWND owner, const std::string& question, const std::vector<std::string>& answers,
+              int defaultAnswer);
 
 // The common file dialog that `request` describes, owned by `owner`, opened in
 // `lastFolder` (when not empty), which a confirmed dialog sets to the chosen file's folder.

@@ -24,16 +24,18 @@ constexpr int kTemplate = 102;
 constexpr int kIcon = 128;
 constexpr int kAboutText = 101;
 
-// Ctrl+O opens, Ctrl+S saves, Ctrl+L shows the overview, as on the Linux build; the
-// menu shows the keys of the items it holds.
+// Ctrl+O opens, F5 reloads, Ctrl+S saves, Ctrl+L shows the overview, as on the Linux
+// build; the menu shows the keys of the items it holds.
 struct Shortcut {
     int id;
-    wchar_t key;
+    BYTE modifiers;  // besides FVIRTKEY
+    WORD key;
     const wchar_t* shown;
 };
-constexpr Shortcut kShortcuts[] = {{ids::kOpenMotionModel, L'O', L"\tCtrl+O"},
-                                   {ids::kSaveChanges, L'S', L"\tCtrl+S"},
-                                   {ids::kFleetOverview, L'L', L"\tCtrl+L"}};
+constexpr Shortcut kShortcuts[] = {{ids::kOpenMotionModel, FCONTROL, L'O', L"\tCtrl+O"},
+                                   {ids::kReload, 0, VK_F5, L"\tF5"},
+                                   {ids::kSaveChanges, FCONTROL, L'S', L"\tCtrl+S"},
+                                   {ids::kFleetOverview, FCONTROL, L'L', L"\tCtrl+L"}};
 
 }  // namespace
 
@@ -261,8 +263,8 @@ INT_PTR CEditorDlg::Run() {
     ::InitCommonControlsEx(&controls);
     std::vector<ACCEL> keys;
     for (const Shortcut& shortcut : kShortcuts) {
-        keys.push_back(
-            {FVIRTKEY | FCONTROL, static_cast<WORD>(shortcut.key), static_cast<WORD>(shortcut.id)});
+        keys.push_back({static_cast<BYTE>(FVIRTKEY | shortcut.modifiers), shortcut.key,
+                        static_cast<WORD>(shortcut.id)});
     }
     HACCEL accelerators = ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     const INT_PTR result = RunAsMainWindow(kTemplate, accelerators);
@@ -272,6 +274,11 @@ INT_PTR CEditorDlg::Run() {
 
 bool CEditorDlg::AskYesNo(const std::string& question) {
     return zrb::win32::AskYesNo(hwnd(), question);
+}
+
+int CEditorDlg::Ask(const std::string& question, const std::vector<std::string>& answers,
+                    int defaultAnswer) {
+    return zrb::win32::AskChoice(hwnd(), question, answers, defaultAnswer);
 }
 
 std::optional<double> CEditorDlg::CalculateInertia(double mass) {

@@ -28,6 +28,8 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     void EndDialog(bool ok) override;
     // EditorView.
     bool AskYesNo(const std::string& question) override;
+    int Ask(const std::string& question, const std::vector<std::string>& answers,
+            int defaultAnswer) override;
     std::optional<double> CalculateInertia(double mass) override;
     void ShowAbout() override;
     void ShowFleetOverview() override;

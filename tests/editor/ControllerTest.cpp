@@ -130,8 +130,12 @@ class CloseTest : public EditorControllerTest, public ::testing::WithParamInterf
 
 TEST_P(CloseTest, UnsavedEditsAreAskedAboutFirst) {
     const CloseCase& c = GetParam();
-    FillBoxes(0, "");
-    view.boxes[ids::kDescription] = "//x";
+    // The boxes show the model, as the handlers keep them; the edit is the description.
+    FillBoxes(ids::kMass, "0");
+    for (auto& [id, text] : view.boxes) {
+        text = "0";
+    }
+    view.boxes[ids::kDescription] = c.edited ? "//x" : "";
     if (c.edited) {
         controller.OnBoxEdited(ids::kDescription, "//x");
     }
@@ -162,10 +166,12 @@ TEST_F(EditorControllerTest, EnterWithABadBoxNeitherAsksNorCloses) {
 }
 
 TEST_F(EditorControllerTest, TheCalculatorGetsTheMassAndItsResultIsAnEdit) {
-    controller.editor().model.mass = 1234;
-    view.inertiaAnswer = std::nullopt;  // cancelled
+    controller.OnBoxEdited(ids::kMass, "1234");
+    controller.OnBoxEdited(ids::kMass, "0");  // typed back: no edit
+    controller.editor().model.mass = 1234;    // as if loaded
+    view.inertiaAnswer = std::nullopt;        // cancelled
     controller.OnCommand(ids::kCalculateInertia);
-    EXPECT_FALSE(controller.editor().HasUnsavedEdits());
+    EXPECT_EQ(controller.editor().model.momentOfInertia, 0);
     view.inertiaAnswer = 780;
     controller.OnCommand(ids::kCalculateInertia);
     EXPECT_THAT(view.calculatorMasses, ElementsAre(1234, 1234));
@@ -553,6 +559,137 @@ TEST(InertiaControllerTest, ABadWidthIsReportedAndTheLastGoodOneCounts) {
     calculator.OnCancel();
     EXPECT_EQ(view.ended, false);
 }
+
+// The controller on a folder of a.zrb, b.zrb and c.zrb, with a.zrb loaded.
+class EditorFolderTest : public EditorControllerTest {
+  protected:
+    void SetUp() override {
+        for (const auto& [name, mass] : {std::pair{"a.zrb", 100}, {"b.zrb", 200}, {"c.zrb", 300}}) {
+            MotionModel model;
+            model.description = std::string("//") + name;
+            model.mass = mass;
+            ASSERT_TRUE(WriteModelFile(folder / name, model, ModelFileVariant::SaveChanges));
+        }
+        original = testing::ReadBytes(folder / "a.zrb");
+        view.AnswerNextDialog(folder / "a.zrb");
+        controller.OnCommand(ids::kOpenMotionModel);
+        // The boxes as the window shows them, then one edit typed.
+        controller.ModelToBoxes();
+        view.boxes[ids::kMass] = "5";
+        controller.OnBoxEdited(ids::kMass, "5");
+        view.log.clear();
+    }
+
+    TestFolder folder;
+    std::string original;  // a.zrb as loaded
+};
+
+struct DiscardCase {
+    const char* what;
+    int select;
+    bool edited;
+    std::vector<bool> answers;
+    std::string current;  // the model shown afterwards
+    int selection;
+    std::size_t questions;
+};
+
+void PrintTo(const DiscardCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
+class DiscardTest : public EditorFolderTest, public ::testing::WithParamInterface<DiscardCase> {};
+
+TEST_P(DiscardTest, AnotherListEntryAsksFirstAndNoPutsTheSelectionBack) {
+    const DiscardCase& c = GetParam();
+    if (!c.edited) {
+        controller.OnBoxEdited(ids::kMass, "100");  // typed back
+    }
+    view.yesNoAnswers.assign(c.answers.begin(), c.answers.end());
+    view.ListSelect(c.select);  // the user's click
+    controller.OnSelectionChanged();
+    EXPECT_EQ(controller.editor().workspace.currentFile, c.current);
+    EXPECT_EQ(view.selection, c.selection);
+    ASSERT_EQ(view.questions.size(), c.questions);
+    if (c.questions > 0) {
+        EXPECT_EQ(view.questions[0], "Discard the unsaved changes to a.zrb?");
+    }
+    EXPECT_EQ(controller.editor().HasUnsavedEdits(), c.current == "a.zrb" && c.edited);
+    EXPECT_EQ(testing::ReadBytes(folder / "a.zrb"), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DiscardTest,
+    ::testing::Values(DiscardCase{"typed back, no question", 2, false, {}, "c.zrb", 2, 0},
+                      DiscardCase{"edited, Yes", 2, true, {true}, "c.zrb", 2, 1},
+                      DiscardCase{"edited, No (Escape)", 2, true, {false}, "a.zrb", 0, 1},
+                      DiscardCase{"edited, the same entry", 0, true, {}, "a.zrb", 0, 0}));
+
+TEST_F(EditorFolderTest, OpenAndReloadAskBeforeDroppingEdits) {
+    // No: no file dialog, nothing read.
+    controller.OnCommand(ids::kOpenMotionModel);
+    controller.OnCommand(ids::kReload);
+    EXPECT_EQ(view.dialogRequests.size(), 1u);  // the one that opened the folder
+    EXPECT_EQ(view.questions.size(), 2u);
+    EXPECT_EQ(controller.editor().model.mass, 5);
+    // Yes: read again from the disk.
+    view.yesNoAnswers = {true};
+    controller.OnCommand(ids::kReload);
+    EXPECT_EQ(controller.editor().model.mass, 100);
+    EXPECT_EQ(view.boxes[ids::kMass], "100");
+    EXPECT_FALSE(controller.editor().HasUnsavedEdits());
+}
+
+struct PackAskCase {
+    const char* what;
+    int command;
+    bool edited;
+    std::optional<int> choice;  // none: the default
+    bool asked;
+    bool saved;   // a.zrb holds the edit
+    bool packed;  // the pack command ran
+};
+
+void PrintTo(const PackAskCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
+class PackAskTest : public EditorFolderTest, public ::testing::WithParamInterface<PackAskCase> {};
+
+TEST_P(PackAskTest, UnsavedEditsAreSavedPackedAsSavedOrNothingHappens) {
+    const PackAskCase& c = GetParam();
+    if (!c.edited) {
+        controller.OnBoxEdited(ids::kMass, "100");
+        view.boxes[ids::kMass] = "100";
+    }
+    if (c.choice) {
+        view.choices = {*c.choice};
+    }
+    controller.OnCommand(c.command);
+    ASSERT_EQ(view.asked.size(), c.asked ? 1u : 0u);
+    if (c.asked) {
+        EXPECT_THAT(view.asked[0].answers,
+                    ElementsAre("&Save and Pack", "&Pack Saved File", "Cancel"));
+        EXPECT_EQ(view.asked[0].defaultAnswer, 2);
+    }
+    const std::string bytes = testing::ReadBytes(folder / "a.zrb");
+    EXPECT_EQ(bytes != original, c.saved);
+    EXPECT_EQ(bytes.find("5.00\r\n") != std::string::npos, c.saved);
+    // No archive is defined, so a pack that runs stops at once with a warning.
+    EXPECT_EQ(!view.Warnings().empty(), c.packed);
+    EXPECT_EQ(view.OtherMessages(),
+              c.saved ? std::vector<std::string>{"Changes saved"} : std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PackAskTest,
+    ::testing::Values(
+        PackAskCase{"selected, unedited", ids::kPackSelected, false, {}, false, false, true},
+        PackAskCase{"selected, default", ids::kPackSelected, true, {}, true, false, false},
+        PackAskCase{"selected, Save and Pack", ids::kPackSelected, true, 0, true, true, true},
+        PackAskCase{"selected, Pack Saved File", ids::kPackSelected, true, 1, true, false, true},
+        PackAskCase{"all, Save and Pack", ids::kPackAll, true, 0, true, true, true},
+        PackAskCase{"all, Cancel", ids::kPackAll, true, 2, true, false, false}));
 
 }  // namespace
 }  // namespace zrb

@@ -199,7 +199,7 @@ class EditorDlgTest : public QObject {
         QCOMPARE(Box(dlg, 1002)->text(), QStringLiteral("1e-005"));
         QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("7"));
         QCOMPARE(Box(dlg, 1001)->text(), QStringLiteral("//x"));
-        QVERIFY(!dlg.editor().HasUnsavedEdits());
+        QCOMPARE(dlg.editor().speedText, std::string("7"));
     }
 
     void badNumberStopsThePull_data() {
@@ -273,13 +273,14 @@ class EditorDlgTest : public QObject {
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
         QCOMPARE(QApplication::focusWidget(), Box(dlg, 1003));
 
-        // Set by the program, not typed: nothing unsaved, so no question.
+        // The pull takes 75 into the model, which was 0 as loaded: the edit is asked about.
         Box(dlg, 1003)->setText(QStringLiteral(" 75 "));
+        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
         QTest::keyClick(Box(dlg, 1003), Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.editor().model.horsePower, 75.0);
-        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
     }
 
     void enterOnAFocusedButtonClicksIt() {
@@ -404,6 +405,29 @@ class EditorDlgTest : public QObject {
         expected.horsePower = 99;
         QCOMPARE(ReadBytes(dir.filePath("c.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
                                                        expected, ModelFileVariant::SaveChanges)));
+
+        // An edit, then a click on another entry: No keeps the model and its entry.
+        Retype(Box(dlg, 1003), QStringLiteral("98"));
+        MessageBoxes::SetNextAnswer(QMessageBox::No);
+        ClickRow(dlg, 0);
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 3);
+        QCOMPARE(MessageBoxes::AnsweredTexts().last(),
+                 QStringLiteral("Discard the unsaved changes to c.zrb?"));
+        QCOMPARE(dlg.ListSelection(), std::optional<int>(2));
+        QCOMPARE(Box(dlg, 1003)->text(), QStringLiteral("98"));
+
+        // F5 reads the folder and the model again, once the edit may go.
+        expected.horsePower = 77;
+        QVERIFY(zrb::WriteModelFile(Encoded(dir.filePath("c.zrb")), expected,
+                                    ModelFileVariant::SaveChanges));
+        WriteBytes(dir.filePath("d.zrb"), QByteArray());
+        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+        QTest::keyClick(&dlg, Qt::Key_F5);
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 4);
+        QCOMPARE(dlg.ListCount(), 4);
+        QCOMPARE(dlg.ListSelection(), std::optional<int>(2));
+        QCOMPARE(Box(dlg, 1003)->text(), QStringLiteral("77"));
+        QCOMPARE(Action(dlg, 32778)->text(), QStringLiteral("&Reload"));
     }
 
     void descriptionKeepsEveryByte() {
@@ -572,6 +596,10 @@ class EditorDlgTest : public QObject {
         QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(dir.path()));
         QCOMPARE(dlg.ListCount(), 3);
 
+        // Save As New opens in the models folder, not where the last dialog was confirmed.
+        QTemporaryDir archive;
+        FileDialogs::SetNextFileName(archive.filePath("vehicles.sqs"));
+        Action(dlg, 32775)->trigger();
         QTemporaryDir other;
         WhenModal<QFileDialog>([&](QFileDialog* fd) {
             look(fd);
@@ -580,12 +608,27 @@ class EditorDlgTest : public QObject {
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
         Button(dlg, 1014)->click();
         QCOMPARE(seen.mode, QFileDialog::AcceptSave);
-        QVERIFY(!seen.confirmsOverwrite);
+        QVERIFY(seen.confirmsOverwrite);
         QVERIFY(!seen.native);
         QCOMPARE(seen.folder, dir.path());
         QCOMPARE(seen.offered, dir.filePath("new.zrb"));
         QVERIFY(QFileInfo::exists(other.filePath("van.zrb")));
         QCOMPARE(dlg.editor().workspace.currentFile, std::string("van.zrb"));
+        QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(other.path()));
+
+        // Onto an existing file the dialog asks first.
+        QString replaceQuestion;
+        WhenModal<QFileDialog>([&](QFileDialog* fd) {
+            WhenModal<QMessageBox>([&](QMessageBox* box) {
+                replaceQuestion = box->text();
+                box->button(QMessageBox::Yes)->click();
+            });
+            TypeFileNameAndAccept(fd, other.filePath("van.zrb"));
+        });
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        Button(dlg, 1014)->click();
+        QVERIFY2(replaceQuestion.contains(QStringLiteral("already exists")),
+                 qPrintable(replaceQuestion));
 
         // Cancelling keeps the folder and changes nothing. Without the switch the
         // desktop's dialog is asked for; the test platform has none, so Qt shows its own.
@@ -598,7 +641,7 @@ class EditorDlgTest : public QObject {
         qputenv("ZRB_WIDGET_FILE_DIALOG", "1");
         QVERIFY(seen.native);
         QCOMPARE(seen.folder, other.path());
-        QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(dir.path()));
+        QCOMPARE(dlg.editor().workspace.modelsFolder, Encoded(other.path()));
     }
 
     void realMessageBoxIsCaptionedWithTheProgramName() {

@@ -2,8 +2,10 @@
 # The Windows editor under Wine, driven by keys as a user drives it: the About box from
 # the system menu, open a model, edit
 # its description, the calculator, Escape and the close question, Save Changes, Save As
-# New, Pack All through a stand-in archiver, the fleet overview, close; then where the
-# windows open and the calculator's selected width. Runs in its own X server; ASCII
+# New, Pack All through a stand-in archiver, the fleet overview, close; a file changed
+# outside before Save Changes, F5, the question on another list entry, Save As New onto
+# an existing file; then where the windows open and the calculator's selected width.
+# Runs in its own X server; ASCII
 # typing only (xdotool).
 # Usage: gui-smoke.sh "ZRB Editor.exe" EXAMPLES_FOLDER STAND_IN_SQZIP.exe
 set -eu
@@ -71,12 +73,32 @@ wait_for() {
 # UseTakeFocus set to N for this to reach the window.)
 focus_window() {
     sleep 0.5
-    window=$(xdotool search --name "$1" | head -1)
+    # Only a shown window: a question that has gone may leave a hidden one of its name.
+    window=$(xdotool search --onlyvisible --name "$1" | head -1)
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     sleep 0.5
 }
 focus_editor() {
     focus_window "^ZRB Editor"
+}
+# The questions with named buttons (task dialogs) do not take the focus by themselves
+# without a window manager either.
+focus_question() {
+    sleep 1
+    question=$(xdotool search --onlyvisible --name "^ZRB Editor\$" | head -1)
+    [ -n "$question" ] || fail "no question was asked: $1"
+    xdotool windowfocus --sync "$question" 2>/dev/null || true
+    sleep 0.5
+}
+# A click at x, y in the editor window (the description box is at 482, 61; the list's
+# entries start at 57, 58, 13 apart).
+click_editor() {
+    window=$(xdotool search --onlyvisible --name "^ZRB Editor - " | head -1)
+    xdotool mousemove --window "$window" "$1" "$2" click 1
+    sleep 0.5
+}
+checksum() {
+    md5sum <"$1"
 }
 
 winpath=$(winepath -w "$work/models" 2>/dev/null)
@@ -122,8 +144,7 @@ sleep 1
 # Escape with unsaved edits asks first; No, the default, keeps the window.
 focus_editor
 xdotool key Escape
-wait_window "ZRB Editor"
-sleep 1
+focus_question "Escape with unsaved edits"
 xdotool key Return
 sleep 1
 kill -0 $editor 2>/dev/null || fail "Escape closed the editor without asking"
@@ -137,6 +158,85 @@ wait_for 'head -1 "$work/models/battle_tank.zrb" | grep -q "//Edited under Wine"
 grep -q "^.momentOfInertia		38500\.0" "$work/models/battle_tank.zrb" ||
     fail "the calculator's 38500 did not reach the file"
 
+# Changed outside after the save: Save Changes asks; Escape (Cancel) writes nothing, Alt+O
+# (Overwrite) writes what the window shows.
+printf '.mass\t\t\t\t\t1234.00\r\n' >>"$work/models/battle_tank.zrb"
+outside=$(checksum "$work/models/battle_tank.zrb")
+focus_editor
+click_editor 482 61
+xdotool key ctrl+a
+xdotool type --delay 20 "//Edited twice"
+xdotool key ctrl+s
+focus_question "Save Changes on a file changed outside"
+xdotool key Escape
+sleep 1
+[ "$(checksum "$work/models/battle_tank.zrb")" = "$outside" ] ||
+    fail "Cancel on the changed-file question wrote battle_tank.zrb"
+focus_editor
+xdotool key ctrl+s
+focus_question "Save Changes on a file changed outside, again"
+xdotool key alt+o
+sleep 1.5
+xdotool key Return  # "Changes saved"
+wait_for 'head -1 "$work/models/battle_tank.zrb" | grep -q "//Edited twice"' \
+    "Overwrite did not write battle_tank.zrb"
+grep -q "1234" "$work/models/battle_tank.zrb" && fail "Overwrite kept the outside change"
+
+# F5 lists the folder again (aaa_bus.zrb, new, comes first) and reads the current model
+# again by its name: the next edit and save go to battle_tank.zrb, over what was written
+# outside, without a question.
+sed -i '1s|.*|//Changed outside\r|' "$work/models/battle_tank.zrb"
+cp "$work/models/city_bus.zrb" "$work/models/aaa_bus.zrb"
+focus_editor
+xdotool key F5
+sleep 1.5
+click_editor 482 61
+xdotool key End
+xdotool type --delay 20 " and reloaded"
+xdotool key ctrl+s
+sleep 1.5
+xdotool key Return  # "Changes saved"
+wait_for 'head -1 "$work/models/battle_tank.zrb" | grep -q "//Changed outside and reloaded"' \
+    "F5 did not read battle_tank.zrb again by its name"
+
+# An edit, then a click on another entry of the list: the question, and No (Escape) keeps
+# the model, its edit and its entry, so the save goes to battle_tank.zrb.
+focus_editor
+click_editor 482 61
+xdotool key ctrl+a
+xdotool type --delay 20 "//Kept"
+click_editor 57 84  # city_bus.zrb, the third entry
+focus_question "another list entry with unsaved edits"
+xdotool key Escape
+focus_editor
+xdotool key ctrl+s
+sleep 1.5
+xdotool key Return  # "Changes saved"
+wait_for 'head -1 "$work/models/battle_tank.zrb" | grep -q "//Kept"' \
+    "No on the discard question did not keep battle_tank.zrb and its edit"
+
+# Save As New onto an existing file asks first (the dialog opens in the models folder, so
+# the bare name names the file there); No leaves it as it was.
+before=$(checksum "$work/models/city_bus.zrb")
+focus_editor
+xdotool key alt+a
+wait_window "Save As"
+sleep 1
+xdotool type --delay 20 "city_bus"
+xdotool key Return
+sleep 1.5
+xdotool key n  # "city_bus.zrb already exists. Do you want to replace it?"
+sleep 1
+xdotool key Escape
+sleep 1
+[ "$(checksum "$work/models/city_bus.zrb")" = "$before" ] ||
+    fail "Save As New replaced city_bus.zrb without asking"
+rm "$work/models/aaa_bus.zrb"
+focus_editor
+xdotool key F5  # the list without it again
+sleep 1.5
+
+focus_editor
 xdotool key alt+a
 wait_window "Save As"
 sleep 1
@@ -145,7 +245,7 @@ xdotool key Return
 sleep 1.5
 xdotool key Return  # "Changes saved"
 wait_for '[ -f "$work/models/new_tank.zrb" ]' "Save As New did not write new_tank.zrb"
-head -1 "$work/models/new_tank.zrb" | grep -q "//Edited under Wine" ||
+head -1 "$work/models/new_tank.zrb" | grep -q "//Kept" ||
     fail "new_tank.zrb does not hold the edited model"
 
 # Pack, Define Archive Location, then Pack All: the script runs in the archive folder,
