@@ -59,6 +59,12 @@ EditorController::EditorController(EditorView& view, std::string startFolder,
                                    std::string programFolder)
     : view_(view), editor_(view, *this), programFolder_(std::move(programFolder)) {
     editor_.workspace.startFolder = std::move(startFolder);
+    // Started from the menu, the start folder is the install folder, which is no place
+    // for models. A folder the user can write (a build folder, an unpacked zip) holds the
+    // samples beside the program, so the dialogs keep opening there.
+    if (!IsWritableFolder(editor_.workspace.startFolder)) {
+        editor_.firstDialogFolder = HomeFolder();
+    }
 }
 
 void EditorController::OnShow() {

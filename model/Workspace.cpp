@@ -50,7 +50,11 @@ std::string FolderOfPickedFile(std::string_view path, std::string_view name) {
 }
 
 void ModelEditor::OpenMotionModel() {
-    const FileDialogAnswer answer = window_.FileDialog(ModelFileDialog(FileDialogType::Open));
+    FileDialogRequest request = ModelFileDialog(FileDialogType::Open);
+    if (workspace.modelsFolder.empty()) {
+        request.initialFolder = firstDialogFolder;
+    }
+    const FileDialogAnswer answer = window_.FileDialog(request);
     if (!answer.confirmed) {
         return;
     }
@@ -181,7 +185,8 @@ bool ModelEditor::SaveChanges() {
 
 void ModelEditor::SaveAsNew() {
     FileDialogRequest request = ModelFileDialog(FileDialogType::Save);
-    request.initialFolder = workspace.modelsFolder;
+    request.initialFolder =
+        workspace.modelsFolder.empty() ? firstDialogFolder : workspace.modelsFolder;
     const FileDialogAnswer answer = window_.FileDialog(request);
     if (!answer.confirmed) {
         return;

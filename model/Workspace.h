@@ -45,6 +45,9 @@ class ModelEditor {
     MotionModel model;
     std::string speedText;
     ModelWorkspace workspace;
+    // Where the file dialogs open while no models folder is open; empty: where the
+    // toolkit chooses.
+    std::string firstDialogFolder;
 
     // File, Open Motion Model: pick a file, list its folder, load the first model.
     void OpenMotionModel();

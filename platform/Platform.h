@@ -71,6 +71,12 @@ std::string CurrentFolder();
 // start folder lacks them.
 std::string ProgramFolder();
 
+// The user's home folder (on Windows the profile folder); empty if unknown.
+std::string HomeFolder();
+
+// Whether this process may create files in `folder`.
+bool IsWritableFolder(const std::string& folder);
+
 // Whether wildcards in file arguments reach the program unexpanded, for it to expand:
 // the Windows command interpreter leaves them, a POSIX shell has expanded them already.
 #ifdef _WIN32

@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,6 +105,18 @@ std::string ProgramFolder() {
     }
     const std::size_t slash = buffer.rfind('/');
     return slash == std::string::npos ? std::string() : buffer.substr(0, slash);
+}
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        return home;
+    }
+    const passwd* user = ::getpwuid(::getuid());
+    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
+}
+
+bool IsWritableFolder(const std::string& folder) {
+    return ::access(ForSystem(folder), W_OK | X_OK) == 0;
 }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {

@@ -112,6 +112,24 @@ std::string ProgramFolder() {
     return separator == std::wstring::npos ? std::string() : Utf8(path.substr(0, separator));
 }
 
+std::string HomeFolder() {
+    return Environment("USERPROFILE").value_or("");
+}
+
+bool IsWritableFolder(const std::string& folder) {
+    // Access rights alone do not tell (Program Files, virtualisation, shares): try it.
+    const std::wstring probe =
+        Wide(folder) + L"\\.zrb-probe-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+    const HANDLE file =
+        ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(file);
+    return true;
+}
+
 std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
     ::SetConsoleOutputCP(CP_UTF8);
     // Split here rather than by CommandLineToArgvW, for "C:\my models\".

@@ -14,6 +14,7 @@
 #include "editor/EditorController.h"
 #include "editor/InertiaController.h"
 #include "model/Numbers.h"
+#include "platform/Platform.h"
 
 namespace zrb {
 namespace {
@@ -477,6 +478,26 @@ INSTANTIATE_TEST_SUITE_P(
                                ""},
                       HelpCase{"NeitherProgramFolderUnknown", false, false, HelpCase::Unknown, ""}),
     [](const ::testing::TestParamInfo<HelpCase>& info) { return std::string(info.param.name); });
+
+// Started in a folder the user cannot write (the install folder), the first file dialogs
+// open in the home folder instead; once a model is open, in the models folder.
+TEST(FirstDialogFolderTest, TheHomeFolderWhenTheStartFolderCannotBeWritten) {
+    TestFolder start, models;
+    testing::WriteBytes(models / "a.zrb",
+                        ModelFileBytes(testing::WorkedExample(), ModelFileVariant::SaveChanges));
+    // A folder that has gone cannot be written, also by root, who may write anywhere else.
+    for (const bool unwritable : {true, false}) {
+        SCOPED_TRACE(unwritable ? "an unwritable start folder" : "a writable start folder");
+        FakeWindow view;
+        EditorController controller(view, unwritable ? start / "gone" : start.path());
+        view.dialogAnswers.push_back({true, models / "a.zrb", "a.zrb"});
+        controller.OnCommand(ids::kOpenMotionModel);
+        controller.OnCommand(ids::kSaveAsNew);
+        ASSERT_EQ(view.dialogRequests.size(), 2u);
+        EXPECT_EQ(view.dialogRequests[0].initialFolder, unwritable ? HomeFolder() : "");
+        EXPECT_EQ(view.dialogRequests[1].initialFolder, models.path());
+    }
+}
 
 TEST(HelpPageTest, APageNoProgramCanShowIsReported) {
     TestFolder start;
