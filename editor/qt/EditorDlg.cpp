@@ -12,6 +12,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QUrl>
 
 #include <climits>
@@ -55,6 +56,7 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     ConnectBoxes();
     ConnectCommands();
 
+    title_ = windowTitle();
     lastFolder_ = Decoded(editor().workspace.startFolder);
     controller_.OnShow();
     list_->setFocus(Qt::OtherFocusReason);
@@ -224,7 +226,12 @@ int CEditorDlg::ListCount() const {
 }
 
 void CEditorDlg::SetWindowTitle(const std::string& title) {
-    setWindowTitle(Decoded(title));
+    title_ = Decoded(title);
+    ShowTitle();
+}
+
+void CEditorDlg::ShowTitle() {
+    setWindowTitle(packStatus_.isEmpty() ? title_ : packStatus_ + QStringLiteral(" - ") + title_);
 }
 
 zrb::FileDialogAnswer CEditorDlg::FileDialog(const zrb::FileDialogRequest& request) {
@@ -276,4 +283,25 @@ bool CEditorDlg::Progress(std::size_t done, std::size_t total) {
 
 void CEditorDlg::ProgressEnded() {
     progress_.reset();
+}
+
+void CEditorDlg::WatchPack(const zrb::RunningPack& /*pack*/) {
+    // The runner is no child of the editor (it outlives it): its report and lock are
+    // looked at on this thread, a few times a second, until no pack runs.
+    if (packTimer_ == nullptr) {
+        packTimer_ = new QTimer(this);
+        packTimer_->setInterval(250);
+        connect(packTimer_, &QTimer::timeout, this, [this] {
+            controller_.OnPackTick();
+            if (!controller_.PacksRunning()) {
+                packTimer_->stop();
+            }
+        });
+    }
+    packTimer_->start();
+}
+
+void CEditorDlg::ShowPackStatus(const std::string& text) {
+    packStatus_ = Decoded(text);
+    ShowTitle();
 }

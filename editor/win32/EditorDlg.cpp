@@ -1,6 +1,8 @@
 #include "editor/win32/EditorDlg.h"
 
 #include <commctrl.h>
+
+#include <thread>
 #include <vector>
 
 #include "editor/ControlIds.h"
@@ -22,6 +24,8 @@ namespace {
 constexpr int kTemplate = 102;
 constexpr int kIcon = 128;
 constexpr int kAboutText = 101;
+// Posted by a pack's watcher thread when the pack's console has closed; wParam: its id.
+constexpr UINT kPackEnded = WM_APP + 1;
 
 // Ctrl+O opens, Ctrl+S saves, Ctrl+L shows the overview, as on the Linux build; the
 // menu shows the keys of the items it holds.
@@ -154,6 +158,11 @@ void CEditorDlg::OnUserEdit(int id) {
 }
 
 bool CEditorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
+    if (message == kPackEnded) {
+        controller_.OnPackEnded(static_cast<int>(wParam));
+        result = 0;
+        return true;
+    }
     // The system menu's own commands carry flags in their low four bits.
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == static_cast<WPARAM>(ids::kAbout)) {
         controller_.OnCommand(ids::kAbout);
@@ -283,7 +292,12 @@ int CEditorDlg::ListCount() const {
 
 void CEditorDlg::SetWindowTitle(const std::string& title) {
     title_ = Wide(title);
-    ::SetWindowTextW(hwnd(), title_.c_str());
+    ShowTitle();
+}
+
+void CEditorDlg::ShowTitle() {
+    const std::wstring shown = packStatus_.empty() ? title_ : packStatus_ + L" - " + title_;
+    ::SetWindowTextW(hwnd(), shown.c_str());
 }
 
 zrb::FileDialogAnswer CEditorDlg::FileDialog(const zrb::FileDialogRequest& request) {
@@ -328,4 +342,22 @@ bool CEditorDlg::Progress(std::size_t done, std::size_t total) {
 
 void CEditorDlg::ProgressEnded() {
     ::SetWindowTextW(hwnd(), title_.c_str());
+}
+
+void CEditorDlg::WatchPack(const zrb::RunningPack& pack) {
+    // The console stays open until the user closes it: waited for off this thread, whose
+    // window goes on working meanwhile. The thread touches nothing but the process and
+    // a message to the window, which is simply lost should the window be gone.
+    HWND window = hwnd();
+    const int id = pack.id;
+    const std::intptr_t process = pack.process;
+    std::thread([window, id, process] {
+        zrb::WaitForProcess(process);
+        ::PostMessageW(window, kPackEnded, static_cast<WPARAM>(id), 0);
+    }).detach();
+}
+
+void CEditorDlg::ShowPackStatus(const std::string& text) {
+    packStatus_ = Wide(text);
+    ShowTitle();
 }
