@@ -231,7 +231,9 @@ void CEditorDlg::SetWindowTitle(const std::string& title) {
 }
 
 void CEditorDlg::ShowTitle() {
-    setWindowTitle(packStatus_.isEmpty() ? title_ : packStatus_ + QStringLiteral(" - ") + title_);
+    // After the title, which still begins with the program's name.
+    setWindowTitle(packStatus_.isEmpty() ? title_
+                                         : title_ + QStringLiteral(" (%1)").arg(packStatus_));
 }
 
 zrb::FileDialogAnswer CEditorDlg::FileDialog(const zrb::FileDialogRequest& request) {

@@ -296,7 +296,8 @@ void CEditorDlg::SetWindowTitle(const std::string& title) {
 }
 
 void CEditorDlg::ShowTitle() {
-    const std::wstring shown = packStatus_.empty() ? title_ : packStatus_ + L" - " + title_;
+    // After the title, which still begins with the program's name.
+    const std::wstring shown = packStatus_.empty() ? title_ : title_ + L" (" + packStatus_ + L")";
     ::SetWindowTextW(hwnd(), shown.c_str());
 }
 

@@ -281,7 +281,7 @@ TEST(ControllerPackTest, OnePackAtATimeAndItsOutcomeOnceItEnds) {
         std::filesystem::create_directories(folder);
     }
     testing::WriteBytes(JoinPath(start, "sqzip.exe"), "archiver");
-    for (const std::string& name : {"a.zrb", "b.zrb"}) {
+    for (const std::string name : {"a.zrb", "b.zrb"}) {
         testing::WriteBytes(JoinPath(models, name), "//" + name + "\r\n");
     }
     FakeWindow view;
@@ -317,7 +317,7 @@ TEST(ControllerPackTest, OnePackAtATimeAndItsOutcomeOnceItEnds) {
     testing::WriteBytes(JoinPath(archive, "Install_ZRB.result"),
                         "start\ncall\t0\t\t.\\\\SQZIP\t-a\t-f\ta.zrb\t.\\\\vehicles.sqs\n"
                         "call\t0\t\t.\\\\SQZIP\t-a\t-f\tb.zrb\t.\\\\vehicles.sqs\nend\n");
-    for (const std::string& name : {"a.zrb", "b.zrb"}) {
+    for (const char* name : {"a.zrb", "b.zrb"}) {
         std::filesystem::remove(JoinPath(archive, name));  // as the script's DEL lines do
     }
     const std::string expected =
@@ -344,7 +344,7 @@ TEST(ControllerPackTest, OnePackAtATimeAndItsOutcomeOnceItEnds) {
     EXPECT_EQ(view.packStatuses.back(), "");
     // Our helper files went with the known outcome; the archive folder holds no more of
     // ours than the model copies the script had not removed.
-    for (const std::string& name : {"sqzip.exe", "Install_ZRB.bat", "Install_ZRB.result"}) {
+    for (const char* name : {"sqzip.exe", "Install_ZRB.bat", "Install_ZRB.result"}) {
         EXPECT_FALSE(std::filesystem::exists(JoinPath(archive, name))) << name;
     }
     controller.OnPackEnded(first);  // once only
