@@ -2,7 +2,7 @@
 # The Windows editor under Wine, driven by keys as a user drives it: the About box from
 # the system menu, open a model, edit
 # its description, the calculator, Escape and the close question, Save Changes, Save As
-# New, Pack All through a stand-in archiver, the fleet overview, close. Runs in its own X server; ASCII
+# New, Pack All through a stand-in archiver and its outcome, the fleet overview, close. Runs in its own X server; ASCII
 # typing only (xdotool).
 # Usage: gui-smoke.sh "ZRB Editor.exe" EXAMPLES_FOLDER STAND_IN_SQZIP.exe
 set -eu
@@ -66,6 +66,25 @@ focus_window() {
 }
 focus_editor() {
     focus_window "^ZRB Editor"
+}
+
+# Closes the pack's console (cmd /k keeps it open) by typing exit into it, then copies the
+# text of the editor's message box that follows (Ctrl+C, as Windows message boxes allow)
+# into $outcome and confirms the box.
+close_console_and_read_outcome() {
+    wait_window "cmd.exe"
+    focus_window "cmd.exe"
+    xdotool type --delay 30 "exit"
+    xdotool key Return
+    wait_for '! xdotool search --name "cmd.exe" >/dev/null 2>&1' "the pack's console did not close"
+    wait_window "^ZRB Editor\$"
+    focus_window "^ZRB Editor\$"
+    printf '' | xclip -selection clipboard
+    xdotool key ctrl+c
+    sleep 1
+    outcome=$(xclip -o -selection clipboard 2>/dev/null || true)
+    xdotool key Return
+    sleep 1
 }
 
 winpath=$(winepath -w "$work/models" 2>/dev/null)
@@ -156,6 +175,13 @@ grep -q "(missing)" "$work/archive/sqzip-calls.txt" && fail "a model copy was mi
 wait_for '! ls "$work/archive"/*.zrb >/dev/null 2>&1' "the script did not delete the copies"
 printf '@ECHO OFF\r\nATTRIB -R vehicles.sqs\r\n' | cmp -s -n 35 - "$work/archive/Install_ZRB.bat" ||
     fail "Install_ZRB.bat does not begin as it should"
+# The console stays open for the archiver's words; once it is closed the editor looks at
+# the archive folder, says what it found and removes its own helper files.
+close_console_and_read_outcome
+echo "$outcome" | grep -q "The pack script for vehicles.sqs has ended. The archive was changed and no model copies were left behind" ||
+    fail "the outcome of Pack All was not shown: $outcome"
+[ ! -e "$work/archive/Install_ZRB.bat" ] && [ ! -e "$work/archive/sqzip.exe" ] ||
+    fail "the script or the copied archiver was left in the archive folder: $(ls "$work/archive")"
 
 # The fleet overview: the filter, Export CSV of the rows it shows, a sort by a click on a
 # header and by the keyboard, Enter loads the first row's model, which Pack Selected then
@@ -196,6 +222,8 @@ xdotool key alt+p s
 wait_for '[ "$(wc -l <"$work/archive/sqzip-calls.txt")" = 9 ]' "Pack Selected did not run"
 tail -1 "$work/archive/sqzip-calls.txt" | grep -q "^-a -f sports_car.zrb" ||
     fail "the overview did not load sports_car.zrb: $(tail -1 "$work/archive/sqzip-calls.txt")"
+close_console_and_read_outcome
+echo "$outcome" | grep -q "The archive was changed" || fail "Pack Selected's outcome was not shown: $outcome"
 
 focus_editor
 xdotool key Escape
