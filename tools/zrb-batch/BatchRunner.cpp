@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <map>
 #include <ostream>
 #include <sstream>
 #include <string_view>
@@ -97,6 +98,78 @@ bool StaysInFolder(const std::string& name) {
     return true;
 }
 
+// The entries of the folders names were looked for in, by their names in lower case, kept
+// while the folder stays as it was: a pack script names thousands of files in one folder
+// of thousands, and listing it for each would make the script's run grow with the square
+// of their count. The folder's time of change tells when it must be listed again; the
+// runner's own deletions keep it up to date.
+struct FolderListing {
+    fs::file_time_type changed;
+    std::multimap<std::string, std::string> byLowerName;
+};
+
+std::map<std::string, FolderListing>& FolderListings() {
+    static std::map<std::string, FolderListing> listings;
+    return listings;
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        c = AsciiLower(c);
+    }
+    return text;
+}
+
+// The first entry of `folder` (in name order) that differs from `name` only in case, or "".
+std::string FindIgnoringCase(const fs::path& folder, const std::string& name) {
+    std::error_code error;
+    const fs::file_time_type changed = fs::last_write_time(folder, error);
+    FolderListing& listing = FolderListings()[folder.string()];
+    const auto pick = [&]() -> std::string {
+        const auto [first, last] = listing.byLowerName.equal_range(LowerAscii(name));
+        std::string best;
+        for (auto it = first; it != last; ++it) {
+            if (best.empty() || it->second < best) {
+                best = it->second;
+            }
+        }
+        return best;
+    };
+    if (!error && changed == listing.changed && !listing.byLowerName.empty()) {
+        // A folder's time may not move for changes close together: what is found is
+        // still looked at, and listed anew when it has gone.
+        const std::string cached = pick();
+        if (cached.empty() || fs::exists(folder / cached, error)) {
+            return cached;
+        }
+    }
+    listing.byLowerName.clear();
+    listing.changed = changed;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::string entry = it->path().filename().string();
+        listing.byLowerName.emplace(LowerAscii(entry), std::move(entry));
+    }
+    return pick();
+}
+
+// After the runner removed `path`: its folder's listing loses it and stays current.
+void ForgetEntry(const fs::path& path) {
+    const auto found = FolderListings().find(path.parent_path().string());
+    if (found == FolderListings().end()) {
+        return;
+    }
+    auto [first, last] =
+        found->second.byLowerName.equal_range(LowerAscii(path.filename().string()));
+    for (auto it = first; it != last; ++it) {
+        if (it->second == path.filename().string()) {
+            found->second.byLowerName.erase(it);
+            break;
+        }
+    }
+    std::error_code error;
+    found->second.changed = fs::last_write_time(path.parent_path(), error);
+}
+
 // Finds the file or folder that `name` names, the way a file system without regard to case
 // would: each step is taken as written when it exists, otherwise as the first entry of the
 // folder (in name order) that differs from it only in case. Returns "" when some step
@@ -116,18 +189,11 @@ std::string FindOnDisk(const std::string& workingDir, const std::string& name) {
             found /= step;
             continue;
         }
-        std::vector<std::string> matches;
-        for (fs::directory_iterator it(found, error), end; !error && it != end;
-             it.increment(error)) {
-            const std::string entry = it->path().filename().string();
-            if (EqualsIgnoringAsciiCase(entry, text)) {
-                matches.push_back(entry);
-            }
-        }
-        if (matches.empty()) {
+        const std::string match = FindIgnoringCase(found, text);
+        if (match.empty()) {
             return "";
         }
-        found /= *std::min_element(matches.begin(), matches.end());
+        found /= match;
     }
     return anyStep ? found.string() : "";
 }
@@ -373,6 +439,8 @@ class Interpreter {
             }
             if (!fs::remove(path, error)) {
                 err_ << "Could not delete " << path << ": " << error.message() << "\n";
+            } else {
+                ForgetEntry(path);
             }
         }
     }
