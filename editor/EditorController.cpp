@@ -1,8 +1,11 @@
 #include "editor/EditorController.h"
 
+#include <algorithm>
+
 #include "editor/ControlIds.h"
 #include "model/FieldAdvice.h"
 #include "pack/PackCommands.h"
+#include "pack/PackOutcome.h"
 #include "platform/Platform.h"
 
 namespace zrb {
@@ -131,13 +134,9 @@ void EditorController::OnCommand(int id) {
             DefineArchiveLocation(editor_.workspace, view_);
             break;
         case ids::kPackSelected:
-            if (MayPack()) {
-                PackSelected(editor_.workspace, view_);
-            }
-            break;
         case ids::kPackAll:
             if (MayPack()) {
-                PackAll(editor_.workspace, view_);
+                StartPack(id);
             }
             break;
         case ids::kHelp:
@@ -341,6 +340,80 @@ void EditorController::OnCharactersLeftOut(int id, std::u32string_view character
     if (id == ids::kDescription && !characters.empty()) {
         view_.MessageBox(CharactersLeftOutMessage(characters), MessageIcon::Warning);
     }
+}
+
+void EditorController::StartPack(int command) {
+    const ModelWorkspace& workspace = editor_.workspace;
+    for (const RunningPack& pack : packs_) {
+        if (!workspace.archiveFile.empty() &&
+            (pack.archiveFolder == workspace.archiveFolder ||
+             IsSameFolder(pack.archiveFolder, workspace.archiveFolder))) {
+            view_.MessageBox(StillRunningMessage(workspace.archiveFolder), MessageIcon::Warning);
+            return;
+        }
+    }
+    ScriptLauncher& launcher = launcher_ != nullptr ? *launcher_ : SystemScriptLauncher();
+    RunningPack started;
+    started.id = 0;
+    packTick_ = true;  // Pack All's progress lets the window run
+    if (command == ids::kPackSelected) {
+        PackSelected(workspace, view_, launcher, &started);
+    } else {
+        PackAll(workspace, view_, launcher, &started);
+    }
+    packTick_ = false;
+    if (started.scriptPath.empty()) {
+        return;  // nothing started; the user was told why
+    }
+    started.id = ++lastPackId_;
+    packs_.push_back(started);
+    ShowPackStatus();
+    view_.WatchPack(started);
+}
+
+void EditorController::ShowPackStatus() {
+    if (packs_.empty()) {
+        view_.ShowPackStatus({});
+        return;
+    }
+    // The latest pack is the one the user is waiting for.
+    const RunningPack& pack = packs_.back();
+    const PackState state = PollPack(pack);
+    view_.ShowPackStatus(PackProgressText(state.done, state.total, pack.archiveFile));
+}
+
+void EditorController::OnPackTick() {
+    if (packTick_) {
+        return;
+    }
+    packTick_ = true;
+    std::vector<int> ended;
+    for (const RunningPack& pack : packs_) {
+        if (PollPack(pack).ended) {
+            ended.push_back(pack.id);
+        }
+    }
+    packTick_ = false;
+    for (const int id : ended) {
+        OnPackEnded(id);
+    }
+    if (ended.empty() && !packs_.empty()) {
+        ShowPackStatus();
+    }
+}
+
+void EditorController::OnPackEnded(int id) {
+    const auto found = std::find_if(packs_.begin(), packs_.end(),
+                                    [id](const RunningPack& pack) { return pack.id == id; });
+    if (found == packs_.end()) {
+        return;
+    }
+    const RunningPack pack = *found;
+    // Gone before the message is shown: the window runs while the message box is open.
+    packs_.erase(found);
+    ShowPackStatus();
+    const PackOutcome outcome = FinishPack(pack);
+    view_.MessageBox(outcome.message, outcome.allPacked ? MessageIcon::None : MessageIcon::Warning);
 }
 
 }  // namespace zrb

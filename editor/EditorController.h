@@ -12,6 +12,8 @@
 
 #include "editor/DialogView.h"
 #include "model/Workspace.h"
+#include "pack/PackWatch.h"
+#include "pack/ScriptLauncher.h"
 
 namespace zrb {
 
@@ -35,6 +37,13 @@ class EditorView : public DialogView, public WindowOps {
     // Marks box `id` as not showing what the file says (or takes the mark away), with
     // `tooltip` as its tooltip.
     virtual void MarkBox(int id, bool marked, const std::string& tooltip) = 0;
+    // A pack's script was started. Where the pack has a process (Windows), wait for its
+    // end off the window's thread, then call EditorController::OnPackEnded(pack.id) on
+    // it; otherwise call EditorController::OnPackTick on the window's thread every
+    // fraction of a second while EditorController::PacksRunning().
+    virtual void WatchPack(const RunningPack& pack) = 0;
+    // How far the running packs are, shown while they run; empty when none runs.
+    virtual void ShowPackStatus(const std::string& text) = 0;
 };
 
 enum class BoxKind { Number, Description, Speed };
@@ -94,6 +103,16 @@ class EditorController final : public ModelBoxes {
     void ModelToBoxes() override;
     void ShowLoadFindings() override;
 
+    // Packs whose scripts still run, watched until they end. Linux: every fraction of a
+    // second while any runs (shows progress; ends those that ended).
+    void OnPackTick();
+    // The script of pack `id` has ended: the user is told, in one message, what it came
+    // to. Unknown ids are ignored.
+    void OnPackEnded(int id);
+    bool PacksRunning() const { return !packs_.empty(); }
+    // The pack commands start their scripts through `launcher` instead of the system's.
+    void UseScriptLauncher(ScriptLauncher& launcher) { launcher_ = &launcher; }
+
   private:
     // Whether unsaved edits may go: asks first when there are any.
     bool MayDiscardEdits();
@@ -104,9 +123,17 @@ class EditorController final : public ModelBoxes {
     void OnHelp();
     void OnCalculateInertia();
 
+    // Pack Selected or Pack All, refused while a pack into the same folder runs.
+    void StartPack(int command);
+    void ShowPackStatus();
+
     EditorView& view_;
     ModelEditor editor_;
     std::string programFolder_;
+    std::vector<RunningPack> packs_;
+    int lastPackId_ = 0;
+    ScriptLauncher* launcher_ = nullptr;
+    bool packTick_ = false;  // a tick or a pack command is under way: no tick meanwhile
 };
 
 }  // namespace zrb

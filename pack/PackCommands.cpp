@@ -161,7 +161,7 @@ Result MakeCopies(const PackPlan& plan, PackOps& window, bool showProgress, bool
 }
 
 Result Pack(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher,
-            PackKind kind, const std::vector<std::string>& names) {
+            PackKind kind, const std::vector<std::string>& names, RunningPack* started) {
     PackPlan plan;
     if (Result planned = MakePackPlan(workspace, kind, names, LookAround(workspace), plan);
         !planned) {
@@ -175,6 +175,9 @@ Result Pack(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& la
     }
     if (Result ready = launcher.CheckReady(workspace.startFolder); !ready) {
         return ready;
+    }
+    if (Result free = launcher.CheckFolderFree(workspace.archiveFolder); !free) {
+        return free;
     }
 
     bool cancelled = false;
@@ -194,8 +197,13 @@ Result Pack(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& la
         return Result::Failure("Could not write the pack script " + Quote(plan.scriptPath) + " (" +
                                written.message() + "). Nothing was packed.");
     }
+    RunningPack running = WatchFor(workspace, plan, names);
     Result launched = launcher.Launch(ScriptLaunch{workspace.startFolder, plan.workingFolder,
                                                    plan.scriptPath, std::string(kScriptName)});
+    if (launched && started != nullptr) {
+        running.process = launcher.TakeStartedProcess();
+        *started = std::move(running);
+    }
     // A leftover script in the models folder goes, whatever the launch did; never the one
     // just written, should both folders be one after all.
     if (!plan.deletePath.empty() && !IsSameFolder(workspace.modelsFolder, plan.workingFolder)) {
@@ -248,15 +256,18 @@ void DefineArchiveLocation(ModelWorkspace& workspace, PackOps& window) {
     workspace.archiveFolder = std::move(folder);
 }
 
-void PackSelected(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher) {
+void PackSelected(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher,
+                  RunningPack* started) {
     if (Result model = CheckSelectedModel(workspace); !model) {
         Warn(window, model);
         return;
     }
-    Warn(window, Pack(workspace, window, launcher, PackKind::Selected, {workspace.currentFile}));
+    Warn(window,
+         Pack(workspace, window, launcher, PackKind::Selected, {workspace.currentFile}, started));
 }
 
-void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher) {
+void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher,
+             RunningPack* started) {
     // The list holds folders named like models too; one of them must not stop the rest.
     // A file that has gone since it was listed is another matter: its copy fails and
     // says so.
@@ -275,7 +286,7 @@ void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& l
             (IsNoFile(workspace, name) ? skipped : names).push_back(std::move(name));
         }
     }
-    const Result packed = Pack(workspace, window, launcher, PackKind::All, names);
+    const Result packed = Pack(workspace, window, launcher, PackKind::All, names, started);
     window.ProgressEnded();
     Warn(window, packed);
     if (packed && (!skipped.empty() || !linkedOut.empty())) {
@@ -285,6 +296,14 @@ void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& l
         }
         window.MessageBox(note, MessageIcon::Warning);
     }
+}
+
+void PackSelected(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher) {
+    PackSelected(workspace, window, launcher, nullptr);
+}
+
+void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher) {
+    PackAll(workspace, window, launcher, nullptr);
 }
 
 void PackSelected(const ModelWorkspace& workspace, PackOps& window) {

@@ -8,6 +8,7 @@
 // is started.
 
 #include "model/Workspace.h"
+#include "pack/PackWatch.h"
 #include "pack/ScriptLauncher.h"
 
 namespace zrb {
@@ -24,8 +25,15 @@ void PackSelected(const ModelWorkspace& workspace, PackOps& window);
 // while it copies; a cancel there starts nothing.
 void PackAll(const ModelWorkspace& workspace, PackOps& window);
 
-// The same with the script started by `launcher` instead of the system's launcher.
+// The same with the script started by `launcher` instead of the system's launcher; when
+// a script was started and `started` is given, what is needed to watch it goes there.
+// Refused, with a message, while another pack's script still runs in the archive folder
+// (as the launcher can tell).
 void PackSelected(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher);
 void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher);
+void PackSelected(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher,
+                  RunningPack* started);
+void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& launcher,
+             RunningPack* started);
 
 }  // namespace zrb

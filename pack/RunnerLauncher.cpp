@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/Workspace.h"
+#include "pack/PackOutcome.h"
 #include "pack/PackPlan.h"
 #include "pack/ScriptLauncher.h"
 #include "platform/Platform.h"
@@ -30,14 +31,18 @@ Result RunnerLauncher::Launch(const ScriptLaunch& launch) {
         options_.searchPath ? *options_.searchPath : Environment("PATH").value_or("");
     const std::string terminal = FindOnSearchPath("x-terminal-emulator", searchPath);
 
+    // A report left from an earlier run would read as this run's.
+    RemoveFileIfPresent(JoinPath(launch.workingFolder, kReportName));
+    const std::string report = "--report=" + std::string(kReportName);
+    const std::string lock = "--lock=" + std::string(kLockName);
     ProgramRun run;
     if (!terminal.empty()) {
         // --pause keeps the terminal window open until the user has read it.
         run.program = terminal;
-        run.args = {"-e", runner, "--pause", launch.scriptName};
+        run.args = {"-e", runner, "--pause", report, lock, launch.scriptName};
     } else {
         run.program = runner;
-        run.args = {launch.scriptName};
+        run.args = {report, lock, launch.scriptName};
     }
     run.workingFolder = launch.workingFolder;
     run.noInput = true;
@@ -67,6 +72,13 @@ Result RunnerLauncher::Launch(const ScriptLaunch& launch) {
     if (options_.wait && status != 0) {
         return Result::Failure("The pack script " + Quote(launch.scriptPath) + " did not complete" +
                                (logged ? "; see " + Quote(logPath) + "." : "."));
+    }
+    return Result::Success();
+}
+
+Result RunnerLauncher::CheckFolderFree(const std::string& workingFolder) {
+    if (IsFileLocked(JoinPath(workingFolder, kLockName))) {
+        return Result::Failure(StillRunningMessage(workingFolder));
     }
     return Result::Success();
 }

@@ -138,12 +138,27 @@ struct RunFailure {
 // nothing when the program was started.
 std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus = nullptr);
 
+#ifndef _WIN32
+// As RunProgram, waited for, its standard output and error given back in `output`
+// instead of shown (run.outputFile and run.detach are not used).
+std::optional<RunFailure> RunProgramCapturing(const ProgramRun& run, int* exitStatus,
+                                              std::string& output);
+#endif
+
 // The first runnable `name` in the folders of `searchPath`, separated as the system's PATH
 // is (':', on Windows ';'; empty entries skipped: they would mean the current folder),
 // or "".
 std::string FindOnSearchPath(const std::string& name, const std::string& searchPath);
 
 #ifdef _WIN32
+// Starts the command interpreter (cmd.exe of the system folder) with `parameters`, in a
+// console window of its own, in `workingFolder`, and returns at once with its process
+// handle in `process`, which WaitForProcess later waits for and closes.
+Result StartConsole(const std::string& parameters, const std::string& workingFolder,
+                    std::intptr_t& process);
+// Waits until the process `process` (from StartConsole) has ended, then closes its handle.
+void WaitForProcess(std::intptr_t process);
+
 // Opens `path` as Explorer would (the verb "open"): a document in its program, a batch
 // script run by the command interpreter, with `workingFolder` as its working directory.
 Result OpenWithShell(const std::string& path, const std::string& workingFolder);
@@ -188,5 +203,45 @@ bool IsLinkOutOfFolder(const std::string& path, const std::string& folder);
 // other user may write them. Fails with the reason (for example "other users may change
 // it"). Always succeeds on Windows, whose folders are the user's to guard.
 Result CheckOnlyOwnerCanChange(const std::string& path);
+#ifndef _WIN32
+// --- Locked files ------------------------------------------------------------------
+
+// A file open for reading and writing, held with an exclusive advisory lock (flock) for
+// as long as the object lives, so that programs that lock it too take turns. The lock is
+// always on the file that `path` names once it is held: a file renamed over the path
+// meanwhile is opened anew.
+class LockedFile {
+  public:
+    LockedFile() = default;
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+    ~LockedFile();
+
+    // Opens `path` (links followed), creating it empty when `create` and it is missing,
+    // and waits for the lock; with `wait` false, fails at once with `*busy` set when
+    // another holds it.
+    Result Open(const std::string& path, bool create, bool wait = true, bool* busy = nullptr);
+    std::uint64_t size() const { return size_; }  // when it was opened
+    bool created() const { return created_; }     // Open made it
+    // Reads `size` bytes at `offset`; fails when fewer are there.
+    Result ReadAt(std::uint64_t offset, std::size_t size, std::string& bytes) const;
+    Result WriteAt(std::uint64_t offset, std::string_view bytes);
+    Result Truncate(std::uint64_t size);
+    // Waits until what was written is on the disk.
+    Result Sync();
+    // Removes the path while the lock is still held, then lets go.
+    void RemoveAndClose();
+    void Close();
+
+  private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+    bool created_ = false;
+    std::string path_;
+};
+
+// Whether another process holds the lock on `path`; false when it is missing.
+bool IsFileLocked(const std::string& path);
+#endif
 
 }  // namespace zrb

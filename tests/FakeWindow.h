@@ -57,6 +57,8 @@ class FakeWindow : public EditorView, public ModelBoxes {
     bool openSucceeds = true;
     int aboutShown = 0;
     int overviewsShown = 0;
+    std::vector<RunningPack> watched;       // the packs the window was asked to watch
+    std::vector<std::string> packStatuses;  // each status line shown, "" when none runs
 
     std::string BoxText(int id) const override {
         const auto it = boxes.find(id);
@@ -99,6 +101,8 @@ class FakeWindow : public EditorView, public ModelBoxes {
         openedDocuments.push_back(path);
         return openSucceeds;
     }
+    void WatchPack(const RunningPack& pack) override { watched.push_back(pack); }
+    void ShowPackStatus(const std::string& text) override { packStatuses.push_back(text); }
 
     void ListClear() override {
         log.push_back("clear");

@@ -12,6 +12,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QUrl>
 
 #include <climits>
@@ -75,6 +76,7 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     ConnectBoxes();
     ConnectCommands();
 
+    title_ = windowTitle();
     lastFolder_ = Decoded(editor().workspace.startFolder);
     controller_.OnShow();
     list_->setFocus(Qt::OtherFocusReason);
@@ -194,7 +196,7 @@ int CEditorDlg::Ask(const std::string& question, const std::vector<std::string>&
     for (const std::string& answer : answers) {
         labels << QString::fromStdString(answer);
     }
-    return MessageBoxes::Choose(this, Decoded(question), labels, defaultAnswer);
+    return MessageBoxes::Choose(this, FromUtf8(question), labels, defaultAnswer);
 }
 
 std::optional<double> CEditorDlg::CalculateInertia(double mass) {
@@ -271,7 +273,14 @@ int CEditorDlg::ListCount() const {
 }
 
 void CEditorDlg::SetWindowTitle(const std::string& title) {
-    setWindowTitle(FromUtf8(title));
+    title_ = FromUtf8(title);
+    ShowTitle();
+}
+
+void CEditorDlg::ShowTitle() {
+    // After the title, which still begins with the program's name.
+    setWindowTitle(packStatus_.isEmpty() ? title_
+                                         : title_ + QStringLiteral(" (%1)").arg(packStatus_));
 }
 
 zrb::FileDialogAnswer CEditorDlg::FileDialog(const zrb::FileDialogRequest& request) {
@@ -345,4 +354,25 @@ bool CEditorDlg::Progress(std::size_t done, std::size_t total) {
 
 void CEditorDlg::ProgressEnded() {
     progress_.reset();
+}
+
+void CEditorDlg::WatchPack(const zrb::RunningPack& /*pack*/) {
+    // The runner is no child of the editor (it outlives it): its report and lock are
+    // looked at on this thread, a few times a second, until no pack runs.
+    if (packTimer_ == nullptr) {
+        packTimer_ = new QTimer(this);
+        packTimer_->setInterval(250);
+        connect(packTimer_, &QTimer::timeout, this, [this] {
+            controller_.OnPackTick();
+            if (!controller_.PacksRunning()) {
+                packTimer_->stop();
+            }
+        });
+    }
+    packTimer_->start();
+}
+
+void CEditorDlg::ShowPackStatus(const std::string& text) {
+    packStatus_ = FromUtf8(text);
+    ShowTitle();
 }

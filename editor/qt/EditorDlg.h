@@ -14,6 +14,7 @@
 class QLineEdit;
 class QListView;
 class QProgressDialog;
+class QTimer;
 
 namespace zrb::gui {
 class NameListModel;
@@ -51,6 +52,8 @@ class CEditorDlg : public QDialog, public zrb::EditorView {
     bool OpenDocument(const std::string& path) override;
     void ShowFileWarning(const std::string& text) override;
     void MarkBox(int id, bool marked, const std::string& tooltip) override;
+    void WatchPack(const zrb::RunningPack& pack) override;
+    void ShowPackStatus(const std::string& text) override;
     // WindowOps.
     void ListClear() override;
     void ListAdd(std::vector<std::string> names) override;
@@ -73,6 +76,7 @@ class CEditorDlg : public QDialog, public zrb::EditorView {
   private:
     void ConnectBoxes();
     void ConnectCommands();
+    void ShowTitle();
 
     zrb::EditorController controller_;
     QIcon icon_;
@@ -84,4 +88,7 @@ class CEditorDlg : public QDialog, public zrb::EditorView {
     bool selectingFromCode_ = false;
     int waitCursorDepth_ = 0;
     std::unique_ptr<QProgressDialog> progress_;
+    QTimer* packTimer_ = nullptr;  // ticks while pack scripts run
+    QString title_;                // the title without a pack's status
+    QString packStatus_;
 };

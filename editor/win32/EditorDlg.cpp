@@ -1,6 +1,8 @@
 #include "editor/win32/EditorDlg.h"
 
 #include <commctrl.h>
+
+#include <thread>
 #include <vector>
 
 #include "editor/ControlIds.h"
@@ -23,6 +25,8 @@ namespace {
 constexpr int kTemplate = 102;
 constexpr int kIcon = 128;
 constexpr int kAboutText = 101;
+// Posted by a pack's watcher thread when the pack's console has closed; wParam: its id.
+constexpr UINT kPackEnded = WM_APP + 1;
 
 // Ctrl+O opens, F5 reloads, Ctrl+S saves, Ctrl+L shows the overview, as on the Linux
 // build; the menu shows the keys of the items it holds.
@@ -213,6 +217,11 @@ void CEditorDlg::OnDescriptionEdit() {
 }
 
 bool CEditorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message == kPackEnded) {
+        controller_.OnPackEnded(static_cast<int>(wParam));
+        result = 0;
+        return true;
+    }
     // Marked boxes and the warning in amber; read-only boxes ask with WM_CTLCOLORSTATIC.
     if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) {
         const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
@@ -394,7 +403,13 @@ int CEditorDlg::ListCount() const {
 
 void CEditorDlg::SetWindowTitle(const std::string& title) {
     title_ = Wide(title);
-    ::SetWindowTextW(hwnd(), title_.c_str());
+    ShowTitle();
+}
+
+void CEditorDlg::ShowTitle() {
+    // After the title, which still begins with the program's name.
+    const std::wstring shown = packStatus_.empty() ? title_ : title_ + L" (" + packStatus_ + L")";
+    ::SetWindowTextW(hwnd(), shown.c_str());
 }
 
 zrb::FileDialogAnswer CEditorDlg::FileDialog(const zrb::FileDialogRequest& request) {
@@ -439,4 +454,22 @@ bool CEditorDlg::Progress(std::size_t done, std::size_t total) {
 
 void CEditorDlg::ProgressEnded() {
     ::SetWindowTextW(hwnd(), title_.c_str());
+}
+
+void CEditorDlg::WatchPack(const zrb::RunningPack& pack) {
+    // The console stays open until the user closes it: waited for off this thread, whose
+    // window goes on working meanwhile. The thread touches nothing but the process and
+    // a message to the window, which is simply lost should the window be gone.
+    HWND window = hwnd();
+    const int id = pack.id;
+    const std::intptr_t process = pack.process;
+    std::thread([window, id, process] {
+        zrb::WaitForProcess(process);
+        ::PostMessageW(window, kPackEnded, static_cast<WPARAM>(id), 0);
+    }).detach();
+}
+
+void CEditorDlg::ShowPackStatus(const std::string& text) {
+    packStatus_ = Wide(text);
+    ShowTitle();
 }

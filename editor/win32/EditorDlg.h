@@ -34,6 +34,8 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     void ShowAbout() override;
     void ShowFleetOverview() override;
     bool OpenDocument(const std::string& path) override;
+    void WatchPack(const zrb::RunningPack& pack) override;
+    void ShowPackStatus(const std::string& text) override;
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     void ShowFileWarning(const std::string& text) override;
     void MarkBox(int id, bool marked, const std::string& tooltip) override;
@@ -65,11 +67,13 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     void OnUserEdit(int id);
     void OnDescriptionEdit();
     void SetTooltip(int id, const std::string& text);
+    void ShowTitle();
 
     zrb::EditorController controller_;
     zrb::SortedNameList names_;              // what the list shows, in its order
     std::wstring lastFolder_;                // folder of the last confirmed file dialog
     std::wstring title_;                     // the title without progress
+    std::wstring packStatus_;                // how far running packs are; empty: none
     bool settingText_ = false;               // a box is being set by the program, not typed into
     std::map<int, std::wstring> shownText_;  // each box's last text that 1252 can hold
     int waitDepth_ = 0;

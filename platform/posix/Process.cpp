@@ -129,8 +129,9 @@ std::optional<RunFailure> RunDetached(const char* folder, int input, int output,
     return std::nullopt;
 }
 
-std::optional<RunFailure> RunAndWait(const char* folder, int input, int output, char* const* argv,
-                                     int* exitStatus) {
+// Starts the program, its standard output and error going to `output` (unless -1).
+std::optional<RunFailure> Spawn(const char* folder, int input, int output, char* const* argv,
+                                pid_t& child) {
     // posix_spawn reports a failed change of folder like a failed start; looking first
     // tells the two apart for the message.
     struct stat info {};
@@ -161,19 +162,32 @@ std::optional<RunFailure> RunAndWait(const char* folder, int input, int output, 
     ::posix_spawnattr_setsigmask(&attributes, &none);
     ::posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
     ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t child = 0;
+    child = 0;
     const int error = ::posix_spawn(&child, argv[0], &actions, &attributes, argv, environ);
     ::posix_spawn_file_actions_destroy(&actions);
     ::posix_spawnattr_destroy(&attributes);
     if (error != 0) {
         return RunFailure{RunStep::Start, Reason(error)};
     }
+    return std::nullopt;
+}
+
+void Wait(pid_t child, int* exitStatus) {
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     if (exitStatus != nullptr) {
         *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
+}
+
+std::optional<RunFailure> RunAndWait(const char* folder, int input, int output, char* const* argv,
+                                     int* exitStatus) {
+    pid_t child = 0;
+    if (std::optional<RunFailure> failed = Spawn(folder, input, output, argv, child)) {
+        return failed;
+    }
+    Wait(child, exitStatus);
     return std::nullopt;
 }
 
@@ -209,6 +223,49 @@ std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus) {
     return run.detach
                ? RunDetached(folder.c_str(), input.get(), output.get(), argv.data())
                : RunAndWait(folder.c_str(), input.get(), output.get(), argv.data(), exitStatus);
+}
+
+std::optional<RunFailure> RunProgramCapturing(const ProgramRun& run, int* exitStatus,
+                                              std::string& output) {
+    output.clear();
+    std::vector<std::string> strings;
+    strings.push_back(run.program);
+    strings.insert(strings.end(), run.args.begin(), run.args.end());
+    std::vector<char*> argv;
+    for (std::string& s : strings) {
+        argv.push_back(s.data());
+    }
+    argv.push_back(nullptr);
+    const std::string folder = run.workingFolder.empty() ? "/" : run.workingFolder;
+    Descriptor input(run.noInput ? ::open("/dev/null", O_RDONLY | O_CLOEXEC) : -1);
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return RunFailure{RunStep::Output, Reason(errno)};
+    }
+    const Descriptor reading(ends[0]);
+    pid_t child = 0;
+    std::optional<RunFailure> failed;
+    {
+        // Closed here once the child has its copy, so that reading ends with the child.
+        const Descriptor writing(ends[1]);
+        failed = Spawn(folder.c_str(), input.get(), writing.get(), argv.data(), child);
+    }
+    if (failed) {
+        return failed;
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(reading.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        output.append(buffer, static_cast<std::size_t>(got));
+    }
+    Wait(child, exitStatus);
+    return std::nullopt;
 }
 
 std::string FindOnSearchPath(const std::string& name, const std::string& searchPath) {

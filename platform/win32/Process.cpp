@@ -122,4 +122,39 @@ Result OpenWithShell(const std::string& path, const std::string& workingFolder) 
     return Result::Success();
 }
 
+Result StartConsole(const std::string& parameters, const std::string& workingFolder,
+                    std::intptr_t& process) {
+    // The system's own interpreter, never one of that name in the working folder.
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return Result::Failure(ErrorText(::GetLastError()));
+    }
+    const std::wstring interpreter = std::wstring(system) + L"\\cmd.exe";
+    const std::wstring arguments = Wide(parameters);
+    const std::wstring folder = Wide(workingFolder);
+    SHELLEXECUTEINFOW run{};
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    run.lpVerb = L"open";
+    run.lpFile = interpreter.c_str();
+    run.lpParameters = arguments.c_str();
+    run.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+    run.nShow = SW_SHOW;
+    if (!::ShellExecuteExW(&run)) {
+        return Result::Failure(ErrorText(::GetLastError()));
+    }
+    process = reinterpret_cast<std::intptr_t>(run.hProcess);
+    return Result::Success();
+}
+
+void WaitForProcess(std::intptr_t process) {
+    if (process == 0) {
+        return;
+    }
+    const auto handle = reinterpret_cast<HANDLE>(process);
+    ::WaitForSingleObject(handle, INFINITE);
+    ::CloseHandle(handle);
+}
+
 }  // namespace zrb

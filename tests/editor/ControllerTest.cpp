@@ -14,6 +14,7 @@
 #include "editor/EditorController.h"
 #include "editor/InertiaController.h"
 #include "model/Numbers.h"
+#include "pack/PackTestSupport.h"
 #include "platform/Platform.h"
 
 namespace zrb {
@@ -711,6 +712,98 @@ INSTANTIATE_TEST_SUITE_P(
         PackAskCase{"selected, Pack Saved File", ids::kPackSelected, true, 1, true, false, true},
         PackAskCase{"all, Save and Pack", ids::kPackAll, true, 0, true, true, true},
         PackAskCase{"all, Cancel", ids::kPackAll, true, 2, true, false, false}));
+
+}  // namespace
+}  // namespace zrb
+
+namespace zrb {
+namespace {
+
+// Pack commands start their script and return; the window watches it, refuses a second
+// pack into the same folder meanwhile, and says what the pack came to once it ends.
+TEST(ControllerPackTest, OnePackAtATimeAndItsOutcomeOnceItEnds) {
+    TestFolder root;
+    const std::string start = root / "start";
+    const std::string models = root / "models";
+    const std::string archive = root / "archive";
+    for (const std::string& folder : {start, models, archive}) {
+        std::filesystem::create_directories(folder);
+    }
+    testing::WriteBytes(JoinPath(start, "sqzip.exe"), "archiver");
+    for (const std::string name : {"a.zrb", "b.zrb"}) {
+        testing::WriteBytes(JoinPath(models, name), "//" + name + "\r\n");
+    }
+    FakeWindow view;
+    view.SetList({"a.zrb", "b.zrb"});
+    EditorController controller(view, start);
+    packtest::RecordingLauncher launcher;
+    controller.UseScriptLauncher(launcher);
+    ModelWorkspace& workspace = controller.editor().workspace;
+    workspace.modelsFolder = models;
+    workspace.currentFile = "a.zrb";
+    workspace.archiveFolder = archive;
+    workspace.archiveFile = "vehicles.sqs";
+
+    controller.OnCommand(ids::kPackAll);
+    ASSERT_EQ(launcher.launches.size(), 1u);
+    ASSERT_EQ(view.watched.size(), 1u);
+    const int first = view.watched[0].id;
+    EXPECT_EQ(view.watched[0].models, (std::vector<std::string>{"a.zrb", "b.zrb"}));
+    EXPECT_TRUE(controller.PacksRunning());
+    EXPECT_THAT(view.packStatuses, ::testing::Contains(::testing::HasSubstr("into vehicles.sqs")));
+
+    // The same folder by another path is the same folder.
+    workspace.archiveFolder = JoinPath(models, "../archive");
+    controller.OnCommand(ids::kPackSelected);
+    EXPECT_EQ(launcher.launches.size(), 1u);
+    EXPECT_THAT(view.Warnings(),
+                ElementsAre("A pack into \"" + workspace.archiveFolder +
+                            "\" is still running. Wait until it has ended, then pack again."));
+    view.messages.clear();
+
+#ifndef _WIN32
+    // The runner reports both models packed, and has ended.
+    testing::WriteBytes(JoinPath(archive, "Install_ZRB.result"),
+                        "start\ncall\t0\t\t.\\\\SQZIP\t-a\t-f\ta.zrb\t.\\\\vehicles.sqs\n"
+                        "call\t0\t\t.\\\\SQZIP\t-a\t-f\tb.zrb\t.\\\\vehicles.sqs\nend\n");
+    for (const char* name : {"a.zrb", "b.zrb"}) {
+        std::filesystem::remove(JoinPath(archive, name));  // as the script's DEL lines do
+    }
+    const std::string expected =
+        "Packed 2 models into vehicles.sqs.\n\nArchiver: sqzip.exe "
+        "copied from " +
+        start + ".";
+    const MessageIcon icon = MessageIcon::None;
+#else
+    // Nothing ran: the archive was never made and the copies are still there.
+    const std::string expected =
+        "The pack script for vehicles.sqs has ended. The archive does not exist: no model was "
+        "packed.\n\nThese model copies were left in " +
+        archive +
+        ", so they were not packed: a.zrb, b.zrb.\n\nThe archiver's words were in "
+        "the script's window.\n\nArchiver: sqzip.exe copied from " +
+        start + ".";
+    const MessageIcon icon = MessageIcon::Warning;
+#endif
+    controller.OnPackEnded(first + 1000);  // not a pack of this window
+    EXPECT_TRUE(view.messages.empty());
+    controller.OnPackEnded(first);
+    EXPECT_THAT(view.messages, ElementsAre(::testing::Pair(expected, icon)));
+    EXPECT_FALSE(controller.PacksRunning());
+    EXPECT_EQ(view.packStatuses.back(), "");
+    // Our helper files went with the known outcome; the archive folder holds no more of
+    // ours than the model copies the script had not removed.
+    for (const char* name : {"sqzip.exe", "Install_ZRB.bat", "Install_ZRB.result"}) {
+        EXPECT_FALSE(std::filesystem::exists(JoinPath(archive, name))) << name;
+    }
+    controller.OnPackEnded(first);  // once only
+    EXPECT_EQ(view.messages.size(), 1u);
+
+    // Once it has ended, the folder takes the next pack.
+    controller.OnCommand(ids::kPackSelected);
+    EXPECT_EQ(launcher.launches.size(), 2u);
+    EXPECT_TRUE(controller.PacksRunning());
+}
 
 }  // namespace
 }  // namespace zrb

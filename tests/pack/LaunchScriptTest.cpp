@@ -111,7 +111,9 @@ TEST_F(LaunchScriptTest, WithoutATerminalTheRunnerRunsDetachedInTheArchiveFolder
     EXPECT_EQ(errno, ECHILD);
 
     ASSERT_TRUE(WaitForFile(record + ".done"));
-    EXPECT_THAT(Lines(ReadBytes(record + ".args")), ElementsAre(archive, "Install_ZRB.bat"));
+    EXPECT_THAT(Lines(ReadBytes(record + ".args")),
+                ElementsAre(archive, "--report=Install_ZRB.result", "--lock=Install_ZRB.lock",
+                            "Install_ZRB.bat"));
     // A session of its own, so that it outlives the editor.
     EXPECT_NE(ReadBytes(record + ".session"), std::to_string(::getsid(0)) + "\n");
     // Output of both streams in the log beside the script; nothing to read on stdin.
@@ -126,8 +128,10 @@ TEST_F(LaunchScriptTest, ATerminalOnTheSearchPathGetsTheRunnerWithPause) {
     const Result launched = launcher.Launch(Launch());
     ASSERT_TRUE(launched) << launched.message();
     ASSERT_TRUE(WaitForFile(record + ".done"));
-    EXPECT_THAT(Lines(ReadBytes(record + ".args")),
-                ElementsAre(archive, "-e", start + "/zrb-batch", "--pause", "Install_ZRB.bat"));
+    EXPECT_THAT(
+        Lines(ReadBytes(record + ".args")),
+        ElementsAre(archive, "-e", start + "/zrb-batch", "--pause", "--report=Install_ZRB.result",
+                    "--lock=Install_ZRB.lock", "Install_ZRB.bat"));
     // The terminal shows the output: no log is made for it.
     EXPECT_FALSE(Exists(archive + "/Install_ZRB.log"));
 }

@@ -87,8 +87,19 @@ TEST(PackEndToEnd, PackAllPutsEveryModelIntoTheArchiveAndLeavesTheModelsAlone) {
     DefineArchiveLocation(workspace, window);
 
     RunnerLauncher synchronous(RunnerLaunchOptions{std::string(), true});
-    PackAll(workspace, window, synchronous);
+    RunningPack started;
+    PackAll(workspace, window, synchronous, &started);
     ASSERT_THAT(window.Warnings(), IsEmpty());
+    // The runner's report, read as the editor reads it, says every model went in; our
+    // helper files go once that is known.
+    EXPECT_TRUE(PollPack(started).ended);
+    const PackOutcome outcome = FinishPack(started);
+    EXPECT_EQ(outcome.message,
+              "Packed " + std::to_string(names.size()) +
+                  " models into vehicles.sqs.\n\nArchiver: sqzip.exe copied from " + start + ".");
+    EXPECT_TRUE(outcome.allPacked);
+    EXPECT_THAT(packtest::Snapshot(archive),
+                ::testing::ElementsAre(::testing::Key("vehicles.sqs")));
 
     const std::string listing =
         RunForOutput({start + "/sqzip.exe", "-l", archive + "/vehicles.sqs"}, root / "listing.txt");

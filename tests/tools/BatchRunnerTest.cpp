@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "ToolsTestSupport.h"
+#include "platform/Platform.h"
 #include "tools/zrb-batch/SystemProgramRunner.h"
 
 namespace zrb {
@@ -15,6 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FolderEntries;
+using testing::ReadFile;
 using testing::ReadZipEntries;
 using testing::TempDir;
 using testing::WriteFile;
@@ -400,7 +402,7 @@ TEST(BatchMainTest, BadUsage) {
              {}, {"--pause"}, {"a.bat", "a.bat"}, {"--wait", "a.bat"}}) {
         const MainOutcome outcome = Main(args, dir.path());
         EXPECT_EQ(outcome.status, 2) << args.size();
-        EXPECT_NE(outcome.err.find("usage: zrb-batch [--pause] SCRIPT"), std::string::npos);
+        EXPECT_NE(outcome.err.find("usage: zrb-batch [--pause] "), std::string::npos);
         EXPECT_EQ(outcome.out, "");
     }
 }
@@ -449,6 +451,57 @@ TEST(BatchWithArchiverTest, PackScriptFillsArchive) {
     EXPECT_EQ(out2.str() + err2.str(), "");
     EXPECT_EQ(ReadZipEntries(dir / "vehicles.sqs"),
               (ZipEntries{{"a.zrb", "model a, changed\r\n"}, {"my car.zrb", "model my car\r\n"}}));
+}
+
+// The report the editor reads: each archiver call with its exit status and words (also
+// shown as before), "end" once the script has run, and the lock gone with the runner.
+TEST(BatchWithArchiverTest, ReportsEachCallAndHoldsTheLockWhileItRuns) {
+    TempDir dir;
+    fs::copy_file(ZRB_SQZIP_EXE, dir / "sqzip.exe");
+    WriteFile(dir / "a.zrb", "model a\r\n");
+    WriteFile(dir / "broken.sqs", "not an archive");
+    WriteFile(dir / "Install_ZRB.bat",
+              "@ECHO OFF\r\n"
+              ".\\SQZIP -a -f a.zrb .\\vehicles.sqs\r\n"
+              ".\\SQZIP -a -f missing.zrb .\\vehicles.sqs\r\n"
+              ".\\SQZIP -a -f a.zrb .\\broken.sqs\r\n"
+              ".\\NOSUCH -a -f a.zrb .\\vehicles.sqs\r\n"
+              "ECHO done");
+    const std::vector<std::string> args = {"--report=r.txt", "--lock=l.lock", "Install_ZRB.bat"};
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    const SystemProgramRunner runner;
+    {
+        // Another holds the lock: nothing runs, and no report is begun.
+        LockedFile held;
+        ASSERT_TRUE(held.Open(dir / "l.lock", true));
+        EXPECT_EQ(BatchMain(args, dir.path(), in, out, err, runner), 1);
+        EXPECT_NE(err.str().find("another pack is still running"), std::string::npos) << err.str();
+        EXPECT_FALSE(fs::exists(dir / "r.txt"));
+        EXPECT_EQ(ReadZipEntries(dir / "vehicles.sqs"), ZipEntries{});
+    }
+    err.str("");
+    ASSERT_EQ(BatchMain(args, dir.path(), in, out, err, runner), 0);
+    const std::string noCommand =
+        "'.\\\\NOSUCH' is not recognized as an internal or external command,\\noperable program or "
+        "batch file.\\n";
+    EXPECT_EQ(ReadFile(dir / "r.txt"),
+              "start\n"
+              "call\t0\t\t.\\\\SQZIP\t-a\t-f\ta.zrb\t.\\\\vehicles.sqs\n"
+              "call\t1\tsqzip: cannot read 'missing.zrb': No such file or directory\\n"
+              "\t.\\\\SQZIP\t-a\t-f\tmissing.zrb\t.\\\\vehicles.sqs\n"
+              "call\t1\tsqzip: cannot open archive '.\\\\broken.sqs': Not a zip archive\\n"
+              "\t.\\\\SQZIP\t-a\t-f\ta.zrb\t.\\\\broken.sqs\n"
+              "call\t-1\t" +
+                  noCommand +
+                  "\t.\\\\NOSUCH\t-a\t-f\ta.zrb\t.\\\\vehicles.sqs\n"
+                  "end\n");
+    // What was reported was shown too.
+    EXPECT_NE(out.str().find("Not a zip archive"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("is not recognized"), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(dir / "l.lock"));
+    EXPECT_EQ(ReadZipEntries(dir / "vehicles.sqs"), (ZipEntries{{"a.zrb", "model a\r\n"}}));
 }
 
 TEST(SystemProgramRunnerTest, ReportsProgramThatCannotStart) {

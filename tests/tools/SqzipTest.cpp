@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <iostream>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "ToolsTestSupport.h"
@@ -225,6 +227,56 @@ TEST_F(SqzipTest, FailedWriteLeavesOldArchiveIntact) {
     EXPECT_EQ(ReadFile(archive_), before);
     EXPECT_EQ(FolderEntries(dir_.path()),
               (std::vector<std::string>{"big.bin", "models", "vehicles.sqs"}));
+}
+
+// Two archivers adding to one archive at once take turns: each of 200 adds keeps its
+// entry, also while the other replaces an entry, which rewrites the whole archive.
+TEST_F(SqzipTest, TwoProcessesAddingAtOnceLoseNoEntry) {
+    ASSERT_EQ(AddFile("shared.zrb", "first").status, 0);
+    std::filesystem::create_directories(dir_ / "in/a");
+    std::filesystem::create_directories(dir_ / "in/b");
+    std::vector<pid_t> children;
+    for (const char side : {'a', 'b'}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int failures = 0;
+            for (int i = 0; i < 100; ++i) {
+                const std::string name = std::string(1, side) + std::to_string(i) + ".zrb";
+                WriteFile(dir_ / ("in/" + name), name);
+                std::ostringstream out;
+                std::ostringstream err;
+                failures += SqzipMain({"-a", "-f", dir_ / ("in/" + name), archive_}, out, err);
+                if (i % 25 == 0) {
+                    failures += SqzipMain({"-a", dir_ / ("in/" + name), archive_ + "x"}, out,
+                                          err) != 1;  // a missing archive fails, and only it
+                    WriteFile(dir_ / ("in/shared-" + name), name);
+                    std::filesystem::copy_file(
+                        dir_ / ("in/shared-" + name),
+                        dir_ / ("in/" + std::string(1, side) + "/shared.zrb"),
+                        std::filesystem::copy_options::overwrite_existing);
+                    failures += SqzipMain(
+                        {"-a", dir_ / ("in/" + std::string(1, side) + "/shared.zrb"), archive_},
+                        out, err);
+                }
+            }
+            std::_Exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const ZipEntries entries = ReadZipEntries(archive_);
+    std::set<std::string> names;
+    for (const auto& [name, content] : entries) {
+        EXPECT_TRUE(name == "shared.zrb" || content == name) << name;
+        names.insert(name);
+    }
+    EXPECT_EQ(names.size(), 201u);
+    EXPECT_EQ(entries.size(), 201u);
 }
 
 TEST(SqzipUsageTest, BadCommandLinesPrintUsage) {

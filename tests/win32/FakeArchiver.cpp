@@ -1,7 +1,8 @@
 // A stand-in for the simulation's sqzip.exe in the Windows smoke test: appends its
 // arguments in UTF-8, and whether the file it is to add is there, to sqzip-calls.txt in
-// the folder it runs in. The arguments are read wide, as the real archiver would open
-// the files, so a name that reached it wrongly shows as it came.
+// the folder it runs in, and the file's name to the archive (its last argument). The
+// arguments are read wide, as the real archiver would open the files, so a name that
+// reached it wrongly shows as it came.
 
 #include <windows.h>
 
@@ -37,5 +38,8 @@ int main() {
     const bool present =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     calls << (present ? " (present)" : " (missing)") << "\n";
+    if (argc > 2) {
+        std::ofstream(argv[argc - 1], std::ios::app | std::ios::binary) << Utf8(file) << "\n";
+    }
     return 0;
 }

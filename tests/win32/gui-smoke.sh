@@ -2,10 +2,10 @@
 # The Windows editor under Wine, driven by keys as a user drives it: the About box from
 # the system menu, open a model, edit
 # its description, the calculator, Escape and the close question, Save Changes, Save As
-# New, Pack All through a stand-in archiver, the fleet overview, close; a file changed
-# outside before Save Changes, F5, the question on another list entry, Save As New onto
-# an existing file; then where the windows open and the calculator's selected width.
-# Runs in its own X server; ASCII
+# New, Pack All through a stand-in archiver and its outcome, the fleet overview, close; a
+# file changed outside before Save Changes, F5, the question on another list entry, Save As
+# New onto an existing file; then where the windows open and the calculator's selected
+# width. Runs in its own X server; ASCII
 # typing only (xdotool).
 # Usage: gui-smoke.sh "ZRB Editor.exe" EXAMPLES_FOLDER STAND_IN_SQZIP.exe
 set -eu
@@ -99,6 +99,28 @@ click_editor() {
 }
 checksum() {
     md5sum <"$1"
+}
+
+# Closes the pack's console (cmd /k keeps it open) by typing exit into it; the editor then
+# removes its script and the archiver it copied, and shows what it found in a message box
+# captioned with the program's name alone, which is confirmed. ZRB_SMOKE_SHOTS=FOLDER keeps
+# a screenshot of each such message there.
+close_console_and_confirm_outcome() {
+    wait_window "cmd.exe"
+    focus_window "cmd.exe"
+    xdotool type --delay 30 "exit"
+    xdotool key Return
+    wait_for '! xdotool search --name "cmd.exe" >/dev/null 2>&1' "the pack's console did not close"
+    wait_for '[ ! -e "$work/archive/Install_ZRB.bat" ] && [ ! -e "$work/archive/sqzip.exe" ]' \
+        "the script or the copied archiver was left in the archive folder: $(ls "$work/archive")"
+    wait_window "^ZRB Editor\$"
+    focus_window "^ZRB Editor\$"
+    if [ -n "${ZRB_SMOKE_SHOTS:-}" ]; then
+        import -window root "$ZRB_SMOKE_SHOTS/outcome-$1.png"
+    fi
+    xdotool key Return
+    wait_for '! xdotool search --name "^ZRB Editor\$" >/dev/null 2>&1' "no outcome message was shown"
+    sleep 1
 }
 
 winpath=$(winepath -w "$work/models" 2>/dev/null)
@@ -269,6 +291,9 @@ grep -q "(missing)" "$work/archive/sqzip-calls.txt" && fail "a model copy was mi
 wait_for '! ls "$work/archive"/*.zrb >/dev/null 2>&1' "the script did not delete the copies"
 printf '@ECHO OFF\r\nATTRIB -R vehicles.sqs\r\n' | cmp -s -n 35 - "$work/archive/Install_ZRB.bat" ||
     fail "Install_ZRB.bat does not begin as it should"
+# The console stays open for the archiver's words; once it is closed the editor looks at
+# the archive folder, says what it found and removes its own helper files.
+close_console_and_confirm_outcome all
 
 # The fleet overview: the filter, Export CSV of the rows it shows, a sort by a click on a
 # header and by the keyboard, Enter loads the first row's model, which Pack Selected then
@@ -309,6 +334,7 @@ xdotool key alt+p s
 wait_for '[ "$(wc -l <"$work/archive/sqzip-calls.txt")" = 11 ]' "Pack Selected did not run"
 tail -1 "$work/archive/sqzip-calls.txt" | grep -q "^-a -f sports_car.zrb" ||
     fail "the overview did not load sports_car.zrb: $(tail -1 "$work/archive/sqzip-calls.txt")"
+close_console_and_confirm_outcome selected
 
 focus_editor
 xdotool key Escape

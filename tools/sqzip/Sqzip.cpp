@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
+#include "tools/sqzip/ZipAppend.h"
 
 namespace zrb {
 namespace {
@@ -58,6 +59,37 @@ Result ReadInput(const std::string& path, const std::string& shownName, InputFil
     return Result::Success();
 }
 
+// Adds the entry by appending to the locked archive. False when it is left to the full
+// rewrite: the archive could not be opened here (the rewrite then says why), or it is not
+// one that can be appended to; the lock, where one was taken, stays held in `locked`.
+bool AddInPlace(const std::string& archive, const std::string& archiveArg,
+                const std::string& entryName, const InputFile& input, bool create,
+                LockedFile& locked, std::ostream& err, int& status) {
+    if (!locked.Open(archive, create)) {
+        return false;
+    }
+    std::string why;
+    const AppendOutcome outcome = AppendEntry(locked, entryName, input.bytes, input.modified, why);
+    if (outcome == AppendOutcome::Done) {
+        status = kSuccess;
+        return true;
+    }
+    if (outcome == AppendOutcome::NotHere) {
+        return false;
+    }
+    const bool created = locked.created();
+    if (created) {
+        locked.RemoveAndClose();
+    }
+    err << "sqzip: cannot write archive '" << archiveArg << "': " << why
+        << (created                            ? "; no archive was created"
+            : outcome == AppendOutcome::Failed ? "; the archive is unchanged"
+                                               : "")
+        << "\n";
+    status = kFailure;
+    return true;
+}
+
 int Add(const std::string& fileArg, const std::string& archiveArg, bool create, std::ostream& err) {
     const std::string file = ToSlashes(fileArg);
     const std::string archive = ToSlashes(archiveArg);
@@ -76,6 +108,13 @@ int Add(const std::string& fileArg, const std::string& archiveArg, bool create, 
     const bool archiveExisted = KindOf(archive) != EntryKind::Missing;
     const std::string unchanged =
         archiveExisted ? "; the archive is unchanged" : "; no archive was created";
+
+    // Held until this function returns, the libzip rewrite below included.
+    LockedFile locked;
+    if (int status = kSuccess;
+        AddInPlace(archive, archiveArg, entryName, input, create, locked, err, status)) {
+        return status;
+    }
 
     int openError = 0;
     zip_t* zip = zip_open(archive.c_str(), create ? ZIP_CREATE : 0, &openError);

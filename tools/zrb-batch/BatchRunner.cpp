@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <istream>
+#include <map>
 #include <ostream>
 #include <sstream>
 #include <string_view>
@@ -16,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUsage = "usage: zrb-batch [--pause] SCRIPT\n";
+constexpr const char* kUsage = "usage: zrb-batch [--pause] [--report=FILE] [--lock=FILE] SCRIPT\n";
 
 std::string_view TrimFront(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
@@ -96,6 +98,78 @@ bool StaysInFolder(const std::string& name) {
     return true;
 }
 
+// The entries of the folders names were looked for in, by their names in lower case, kept
+// while the folder stays as it was: a pack script names thousands of files in one folder
+// of thousands, and listing it for each would make the script's run grow with the square
+// of their count. The folder's time of change tells when it must be listed again; the
+// runner's own deletions keep it up to date.
+struct FolderListing {
+    fs::file_time_type changed;
+    std::multimap<std::string, std::string> byLowerName;
+};
+
+std::map<std::string, FolderListing>& FolderListings() {
+    static std::map<std::string, FolderListing> listings;
+    return listings;
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        c = AsciiLower(c);
+    }
+    return text;
+}
+
+// The first entry of `folder` (in name order) that differs from `name` only in case, or "".
+std::string FindIgnoringCase(const fs::path& folder, const std::string& name) {
+    std::error_code error;
+    const fs::file_time_type changed = fs::last_write_time(folder, error);
+    FolderListing& listing = FolderListings()[folder.string()];
+    const auto pick = [&]() -> std::string {
+        const auto [first, last] = listing.byLowerName.equal_range(LowerAscii(name));
+        std::string best;
+        for (auto it = first; it != last; ++it) {
+            if (best.empty() || it->second < best) {
+                best = it->second;
+            }
+        }
+        return best;
+    };
+    if (!error && changed == listing.changed && !listing.byLowerName.empty()) {
+        // A folder's time may not move for changes close together: what is found is
+        // still looked at, and listed anew when it has gone.
+        const std::string cached = pick();
+        if (cached.empty() || fs::exists(folder / cached, error)) {
+            return cached;
+        }
+    }
+    listing.byLowerName.clear();
+    listing.changed = changed;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::string entry = it->path().filename().string();
+        listing.byLowerName.emplace(LowerAscii(entry), std::move(entry));
+    }
+    return pick();
+}
+
+// After the runner removed `path`: its folder's listing loses it and stays current.
+void ForgetEntry(const fs::path& path) {
+    const auto found = FolderListings().find(path.parent_path().string());
+    if (found == FolderListings().end()) {
+        return;
+    }
+    auto [first, last] =
+        found->second.byLowerName.equal_range(LowerAscii(path.filename().string()));
+    for (auto it = first; it != last; ++it) {
+        if (it->second == path.filename().string()) {
+            found->second.byLowerName.erase(it);
+            break;
+        }
+    }
+    std::error_code error;
+    found->second.changed = fs::last_write_time(path.parent_path(), error);
+}
+
 // Finds the file or folder that `name` names, the way a file system without regard to case
 // would: each step is taken as written when it exists, otherwise as the first entry of the
 // folder (in name order) that differs from it only in case. Returns "" when some step
@@ -115,18 +189,11 @@ std::string FindOnDisk(const std::string& workingDir, const std::string& name) {
             found /= step;
             continue;
         }
-        std::vector<std::string> matches;
-        for (fs::directory_iterator it(found, error), end; !error && it != end;
-             it.increment(error)) {
-            const std::string entry = it->path().filename().string();
-            if (EqualsIgnoringAsciiCase(entry, text)) {
-                matches.push_back(entry);
-            }
-        }
-        if (matches.empty()) {
+        const std::string match = FindIgnoringCase(found, text);
+        if (match.empty()) {
             return "";
         }
-        found /= *std::min_element(matches.begin(), matches.end());
+        found /= match;
     }
     return anyStep ? found.string() : "";
 }
@@ -144,6 +211,80 @@ bool IsWindowsProgram(const std::string& path) {
     }
     char magic[2] = {};
     return file.Read(magic, sizeof magic) == 2 && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+// Writes to two buffers at once: what a program call makes the runner say is shown as
+// before and kept for the report.
+class TeeBuffer : public std::streambuf {
+  public:
+    TeeBuffer(std::streambuf* shown, std::string& kept) : shown_(shown), kept_(kept) {}
+
+  protected:
+    int overflow(int c) override {
+        if (c != traits_type::eof()) {
+            kept_ += static_cast<char>(c);
+            return shown_->sputc(static_cast<char>(c));
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        kept_.append(s, static_cast<std::size_t>(n));
+        return shown_->sputn(s, n);
+    }
+    int sync() override { return shown_->pubsync(); }
+
+  private:
+    std::streambuf* shown_;
+    std::string& kept_;
+};
+
+// Runs programs through another runner, keeping how the last one ended for the report
+// and showing its output on `out` as the program itself would have.
+class CapturingRunner : public ProgramRunner {
+  public:
+    CapturingRunner(const ProgramRunner& inner, std::ostream& out) : inner_(inner), out_(out) {}
+
+    Result Run(const std::string& program, const std::vector<std::string>& args,
+               const std::string& workingDir) const override {
+        Result ran = inner_.RunCapturing(program, args, workingDir, last);
+        started = ran.ok();
+        out_ << last.output << std::flush;
+        return ran;
+    }
+    std::string FindOnPath(const std::string& name) const override {
+        return inner_.FindOnPath(name);
+    }
+
+    mutable bool started = false;
+    mutable Ended last;
+
+  private:
+    const ProgramRunner& inner_;
+    std::ostream& out_;
+};
+
+std::string ReportField(const std::string& text) {
+    std::string field;
+    field.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '\\':
+                field += "\\\\";
+                break;
+            case '\t':
+                field += "\\t";
+                break;
+            case '\r':
+                field += "\\r";
+                break;
+            case '\n':
+                field += "\\n";
+                break;
+            default:
+                field += c;
+        }
+    }
+    return field;
 }
 
 class Interpreter {
@@ -187,8 +328,14 @@ class Interpreter {
                    EqualsIgnoringAsciiCase(words[0], "erase")) {
             Delete(args);
         } else {
-            RunProgram(words[0], args);
+            RunProgramReported(words[0], args);
         }
+    }
+
+    // From now on each program call is run through `capture` and reported to `report`.
+    void ReportTo(CallReport& report, const CapturingRunner& capture) {
+        report_ = &report;
+        capture_ = &capture;
     }
 
   private:
@@ -292,6 +439,8 @@ class Interpreter {
             }
             if (!fs::remove(path, error)) {
                 err_ << "Could not delete " << path << ": " << error.message() << "\n";
+            } else {
+                ForgetEntry(path);
             }
         }
     }
@@ -374,11 +523,59 @@ class Interpreter {
         }
     }
 
+    void RunProgramReported(const std::string& command, const std::vector<std::string>& args) {
+        if (report_ == nullptr) {
+            RunProgram(command, args);
+            return;
+        }
+        capture_->started = false;
+        capture_->last = {};
+        std::string said;
+        TeeBuffer tee(err_.rdbuf(), said);
+        std::streambuf* const shown = err_.rdbuf(&tee);
+        RunProgram(command, args);
+        err_.rdbuf(shown);
+        std::vector<std::string> named = {command};
+        named.insert(named.end(), args.begin(), args.end());
+        report_->Call(capture_->started ? capture_->last.exitStatus : -1,
+                      said + capture_->last.output, named);
+    }
+
     const std::string& workingDir_;
     std::ostream& out_;
     std::ostream& err_;
     const ProgramRunner& run_;
     bool echo_ = true;
+    CallReport* report_ = nullptr;
+    const CapturingRunner* capture_ = nullptr;
+};
+
+// The report file: a line as each call ends, flushed at once for the one watching.
+class ReportFile : public CallReport {
+  public:
+    Result Open(const std::string& path) {
+        // A file of that name left from before, or a link put there, is replaced, never
+        // written through.
+        RemoveFileIfPresent(path);
+        file_.open(path, std::ios::binary | std::ios::trunc);
+        if (!file_) {
+            return Result::Failure("cannot create the report '" + path + "'");
+        }
+        Line("start\n");
+        return Result::Success();
+    }
+    void Call(int status, const std::string& words,
+              const std::vector<std::string>& command) override {
+        Line(ReportLine(status, words, command));
+    }
+    void Line(const std::string& line) {
+        if (file_.is_open()) {
+            file_ << line << std::flush;
+        }
+    }
+
+  private:
+    std::ofstream file_;
 };
 
 Result ReadScript(const std::string& path, const std::string& shownName, std::string& text) {
@@ -388,6 +585,29 @@ Result ReadScript(const std::string& path, const std::string& shownName, std::st
         return Result::Failure("cannot read script '" + shownName + "': " + read.message());
     }
     return Result::Success();
+}
+
+// Takes the lock `name` (relative to `workingDir`) when one is named: it tells the
+// editor, and a second runner, that a pack is running in this folder.
+Result HoldLock(const std::string& name, const std::string& workingDir, LockedFile& lock) {
+    if (name.empty()) {
+        return Result::Success();
+    }
+    bool busy = false;
+    if (Result held = lock.Open(workingDir + "/" + name, true, false, &busy); !held) {
+        return Result::Failure(busy ? "another pack is still running in this folder ('" + name +
+                                          "' is held); nothing was run"
+                                    : "cannot lock '" + name + "': " + held.message() +
+                                          "; nothing was run");
+    }
+    return Result::Success();
+}
+
+Result OpenReport(const std::string& name, const std::string& workingDir, ReportFile& report) {
+    if (name.empty()) {
+        return Result::Success();
+    }
+    return report.Open(!name.empty() && name.front() == '/' ? name : workingDir + "/" + name);
 }
 
 }  // namespace
@@ -411,13 +631,45 @@ int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& 
     return 0;
 }
 
+int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& out,
+             std::ostream& err, const ProgramRunner& run, CallReport& report) {
+    const CapturingRunner capture(run, out);
+    Interpreter interpreter(workingDir, out, err, capture);
+    interpreter.ReportTo(report, capture);
+    std::string line;
+    while (std::getline(script, line)) {
+        interpreter.RunLine(line);
+    }
+    out.flush();
+    if (script.bad()) {
+        err << "zrb-batch: reading the script failed\n";
+        return 1;
+    }
+    return 0;
+}
+
+std::string ReportLine(int status, const std::string& words,
+                       const std::vector<std::string>& command) {
+    std::string line = "call\t" + std::to_string(status) + "\t" + ReportField(words);
+    for (const std::string& word : command) {
+        line += "\t" + ReportField(word);
+    }
+    return line + "\n";
+}
+
 int BatchMain(const std::vector<std::string>& args, const std::string& workingDir, std::istream& in,
               std::ostream& out, std::ostream& err, const ProgramRunner& run) {
     bool pause = false;
     std::vector<std::string> scripts;
+    std::string reportName;
+    std::string lockName;
     for (const std::string& arg : args) {
         if (arg == "--pause") {
             pause = true;
+        } else if (arg.rfind("--report=", 0) == 0 && arg.size() > 9) {
+            reportName = arg.substr(9);
+        } else if (arg.rfind("--lock=", 0) == 0 && arg.size() > 7) {
+            lockName = arg.substr(7);
         } else if (arg == "-h" || arg == "--help") {
             out << kUsage;
             return 0;
@@ -437,13 +689,27 @@ int BatchMain(const std::vector<std::string>& args, const std::string& workingDi
     const std::string path = !name.empty() && name.front() == '/' ? name : workingDir + "/" + name;
     std::string text;
     int status = 0;
-    if (Result read = ReadScript(path, name, text); !read) {
+    LockedFile lock;
+    ReportFile report;
+    if (Result held = HoldLock(lockName, workingDir, lock); !held) {
+        err << "zrb-batch: " << held.message() << "\n";
+        status = 1;
+    } else if (Result opened = OpenReport(reportName, workingDir, report); !opened) {
+        err << "zrb-batch: " << opened.message() << "\n";
+        status = 1;
+    } else if (Result read = ReadScript(path, name, text); !read) {
         err << "zrb-batch: " << read.message() << "\n";
         status = 1;
-    } else {
+    } else if (reportName.empty()) {
         std::istringstream script(text);
         status = RunBatch(script, workingDir, out, err, run);
+    } else {
+        std::istringstream script(text);
+        status = RunBatch(script, workingDir, out, err, run, report);
     }
+    // The script has run: whoever waits for it may go on, before the window closes.
+    report.Line(status == 0 ? "end\n" : "end\t" + std::to_string(status) + "\n");
+    lock.RemoveAndClose();
 
     if (pause) {
         // A terminal window opened for the script closes when this program ends.

@@ -29,6 +29,31 @@ class ProgramRunner {
 
     // The value of the environment variable `name`, if set.
     virtual std::optional<std::string> Setting(const std::string& name) const;
+    // How a program run with RunCapturing ended.
+    struct Ended {
+        int exitStatus = 0;
+        std::string output;  // standard output and error, in one
+    };
+    // As Run, but what the program writes is given back in `ended` (the caller shows
+    // it) with its exit status. This default runs it with Run, which shows the output
+    // itself, and gives back no output and status 0.
+    virtual Result RunCapturing(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& workingDir, Ended& ended) const {
+        ended = {};
+        return Run(program, args, workingDir);
+    }
+};
+
+// Where a script's runner reports each program call as it ends, for whoever watches
+// the run.
+class CallReport {
+  public:
+    virtual ~CallReport() = default;
+    // `status`: the program's exit status, or -1 when it was not started; `words`: what
+    // the runner and the program wrote about it; `command`: the command as the script
+    // named it, then its arguments.
+    virtual void Call(int status, const std::string& words,
+                      const std::vector<std::string>& command) = 0;
 };
 
 // Runs every line of `script` in turn, relative names resolved in `workingDir`:
@@ -49,11 +74,26 @@ class ProgramRunner {
 int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& out,
              std::ostream& err, const ProgramRunner& run);
 
+// The same, each program call also reported to `report` as it ends (its output still
+// shown on `out`).
+int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& out,
+             std::ostream& err, const ProgramRunner& run, CallReport& report);
+
 // The command line of zrb-batch: `args` are the arguments after the program name,
-// "[--pause] SCRIPT". Reads SCRIPT (relative to `workingDir`) and runs it; with --pause it
-// then waits for a line on `in` so that a terminal window stays open. Returns 0 when the
-// script ran, 1 when it could not be read, 2 for bad usage.
+// "[--pause] [--report=FILE] [--lock=FILE] SCRIPT". Reads SCRIPT (relative to
+// `workingDir`) and runs it; with --pause it then waits for a line on `in` so that a
+// terminal window stays open. With --report it writes, as the script runs, a line
+// "start", one line per program call (see ReportLine), and "end" once the script
+// has run. With --lock it holds FILE locked while the script runs and removes it then,
+// and refuses to run while another holds it. Returns 0 when the script ran, 1 when it
+// could not be read or the lock is held, 2 for bad usage.
 int BatchMain(const std::vector<std::string>& args, const std::string& workingDir, std::istream& in,
               std::ostream& out, std::ostream& err, const ProgramRunner& run);
+
+// One line of the report for a program call: "call", the status, the words and the
+// command's words, separated by TABs; backslash, TAB, CR and LF within a field written as
+// \\, \t, \r and \n. Ends in LF.
+std::string ReportLine(int status, const std::string& words,
+                       const std::vector<std::string>& command);
 
 }  // namespace zrb

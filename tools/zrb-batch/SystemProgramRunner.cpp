@@ -20,4 +20,19 @@ std::string SystemProgramRunner::FindOnPath(const std::string& name) const {
     return FindOnSearchPath(name, Environment("PATH").value_or(""));
 }
 
+Result SystemProgramRunner::RunCapturing(const std::string& program,
+                                         const std::vector<std::string>& args,
+                                         const std::string& workingDir, Ended& ended) const {
+    ProgramRun run;
+    run.program = program;
+    run.args = args;
+    run.workingFolder = workingDir;
+    ended = {};
+    if (const std::optional<RunFailure> failed =
+            RunProgramCapturing(run, &ended.exitStatus, ended.output)) {
+        return Result::Failure("cannot run " + program + ": " + failed->reason);
+    }
+    return Result::Success();
+}
+
 }  // namespace zrb

@@ -11,6 +11,8 @@ class SystemProgramRunner : public ProgramRunner {
     Result Run(const std::string& program, const std::vector<std::string>& args,
                const std::string& workingDir) const override;
     std::string FindOnPath(const std::string& name) const override;
+    Result RunCapturing(const std::string& program, const std::vector<std::string>& args,
+                        const std::string& workingDir, Ended& ended) const override;
 };
 
 }  // namespace zrb
