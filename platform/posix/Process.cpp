@@ -193,17 +193,27 @@ std::optional<RunFailure> RunAndWait(const char* folder, int input, int output, 
 
 }  // namespace
 
-std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus) {
-    // Everything the child needs is prepared here: after fork only async-signal-safe
-    // calls are allowed.
-    std::vector<std::string> strings;
-    strings.push_back(run.program);
-    strings.insert(strings.end(), run.args.begin(), run.args.end());
-    std::vector<char*> argv;
-    for (std::string& s : strings) {
-        argv.push_back(s.data());
+// The program and its arguments as execv takes them, made before fork: after it only
+// async-signal-safe calls are allowed.
+class CommandLine {
+  public:
+    explicit CommandLine(const ProgramRun& run) : strings_{run.program} {
+        strings_.insert(strings_.end(), run.args.begin(), run.args.end());
+        for (std::string& s : strings_) {
+            pointers_.push_back(s.data());
+        }
+        pointers_.push_back(nullptr);
     }
-    argv.push_back(nullptr);
+    char** argv() { return pointers_.data(); }
+
+  private:
+    std::vector<std::string> strings_;
+    std::vector<char*> pointers_;
+};
+
+std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus) {
+    CommandLine command(run);
+    char** argv = command.argv();
     const std::string folder = run.workingFolder.empty() ? "/" : run.workingFolder;
 
     Descriptor input(run.noInput ? ::open("/dev/null", O_RDONLY | O_CLOEXEC) : -1);
@@ -220,22 +230,15 @@ std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus) {
         }
     }
     const Descriptor output(outputFd);
-    return run.detach
-               ? RunDetached(folder.c_str(), input.get(), output.get(), argv.data())
-               : RunAndWait(folder.c_str(), input.get(), output.get(), argv.data(), exitStatus);
+    return run.detach ? RunDetached(folder.c_str(), input.get(), output.get(), argv)
+                      : RunAndWait(folder.c_str(), input.get(), output.get(), argv, exitStatus);
 }
 
 std::optional<RunFailure> RunProgramCapturing(const ProgramRun& run, int* exitStatus,
                                               std::string& output) {
     output.clear();
-    std::vector<std::string> strings;
-    strings.push_back(run.program);
-    strings.insert(strings.end(), run.args.begin(), run.args.end());
-    std::vector<char*> argv;
-    for (std::string& s : strings) {
-        argv.push_back(s.data());
-    }
-    argv.push_back(nullptr);
+    CommandLine command(run);
+    char** argv = command.argv();
     const std::string folder = run.workingFolder.empty() ? "/" : run.workingFolder;
     Descriptor input(run.noInput ? ::open("/dev/null", O_RDONLY | O_CLOEXEC) : -1);
     int ends[2];
@@ -248,7 +251,7 @@ std::optional<RunFailure> RunProgramCapturing(const ProgramRun& run, int* exitSt
     {
         // Closed here once the child has its copy, so that reading ends with the child.
         const Descriptor writing(ends[1]);
-        failed = Spawn(folder.c_str(), input.get(), writing.get(), argv.data(), child);
+        failed = Spawn(folder.c_str(), input.get(), writing.get(), argv, child);
     }
     if (failed) {
         return failed;

@@ -616,9 +616,9 @@ std::optional<std::string> ProgramRunner::Setting(const std::string& name) const
     return Environment(name.c_str());
 }
 
-int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& out,
-             std::ostream& err, const ProgramRunner& run) {
-    Interpreter interpreter(workingDir, out, err, run);
+namespace {
+
+int RunLines(std::istream& script, Interpreter& interpreter, std::ostream& out, std::ostream& err) {
     std::string line;
     while (std::getline(script, line)) {
         interpreter.RunLine(line);
@@ -631,21 +631,20 @@ int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& 
     return 0;
 }
 
+}  // namespace
+
+int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& out,
+             std::ostream& err, const ProgramRunner& run) {
+    Interpreter interpreter(workingDir, out, err, run);
+    return RunLines(script, interpreter, out, err);
+}
+
 int RunBatch(std::istream& script, const std::string& workingDir, std::ostream& out,
              std::ostream& err, const ProgramRunner& run, CallReport& report) {
     const CapturingRunner capture(run, out);
     Interpreter interpreter(workingDir, out, err, capture);
     interpreter.ReportTo(report, capture);
-    std::string line;
-    while (std::getline(script, line)) {
-        interpreter.RunLine(line);
-    }
-    out.flush();
-    if (script.bad()) {
-        err << "zrb-batch: reading the script failed\n";
-        return 1;
-    }
-    return 0;
+    return RunLines(script, interpreter, out, err);
 }
 
 std::string ReportLine(int status, const std::string& words,
