@@ -435,7 +435,11 @@ std::optional<ModelFinding> CheckDescriptionText(std::string_view description) {
         } else {
             continue;
         }
-        return ModelFinding{1, FindingKind::Advice, std::move(message)};
+        ModelFinding finding;
+        finding.line = 1;
+        finding.kind = FindingKind::Advice;
+        finding.message = std::move(message);
+        return finding;
     }
     return std::nullopt;
 }
