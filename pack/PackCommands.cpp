@@ -292,7 +292,10 @@ void PackAll(const ModelWorkspace& workspace, PackOps& window, ScriptLauncher& l
     if (packed && (!skipped.empty() || !linkedOut.empty())) {
         std::string note = skipped.empty() ? std::string() : SkippedNote(skipped);
         if (!linkedOut.empty()) {
-            note += (note.empty() ? "" : " ") + LinkedOutNote(linkedOut);
+            if (!note.empty()) {
+                note += ' ';
+            }
+            note += LinkedOutNote(linkedOut);
         }
         window.MessageBox(note, MessageIcon::Warning);
     }
