@@ -651,7 +651,8 @@ std::string ReportLine(int status, const std::string& words,
                        const std::vector<std::string>& command) {
     std::string line = "call\t" + std::to_string(status) + "\t" + ReportField(words);
     for (const std::string& word : command) {
-        line += "\t" + ReportField(word);
+        line += '\t';
+        line += ReportField(word);
     }
     return line + "\n";
 }
