@@ -354,8 +354,10 @@ int AskChoice(HWND owner, const std::string& question, const std::vector<std::st
     const bool three = count > 2;
     std::string full = question + "\n";
     for (int i = 0; i < count && i < 3; ++i) {
-        full += "\n" + std::string(three ? kThreeNames[i] : kTwoNames[i]) + ": " +
-                WithoutAmpersands(answers[static_cast<std::size_t>(i)]);
+        full += '\n';
+        full += three ? kThreeNames[i] : kTwoNames[i];
+        full += ": ";
+        full += WithoutAmpersands(answers[static_cast<std::size_t>(i)]);
     }
     const UINT defaults[] = {MB_DEFBUTTON1, MB_DEFBUTTON2, MB_DEFBUTTON3};
     const int result = CentredMessageBox(owner, full,
