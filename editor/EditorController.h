@@ -22,7 +22,7 @@ class EditorView : public DialogView, public WindowOps {
     // One message box for both: the window's and the workspace commands'.
     void MessageBox(const std::string& text, MessageIcon icon) override = 0;
     // A question with Yes and No, No the default; true for Yes.
-    virtual bool AskYesNo(const std::string& question) = 0;
+    bool AskYesNo(const std::string& question) override = 0;
     // Runs the calculator for an object of `mass`: the chosen moment of inertia, or
     // nothing when the user cancelled.
     virtual std::optional<double> CalculateInertia(double mass) = 0;
