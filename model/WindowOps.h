@@ -69,8 +69,6 @@ class WindowOps : public PackOps {
 
     virtual void SetWindowTitle(const std::string& title) = 0;
     virtual void WaitCursor(bool on) = 0;
-    // Names in `folder` matching "*.zrb" (see SearchModelFolder).
-    virtual std::vector<std::string> FolderSearch(const std::string& folder) = 0;
     // A question with Yes and No, No the default (Escape answers No); true for Yes.
     virtual bool AskYesNo(const std::string& question) = 0;
 };

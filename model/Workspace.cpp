@@ -67,7 +67,7 @@ void ModelEditor::OpenMotionModel() {
 
 void ModelEditor::RefreshModelList() {
     window_.ListClear();
-    window_.ListAdd(window_.FolderSearch(workspace.modelsFolder));
+    window_.ListAdd(SearchModelFolder(workspace.modelsFolder));
 }
 
 void ModelEditor::LoadSelectedModel() {

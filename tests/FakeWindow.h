@@ -163,9 +163,6 @@ class FakeWindow : public EditorView, public ModelBoxes {
         log.push_back("message " + text);
         messages.emplace_back(text, icon);
     }
-    std::vector<std::string> FolderSearch(const std::string& folder) override {
-        return SearchModelFolder(folder);
-    }
     bool Progress(std::size_t done, std::size_t total) override {
         const bool cancel =
             cancelProgress || (cancelAtProgressCall && progress.size() == *cancelAtProgressCall);

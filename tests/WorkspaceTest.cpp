@@ -94,7 +94,7 @@ TEST(SortedNameListTest, FastSortAgreesWithTheComparison) {
     EXPECT_EQ(names, expected);
 }
 
-TEST(FolderSearchTest, MatchesZrbWithoutRegardToCaseAndListsDirectories) {
+TEST(SearchModelFolderTest, MatchesZrbWithoutRegardToCaseAndListsDirectories) {
     TestFolder folder;
     for (const char* name : {"a.zrb", "B.ZRB", "c.Zrb", "d.zrbx", "zrb", "e.zrb.bak", ".zrb"}) {
         WriteBytes(folder / name, "x");

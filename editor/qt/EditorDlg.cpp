@@ -18,6 +18,7 @@
 #include <climits>
 
 #include "editor/ControlIds.h"
+#include "editor/Shortcuts.h"
 #include "editor/qt/AboutDlg.h"
 #include "editor/qt/Cp1252.h"
 #include "editor/qt/DialogBuilder.h"
@@ -41,6 +42,18 @@ QString Decoded(const std::string& bytes) {
 // The controllers' texts (see DialogView.h).
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// The key of `command` in the shortcut table, read from the text the menus show.
+QKeySequence ShortcutKeys(int command) {
+    for (const zrb::Shortcut& shortcut : zrb::kEditorShortcuts) {
+        if (shortcut.command == command) {
+            return QKeySequence::fromString(
+                QString::fromUtf8(shortcut.shown.data(), qsizetype(shortcut.shown.size())),
+                QKeySequence::PortableText);
+        }
+    }
+    return {};
 }
 
 // Light amber with dark text: the fleet overview marks its cells the same way.
@@ -128,9 +141,12 @@ void CEditorDlg::ConnectCommands() {
           ids::kDefineArchiveLocation, ids::kPackSelected, ids::kPackAll, ids::kHelp}) {
         connect(action(id), &QAction::triggered, this, command(id));
     }
-    action(ids::kOpenMotionModel)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    action(ids::kFleetOverview)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    action(ids::kReload)->setShortcut(QKeySequence(Qt::Key_F5));
+    // A menu item shows its key after its text.
+    for (const zrb::Shortcut& shortcut : zrb::kEditorShortcuts) {
+        if (QAction* item = action(shortcut.command)) {
+            item->setShortcut(ShortcutKeys(shortcut.command));
+        }
+    }
 
     // A window manager's system menu cannot be extended here, so the About entry ends
     // the Help menu.
@@ -146,7 +162,7 @@ void CEditorDlg::ConnectCommands() {
 
     auto* save = new QAction(this);
     save->setObjectName(QStringLiteral("saveShortcut"));
-    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    save->setShortcut(ShortcutKeys(ids::kSaveChanges));
     connect(save, &QAction::triggered, findChild<QPushButton*>(QStringLiteral("id1013")),
             &QPushButton::click);
     addAction(save);
@@ -323,10 +339,6 @@ void CEditorDlg::MarkBox(int id, bool marked, const std::string& tooltip) {
     }
     box->setToolTip(FromUtf8(tooltip));
     box->setAccessibleDescription(marked ? FromUtf8(tooltip) : QString());
-}
-
-std::vector<std::string> CEditorDlg::FolderSearch(const std::string& folder) {
-    return zrb::SearchModelFolder(folder);
 }
 
 bool CEditorDlg::Progress(std::size_t done, std::size_t total) {

@@ -66,7 +66,6 @@ class CEditorDlg : public QDialog, public zrb::EditorView {
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void WaitCursor(bool on) override;
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
-    std::vector<std::string> FolderSearch(const std::string& folder) override;
     bool Progress(std::size_t done, std::size_t total) override;
     void ProgressEnded() override;
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editor/ControlIds.h"
+#include "editor/Shortcuts.h"
 #include "editor/win32/AboutDlg.h"
 #include "editor/win32/FleetDlg.h"
 #include "editor/win32/InertiaDlg.h"
@@ -27,19 +28,6 @@ constexpr int kIcon = 128;
 constexpr int kAboutText = 101;
 // Posted by a pack's watcher thread when the pack's console has closed; wParam: its id.
 constexpr UINT kPackEnded = WM_APP + 1;
-
-// Ctrl+O opens, F5 reloads, Ctrl+S saves, Ctrl+L shows the overview, as on the Linux
-// build; the menu shows the keys of the items it holds.
-struct Shortcut {
-    int id;
-    BYTE modifiers;  // besides FVIRTKEY
-    WORD key;
-    const wchar_t* shown;
-};
-constexpr Shortcut kShortcuts[] = {{ids::kOpenMotionModel, FCONTROL, L'O', L"\tCtrl+O"},
-                                   {ids::kReload, 0, VK_F5, L"\tF5"},
-                                   {ids::kSaveChanges, FCONTROL, L'S', L"\tCtrl+S"},
-                                   {ids::kFleetOverview, FCONTROL, L'L', L"\tCtrl+L"}};
 
 }  // namespace
 
@@ -86,13 +74,13 @@ bool CEditorDlg::OnInitDialog() {
 // shown after a tab, as the system's menus show them.
 void CEditorDlg::ShowShortcutsInMenu() {
     HMENU menu = ::GetMenu(hwnd());
-    for (const Shortcut& shortcut : kShortcuts) {
-        const auto id = static_cast<UINT>(shortcut.id);
+    for (const zrb::Shortcut& shortcut : zrb::kEditorShortcuts) {
+        const auto id = static_cast<UINT>(shortcut.command);
         wchar_t text[128] = {};
         if (menu == nullptr || ::GetMenuStringW(menu, id, text, 128, MF_BYCOMMAND) <= 0) {
             continue;  // not a menu item: Save Changes is a button
         }
-        const std::wstring shown = std::wstring(text) + shortcut.shown;
+        const std::wstring shown = std::wstring(text) + L"\t" + Wide(shortcut.shown);
         ::ModifyMenuW(menu, id, MF_BYCOMMAND | MF_STRING, id, shown.c_str());
     }
 }
@@ -271,9 +259,10 @@ INT_PTR CEditorDlg::Run() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
     std::vector<ACCEL> keys;
-    for (const Shortcut& shortcut : kShortcuts) {
-        keys.push_back({static_cast<BYTE>(FVIRTKEY | shortcut.modifiers), shortcut.key,
-                        static_cast<WORD>(shortcut.id)});
+    for (const zrb::Shortcut& shortcut : zrb::kEditorShortcuts) {
+        const int key = shortcut.letter != 0 ? shortcut.letter : VK_F1 + shortcut.functionKey - 1;
+        keys.push_back({static_cast<BYTE>(FVIRTKEY | (shortcut.control ? FCONTROL : 0)),
+                        static_cast<WORD>(key), static_cast<WORD>(shortcut.command)});
     }
     HACCEL accelerators = ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     const INT_PTR result = RunAsMainWindow(kTemplate, accelerators);
@@ -424,10 +413,6 @@ void CEditorDlg::WaitCursor(bool on) {
     } else if (waitDepth_ > 0 && --waitDepth_ == 0) {
         ::SetCursor(savedCursor_);
     }
-}
-
-std::vector<std::string> CEditorDlg::FolderSearch(const std::string& folder) {
-    return zrb::SearchModelFolder(folder);
 }
 
 bool CEditorDlg::Progress(std::size_t done, std::size_t total) {

@@ -50,7 +50,6 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     void SetWindowTitle(const std::string& title) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void WaitCursor(bool on) override;
-    std::vector<std::string> FolderSearch(const std::string& folder) override;
     bool Progress(std::size_t done, std::size_t total) override;
     void ProgressEnded() override;
 
