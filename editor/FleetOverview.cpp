@@ -81,6 +81,7 @@ FleetComparison CompareFleetRows(const std::vector<const FleetRow*>& rows) {
     for (int column = kFleetDescriptionColumn; column < kFleetColumns; ++column) {
         FleetComparison::Line line;
         line.label = FleetColumnTitle(column);
+        line.rightAligned = column >= kFleetFirstFieldColumn;
         for (const FleetRow* row : rows) {
             line.cells.push_back(FieldText(*row, column));
             line.differs.push_back(false);

@@ -55,6 +55,7 @@ struct FleetComparison {
         std::string label;
         std::vector<std::string> cells;
         std::vector<bool> differs;  // per cell; always false for the first
+        bool rightAligned = false;  // numbers to the right, the description to the left
     };
     std::vector<std::string> models;  // the names, the columns' titles
     std::vector<Line> lines;          // the description, the eleven fields, the speed

@@ -77,7 +77,7 @@ class CompareDlg : public QDialog {
             model->setVerticalHeaderItem(int(line), new QStandardItem(Utf8(l.label)));
             for (std::size_t m = 0; m < l.cells.size(); ++m) {
                 auto* item = new QStandardItem(Utf8(l.cells[m]));
-                item->setTextAlignment((line == 0 ? Qt::AlignLeft : Qt::AlignRight) |
+                item->setTextAlignment((l.rightAligned ? Qt::AlignRight : Qt::AlignLeft) |
                                        Qt::AlignVCenter);
                 if (l.differs[m]) {
                     item->setBackground(kMarked);

@@ -145,6 +145,10 @@ class CCompareDlg final : public zrb::win32::Dialog {
             auto* header = reinterpret_cast<NMHDR*>(lParam);
             if (header->idFrom == static_cast<UINT_PTR>(ids::kCompareTable) &&
                 header->code == NM_CUSTOMDRAW) {
+                if (DrawLeftAligned(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam))) {
+                    result = CDRF_SKIPDEFAULT;
+                    return true;
+                }
                 result = CustomDraw(
                     *reinterpret_cast<NMLVCUSTOMDRAW*>(lParam), [this](int line, int column) {
                         return column > 0 && comparison_.lines[static_cast<std::size_t>(line)]
@@ -159,6 +163,47 @@ class CCompareDlg final : public zrb::win32::Dialog {
     }
 
   private:
+    // A list view aligns whole columns, and the models' columns are right-aligned for
+    // the numbers: a line aligned left (the description) is drawn here. True when done.
+    bool DrawLeftAligned(NMLVCUSTOMDRAW& draw) const {
+        const auto line = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+        if (draw.nmcd.dwDrawStage != (CDDS_ITEMPREPAINT | CDDS_SUBITEM) || draw.iSubItem <= 0 ||
+            line >= comparison_.lines.size() || comparison_.lines[line].rightAligned) {
+            return false;
+        }
+        const zrb::FleetComparison::Line& l = comparison_.lines[line];
+        const auto m = static_cast<std::size_t>(draw.iSubItem - 1);
+        HWND list = draw.nmcd.hdr.hwndFrom;
+        RECT cell{};
+        cell.top = draw.iSubItem;
+        cell.left = LVIR_LABEL;
+        ::SendMessageW(list, LVM_GETSUBITEMRECT, line, reinterpret_cast<LPARAM>(&cell));
+        const bool selected = ::SendMessageW(list, LVM_GETITEMSTATE, line, LVIS_SELECTED) != 0;
+        COLORREF back = selected ? ::GetSysColor(COLOR_HIGHLIGHT) : ::GetSysColor(COLOR_WINDOW);
+        COLORREF text =
+            selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : ::GetSysColor(COLOR_WINDOWTEXT);
+        if (!selected && l.differs[m]) {
+            back = kMarked;
+            text = RGB(0, 0, 0);
+        }
+        HDC dc = draw.nmcd.hdc;
+        HBRUSH brush = ::CreateSolidBrush(back);
+        ::FillRect(dc, &cell, brush);
+        ::DeleteObject(brush);
+        HGDIOBJ font =
+            ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(list, WM_GETFONT, 0, 0)));
+        ::SetTextColor(dc, text);
+        ::SetBkMode(dc, TRANSPARENT);
+        const std::wstring shown = Wide(l.cells[m]);
+        RECT inner = cell;
+        inner.left += 6;  // as far in as the list view puts its own text
+        inner.right -= 6;
+        ::DrawTextW(dc, shown.c_str(), -1, &inner,
+                    DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        ::SelectObject(dc, font);
+        return true;
+    }
+
     const zrb::FleetComparison& comparison_;
     zrb::win32::StretchingChildren stretching_;
 };
