@@ -29,10 +29,8 @@ using zrb::testing::TestFolder;
 using zrb::testing::WriteBytes;
 
 // The worked example as the user typed it, before the writer adds "//".
-MotionModel WorkedExample() {
-    MotionModel m = zrb::testing::WorkedExample();
-    m.description = "Small city car";
-    return m;
+MotionModel AsTyped() {
+    return zrb::testing::ExampleModel("Small city car");
 }
 
 std::string WorkedExampleBytes(const std::string& horsePower) {
@@ -74,7 +72,7 @@ TEST_P(WorkedExampleTest, WritesExactBytesAndReadsThemBack) {
     const VariantCase& c = GetParam();
     TestFolder folder;
     const std::string path = folder / "car.zrb";
-    MotionModel model = WorkedExample();
+    MotionModel model = AsTyped();
     ASSERT_TRUE(zrb::WriteModelFile(path, model, c.variant));
     EXPECT_EQ(model.description, "//Small city car");
     const std::string bytes = ReadBytes(path);
@@ -305,7 +303,7 @@ TEST(ReaderTest, RefusesWhatIsNoRegularFileWithoutWaitingOrReadingForEver) {
 
 TEST(ReaderTest, KeysMissingFromTheFileKeepTheEarlierValues) {
     TestFolder folder;
-    MotionModel full = WorkedExample();
+    MotionModel full = AsTyped();
     ASSERT_TRUE(zrb::WriteModelFile(folder / "full.zrb", full, ModelFileVariant::SaveChanges));
     WriteBytes(folder / "part.zrb", "//part\r\n.mass\t\t\t\t\t1.00\r\n");
     MotionModel model;
@@ -340,7 +338,7 @@ TEST(WriterFailureTest, ReportsWhyAndKeepsTheOldFile) {
                  // 256 bytes: one more than the system allows in a name.
                  {folder / (std::string(252, 'n') + ".zrb"), "the name is too long"}};
     for (const auto& c : cases) {
-        MotionModel model = WorkedExample();
+        MotionModel model = AsTyped();
         const zrb::Result result =
             zrb::WriteModelFile(c.path, model, ModelFileVariant::SaveChanges);
         EXPECT_FALSE(result) << c.path;
@@ -382,7 +380,7 @@ TEST(WriterFailureTest, FaultMidWriteLeavesTheOldBytesAndNoTemporaryFile) {
         g_writesBeforeFault = c.writesBefore;
         g_faultErrno = c.error;
         zrb::SetWriteFunctionForTesting(&FailingWrite);
-        MotionModel model = WorkedExample();
+        MotionModel model = AsTyped();
         const zrb::Result result = zrb::WriteModelFile(path, model, ModelFileVariant::SaveChanges);
         zrb::SetWriteFunctionForTesting(nullptr);
         EXPECT_FALSE(result);
@@ -401,7 +399,7 @@ TEST(WriterTest, ShortWritesAreCompletedAndPermissionsKept) {
     ::chmod(path.c_str(), 0640);
     g_writesBeforeFault = 1000;
     zrb::SetWriteFunctionForTesting(&FailingWrite);
-    MotionModel model = WorkedExample();
+    MotionModel model = AsTyped();
     const zrb::Result result = zrb::WriteModelFile(path, model, ModelFileVariant::SaveChanges);
     zrb::SetWriteFunctionForTesting(nullptr);
     ASSERT_TRUE(result) << result.message();
@@ -416,7 +414,7 @@ TEST(WriterTest, SymbolicLinkStaysALink) {
     std::filesystem::create_directory(folder / "real");
     WriteBytes(folder / "real/car.zrb", "old");
     std::filesystem::create_symlink("real/car.zrb", folder / "link.zrb");
-    MotionModel model = WorkedExample();
+    MotionModel model = AsTyped();
     ASSERT_TRUE(zrb::WriteModelFile(folder / "link.zrb", model, ModelFileVariant::SaveChanges));
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.zrb"));
     EXPECT_EQ(ReadBytes(folder / "real/car.zrb"), WorkedExampleBytes("75.0"));
@@ -440,7 +438,7 @@ TEST(WriterTest, RefusesToReplaceAFileInAFolderWithoutNewFiles) {
         if (::geteuid() == 0 && (::setgid(user) != 0 || ::setuid(user) != 0)) {
             ::_exit(3);
         }
-        MotionModel model = WorkedExample();
+        MotionModel model = AsTyped();
         const zrb::Result result = zrb::WriteModelFile(path, model, ModelFileVariant::SaveChanges);
         const bool told =
             result.message().find("\"" + sub +
@@ -485,7 +483,7 @@ TEST(WriterTest, SaveRemovesOnlyItsOwnStaleTemporaryFiles) {
             std::filesystem::last_write_time(folder / c.name, old);
         }
     }
-    MotionModel model = WorkedExample();
+    MotionModel model = AsTyped();
     ASSERT_TRUE(zrb::WriteModelFile(folder / "car.zrb", model, ModelFileVariant::SaveChanges));
     for (const auto& c : cases) {
         EXPECT_EQ(std::filesystem::exists(folder / c.name), !c.removed) << c.name;
@@ -497,7 +495,7 @@ TEST(WriterTest, NamesTooLongForTheTemporaryFilesUsualNameAreSaved) {
     for (const std::size_t length : {243u, 244u, 255u}) {
         TestFolder folder;
         const std::string path = folder / (std::string(length - 4, 'm') + ".zrb");
-        MotionModel model = WorkedExample();
+        MotionModel model = AsTyped();
         ASSERT_TRUE(zrb::WriteModelFile(path, model, ModelFileVariant::SaveChanges)) << length;
         ASSERT_TRUE(zrb::WriteModelFile(path, model, ModelFileVariant::SaveAsNew)) << length;
         EXPECT_EQ(ReadBytes(path), zrb::ModelFileBytes(model, ModelFileVariant::SaveAsNew));

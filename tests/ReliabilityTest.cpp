@@ -18,6 +18,7 @@
 
 #include "FakeWindow.h"
 #include "TestFolder.h"
+#include "WorkedExample.h"
 #include "model/InputFile.h"
 #include "model/ModelFile.h"
 #include "model/Workspace.h"
@@ -27,18 +28,11 @@ namespace {
 using zrb::ModelEditor;
 using zrb::ModelFileVariant;
 using zrb::MotionModel;
+using zrb::testing::ExampleModel;
 using zrb::testing::FakeWindow;
 using zrb::testing::ReadBytes;
 using zrb::testing::TestFolder;
 using zrb::testing::WriteBytes;
-
-MotionModel Model(const std::string& description, double mass) {
-    MotionModel model;
-    model.description = description;
-    model.mass = mass;
-    model.horsePower = mass / 10;
-    return model;
-}
 
 // A child saves two different models in turn as fast as it can; it is killed at random
 // moments. After every kill the file holds exactly one of the two, and the model list
@@ -46,9 +40,9 @@ MotionModel Model(const std::string& description, double mass) {
 TEST(CrashSafetyTest, KilledWriterLeavesOldOrNewBytes) {
     TestFolder folder;
     const std::string path = folder / "car.zrb";
-    MotionModel a = Model("//model A", 1000);
+    MotionModel a = ExampleModel("//model A", 1000);
     // A long description makes each write take longer, so kills land inside writes.
-    MotionModel b = Model("//model B " + std::string(200000, 'b'), 2000);
+    MotionModel b = ExampleModel("//model B " + std::string(200000, 'b'), 2000);
     const std::string bytesA = zrb::ModelFileBytes(a, ModelFileVariant::SaveChanges);
     const std::string bytesB = zrb::ModelFileBytes(b, ModelFileVariant::SaveChanges);
     ASSERT_TRUE(zrb::WriteModelFile(path, a, ModelFileVariant::SaveChanges));
@@ -90,10 +84,10 @@ TEST(FaultTest, RealFullDiskKeepsTheOldFile) {
         GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
     }
     const std::string path = mountPoint + "/car.zrb";
-    MotionModel small = Model("//small", 1);
+    MotionModel small = ExampleModel("//small", 1);
     ASSERT_TRUE(zrb::WriteModelFile(path, small, ModelFileVariant::SaveChanges));
     const std::string before = ReadBytes(path);
-    MotionModel big = Model("//" + std::string(64 * 1024, 'x'), 2);
+    MotionModel big = ExampleModel("//" + std::string(64 * 1024, 'x'), 2);
     const zrb::Result result = zrb::WriteModelFile(path, big, ModelFileVariant::SaveChanges);
     const std::string after = ReadBytes(path);
     const auto left = std::distance(std::filesystem::directory_iterator(mountPoint),
@@ -110,8 +104,8 @@ class FolderFaultTest : public testing::Test {
     void SetUp() override {
         models = folder / "models";
         std::filesystem::create_directory(models);
-        MotionModel a = Model("//a", 100);
-        MotionModel b = Model("//b", 200);
+        MotionModel a = ExampleModel("//a", 100);
+        MotionModel b = ExampleModel("//b", 200);
         ASSERT_TRUE(zrb::WriteModelFile(models + "/a.zrb", a, ModelFileVariant::SaveChanges));
         ASSERT_TRUE(zrb::WriteModelFile(models + "/b.zrb", b, ModelFileVariant::SaveChanges));
         window.AnswerNextDialog(models + "/a.zrb");
@@ -294,7 +288,7 @@ TEST(HostileInputTest, OddFileNamesAreListedAndSaved) {
         return "//" + name;
     };
     for (const std::string& name : names) {
-        MotionModel model = Model(descriptionOf(name), 1);
+        MotionModel model = ExampleModel(descriptionOf(name), 1);
         ASSERT_TRUE(zrb::WriteModelFile(folder / name, model, ModelFileVariant::SaveChanges))
             << name;
     }

@@ -9,6 +9,7 @@
 
 #include "FakeWindow.h"
 #include "TestFolder.h"
+#include "WorkedExample.h"
 
 namespace zrb {
 
@@ -35,11 +36,10 @@ using zrb::testing::ReadBytes;
 using zrb::testing::TestFolder;
 using zrb::testing::WriteBytes;
 
+// Each with a speed of its own.
 void WriteModel(const std::string& path, const std::string& description, double mass) {
-    MotionModel model;
-    model.description = description;
-    model.mass = mass;
-    model.gasScaleFactor = mass / 1000;
+    MotionModel model = zrb::testing::With(zrb::testing::ExampleModel(description, mass),
+                                           &MotionModel::gasScaleFactor, mass / 1000);
     ASSERT_TRUE(zrb::WriteModelFile(path, model, ModelFileVariant::SaveChanges));
 }
 

@@ -27,8 +27,4 @@ inline Run Zrb(const std::vector<std::string>& args) {
     return run;
 }
 
-inline MotionModel SmallCityCar() {
-    return WorkedExample();
-}
-
 }  // namespace zrb::testing

@@ -21,8 +21,8 @@ using zrb::ModelFileBytes;
 using zrb::ModelFileVariant;
 using zrb::MotionModel;
 using zrb::testing::ReadBytes;
-using zrb::testing::SmallCityCar;
 using zrb::testing::TestFolder;
+using zrb::testing::WorkedExample;
 using zrb::testing::WriteBytes;
 using zrb::testing::Zrb;
 
@@ -33,7 +33,7 @@ void WriteModel(const std::string& path, MotionModel model,
 
 // The worked example with one line replaced (lines counted from 1).
 std::string WithLine(int number, const std::string& text) {
-    const std::string bytes = ModelFileBytes(SmallCityCar(), ModelFileVariant::SaveChanges);
+    const std::string bytes = ModelFileBytes(WorkedExample(), ModelFileVariant::SaveChanges);
     std::size_t start = 0;
     for (int i = 1; i < number; ++i) {
         start = bytes.find("\r\n", start) + 2;
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(WildcardTest, MatchesInTheListOrderAndNamesAPatternThatMatchesNothing) {
     TestFolder folder;
     for (const char* name : {"b.zrb", "a.zrb", "C.ZRB", "a.zrbak", "notes.txt"}) {
-        WriteModel(folder / name, SmallCityCar());
+        WriteModel(folder / name, WorkedExample());
     }
     const auto run = Zrb({"show", folder.path() + "\\*.zrb", folder.path() + "\\?.txt"});
     EXPECT_EQ(run.status, 2);
@@ -172,7 +172,7 @@ TEST(WildcardTest, MatchesInTheListOrderAndNamesAPatternThatMatchesNothing) {
 
 TEST(ShowTest, PrintsWhatTheReaderGetsInTheBoxFormat) {
     TestFolder folder;
-    WriteModel(folder / "car.zrb", SmallCityCar(), ModelFileVariant::SaveAsNew);
+    WriteModel(folder / "car.zrb", WorkedExample(), ModelFileVariant::SaveAsNew);
     const auto run = Zrb({"show", folder / "car.zrb"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
@@ -193,7 +193,7 @@ TEST(ShowTest, PrintsWhatTheReaderGetsInTheBoxFormat) {
 
 TEST(ShowTest, ShowsTheMisreadValueAndEachFileFromAFreshModel) {
     TestFolder folder;
-    WriteModel(folder / "a.zrb", SmallCityCar());
+    WriteModel(folder / "a.zrb", WorkedExample());
     // Lacks .gasScaleFactor and has its mass cut by the value column: a fresh model
     // gives 0 for both and no speed, not the previous file's values.
     WriteBytes(folder / "b.zrb", WithLine(8, "// no gas"));
@@ -212,7 +212,7 @@ TEST(ShowTest, ShowsTheMisreadValueAndEachFileFromAFreshModel) {
 
 TEST(ShowTest, UnreadableFileIsReportedAndTheOthersShown) {
     TestFolder folder;
-    WriteModel(folder / "car.zrb", SmallCityCar());
+    WriteModel(folder / "car.zrb", WorkedExample());
     const auto run = Zrb({"show", folder / "missing.zrb", folder / "car.zrb"});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("\"" + (folder / "missing.zrb") + "\""), std::string::npos);
@@ -280,7 +280,7 @@ TEST(ExamplesTest, AreCleanAndIncludeTheWorkedExample) {
     EXPECT_GE(zrb::SearchModelFolder(examples).size(), 5u);
     const std::string bytes = ReadBytes(examples + "/small_city_car.zrb");
     EXPECT_EQ(bytes.size(), 588u);
-    EXPECT_EQ(bytes, ModelFileBytes(SmallCityCar(), ModelFileVariant::SaveChanges));
+    EXPECT_EQ(bytes, ModelFileBytes(WorkedExample(), ModelFileVariant::SaveChanges));
 }
 
 // --- set -------------------------------------------------------------------------
@@ -288,13 +288,13 @@ TEST(ExamplesTest, AreCleanAndIncludeTheWorkedExample) {
 class SetTest : public testing::Test {
   protected:
     void SetUp() override {
-        MotionModel truck = SmallCityCar();
+        MotionModel truck = WorkedExample();
         truck.description = "//Truck";
         truck.mass = 7500;
-        MotionModel bike = SmallCityCar();
+        MotionModel bike = WorkedExample();
         bike.description = "//Bike";
         bike.horsePower = 95;
-        models_ = {{folder_ / "car.zrb", SmallCityCar()},
+        models_ = {{folder_ / "car.zrb", WorkedExample()},
                    {folder_ / "truck.zrb", truck},
                    {folder_ / "models/bike.zrb", bike}};
         std::filesystem::create_directory(folder_ / "models");
@@ -420,7 +420,7 @@ TEST_F(SetTest, MisreadFileIsRefusedUnlessForced) {
     auto forced = Args({"horsePower=100"});
     forced.insert(forced.begin() + 1, "--force");
     ASSERT_EQ(Zrb(forced).status, 0);
-    MotionModel truck = SmallCityCar();
+    MotionModel truck = WorkedExample();
     truck.mass = 0;  // what the reader made of the cut value
     truck.horsePower = 100;
     EXPECT_EQ(ReadBytes(folder_ / "truck.zrb"),
@@ -464,7 +464,7 @@ TEST_F(SetTest, FileThatCannotBeSavedIsReportedAndTheOthersAreSaved) {
 
 TEST(TableTest, ARowPerFileMarksAndTheUnreadableOnesReason) {
     TestFolder folder;
-    MotionModel car = SmallCityCar();
+    MotionModel car = WorkedExample();
     car.maxAccel = 1.5;                     // advised: 0 to 1
     car.description = "//Caf\xe9 \x1b[2J";  // 1252, and a terminal's clear-screen
     WriteModel(folder / "car.zrb", car);
@@ -515,7 +515,7 @@ class DiffTest : public testing::TestWithParam<DiffCase> {};
 
 TEST_P(DiffTest, ListsEachDifferingFieldWithBothValues) {
     TestFolder folder;
-    WriteModel(folder / "a.zrb", SmallCityCar());
+    WriteModel(folder / "a.zrb", WorkedExample());
     WriteBytes(folder / "b.zrb", GetParam().bytesB);
     const auto run = Zrb({"diff", folder / "a.zrb", folder / "b.zrb"});
     EXPECT_EQ(run.status, GetParam().status);
@@ -524,7 +524,7 @@ TEST_P(DiffTest, ListsEachDifferingFieldWithBothValues) {
 }
 
 MotionModel Changed() {
-    MotionModel m = SmallCityCar();
+    MotionModel m = WorkedExample();
     m.description = "//Big car";
     m.mass = 1200;
     m.coeffKineticFriction = 0.45;
@@ -536,7 +536,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, DiffTest,
     testing::Values(
         // The other variant and other line ends read as the same model.
-        DiffCase{ModelFileBytes(SmallCityCar(), ModelFileVariant::SaveAsNew), 0, ""},
+        DiffCase{ModelFileBytes(WorkedExample(), ModelFileVariant::SaveAsNew), 0, ""},
         DiffCase{ModelFileBytes(Changed(), ModelFileVariant::SaveChanges), 1,
                  "description: \"//Small city car\" -> \"//Big car\"\n"
                  "mass: 950 -> 1200 (+250)\n"
@@ -553,7 +553,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DiffErrorTest, UnreadableFileGivesStatus2) {
     TestFolder folder;
-    WriteModel(folder / "a.zrb", SmallCityCar());
+    WriteModel(folder / "a.zrb", WorkedExample());
     const auto run = Zrb({"diff", folder / "a.zrb", folder / "missing.zrb"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");

@@ -15,8 +15,8 @@
 
 namespace {
 
-using zrb::testing::SmallCityCar;
 using zrb::testing::TestFolder;
+using zrb::testing::WorkedExample;
 using zrb::testing::WriteBytes;
 using zrb::testing::Zrb;
 
@@ -192,7 +192,7 @@ std::vector<Object> ParseLines(const std::string& text) {
 
 TEST(ShowJsonTest, OneObjectPerFileWithEveryFieldAsTheReaderGetsIt) {
     TestFolder folder;
-    zrb::MotionModel car = SmallCityCar();
+    zrb::MotionModel car = WorkedExample();
     ASSERT_TRUE(zrb::WriteModelFile(folder / "car.zrb", car, zrb::ModelFileVariant::SaveAsNew));
     // 8-bit description bytes: Windows-1252 (u umlaut, euro sign, an undefined byte),
     // valid UTF-8 (e acute, a car emoji), a broken UTF-8 lead, quote, backslash and

@@ -24,6 +24,7 @@ using ::testing::ElementsAre;
 using testing::FakeWindow;
 using ::testing::Pair;
 using testing::TestFolder;
+using testing::With;
 
 class EditorControllerTest : public ::testing::Test {
   protected:
@@ -201,11 +202,7 @@ void PrintTo(const LoadCase& c, std::ostream* out) {
 }
 
 MotionModel Van() {
-    MotionModel van = testing::WorkedExample();
-    van.description = "//Van";
-    van.mass = 9500;
-    van.bumpyFactor = 0.5;
-    return van;
+    return With(testing::ExampleModel("//Van", 9500), &MotionModel::bumpyFactor, 0.5);
 }
 
 std::string VanFile(std::string_view from = {}, std::string_view to = {}) {
@@ -214,11 +211,6 @@ std::string VanFile(std::string_view from = {}, std::string_view to = {}) {
         bytes.replace(bytes.find(from), from.size(), to);
     }
     return bytes;
-}
-
-MotionModel With(MotionModel model, double MotionModel::*field, double value) {
-    model.*field = value;
-    return model;
 }
 
 class LoadFindingsTest : public ::testing::TestWithParam<LoadCase> {};

@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
+#include "WorkedExample.h"
 #include "editor/qt/AboutDlg.h"
 #include "editor/qt/Cp1252.h"
 #include "editor/qt/EditorDlg.h"
@@ -56,14 +57,9 @@ const struct {
 const int kPullOrder[] = {1005, 1009, 1001, 1011, 1010, 1004, 1003,
                           1008, 1002, 1012, 1006, 1007, 1015};
 
+// With 120 horsepower, so that typing 75 is an edit.
 MotionModel Model(const char* description, double mass) {
-    MotionModel model;
-    model.description = description;
-    model.mass = mass;
-    model.gasScaleFactor = 0.25;
-    model.horsePower = 120;
-    model.turnTightness = 0.01;
-    return model;
+    return With(ExampleModel(description, mass), &MotionModel::horsePower, 120);
 }
 
 }  // namespace
@@ -340,7 +336,7 @@ class EditorDlgTest : public QObject {
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
         // Nothing was saved.
         MotionModel a = Model("//first", 100);
-        QCOMPARE(ReadBytes(dir.filePath("a.zrb")),
+        QCOMPARE(FileBytes(dir.filePath("a.zrb")),
                  QByteArray::fromStdString(zrb::ModelFileBytes(a, ModelFileVariant::SaveChanges)));
     }
 
@@ -393,7 +389,7 @@ class EditorDlgTest : public QObject {
         QCOMPARE(MessageBoxes::AnsweredTexts(), QStringList{QStringLiteral("Changes saved")});
         QVERIFY(!dlg.editor().HasUnsavedEdits());
         MotionModel expected = Model("//third, heavier", 1234.5);
-        QCOMPARE(ReadBytes(dir.filePath("c.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
+        QCOMPARE(FileBytes(dir.filePath("c.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
                                                        expected, ModelFileVariant::SaveChanges)));
         QVERIFY(!QApplication::overrideCursor());
 
@@ -403,7 +399,7 @@ class EditorDlgTest : public QObject {
         QTest::keyClick(&dlg, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
         expected.horsePower = 99;
-        QCOMPARE(ReadBytes(dir.filePath("c.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
+        QCOMPARE(FileBytes(dir.filePath("c.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
                                                        expected, ModelFileVariant::SaveChanges)));
 
         // An edit, then a click on another entry: No keeps the model and its entry.
@@ -420,7 +416,7 @@ class EditorDlgTest : public QObject {
         expected.horsePower = 77;
         QVERIFY(zrb::WriteModelFile(Encoded(dir.filePath("c.zrb")), expected,
                                     ModelFileVariant::SaveChanges));
-        WriteBytes(dir.filePath("d.zrb"), QByteArray());
+        WriteBytes(Encoded(dir.filePath("d.zrb")), "");
         MessageBoxes::SetNextAnswer(QMessageBox::Yes);
         QTest::keyClick(&dlg, Qt::Key_F5);
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 4);
@@ -442,7 +438,7 @@ class EditorDlgTest : public QObject {
         model.description = description.toStdString();
         QVERIFY(zrb::WriteModelFile(Encoded(dir.filePath("x.zrb")), model,
                                     ModelFileVariant::SaveChanges));
-        const QByteArray before = ReadBytes(dir.filePath("x.zrb"));
+        const QByteArray before = FileBytes(dir.filePath("x.zrb"));
 
         CEditorDlg dlg;
         Open(dlg, dir.filePath("x.zrb"));
@@ -450,7 +446,7 @@ class EditorDlgTest : public QObject {
         QVERIFY(Box(dlg, 1001)->text().contains(QChar(0x20AC)));  // 0x80, the euro sign
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
         Button(dlg, 1013)->click();
-        QCOMPARE(ReadBytes(dir.filePath("x.zrb")), before);
+        QCOMPARE(FileBytes(dir.filePath("x.zrb")), before);
     }
 
     // The controllers' texts are UTF-8, the file's bytes 1252: a folder named with
@@ -462,11 +458,11 @@ class EditorDlgTest : public QObject {
         MotionModel model = Model("//Bus", 9500);
         QVERIFY(zrb::WriteModelFile(Encoded(folder + QStringLiteral("/\u00fc.zrb")), model,
                                     ModelFileVariant::SaveChanges));
-        QByteArray bytes = ReadBytes(folder + QStringLiteral("/\u00fc.zrb"));
+        QByteArray bytes = FileBytes(folder + QStringLiteral("/\u00fc.zrb"));
         bytes.replace("9500.00",
                       "95\x80"
                       "00");
-        WriteBytes(folder + QStringLiteral("/\u00fc.zrb"), bytes);
+        WriteBytes(Encoded(folder + QStringLiteral("/\u00fc.zrb")), bytes.toStdString());
 
         CEditorDlg dlg;
         ShowActive(dlg);
@@ -487,7 +483,7 @@ class EditorDlgTest : public QObject {
         Button(dlg, 1013)->click();
         QCOMPARE(MessageBoxes::AnsweredTexts(),
                  QStringList{said + QStringLiteral(" Save anyway?")});
-        QCOMPARE(ReadBytes(folder + QStringLiteral("/\u00fc.zrb")), bytes);
+        QCOMPARE(FileBytes(folder + QStringLiteral("/\u00fc.zrb")), bytes);
         MessageBoxes::SetNextAnswer(QMessageBox::Yes);
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
         Button(dlg, 1013)->click();
@@ -541,7 +537,7 @@ class EditorDlgTest : public QObject {
         MotionModel expected = Model("//a truck", 100);
         expected.horsePower = 75;
         QCOMPARE(
-            ReadBytes(dir.filePath("truck.zrb")),
+            FileBytes(dir.filePath("truck.zrb")),
             QByteArray::fromStdString(zrb::ModelFileBytes(expected, ModelFileVariant::SaveAsNew)));
 
         // Onto an existing file: replaced without a question.
@@ -549,7 +545,7 @@ class EditorDlgTest : public QObject {
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
         Button(dlg, 1014)->click();
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
-        QCOMPARE(ReadBytes(dir.filePath("B.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
+        QCOMPARE(FileBytes(dir.filePath("B.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
                                                        expected, ModelFileVariant::SaveAsNew)));
         QCOMPARE(dlg.ListCount(), 4);
 

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "TestFolder.h"
 #include "editor/qt/ModalDialogs.h"
 
 namespace zrb::testing {
@@ -48,22 +49,13 @@ inline void TypeFileNameAndAccept(QFileDialog* dialog, const QString& path) {
     }
 }
 
-inline void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-inline QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
-
 inline std::string Encoded(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+// The file's bytes (see ReadBytes), as QCOMPARE shows them when they differ.
+inline QByteArray FileBytes(const QString& path) {
+    return QByteArray::fromStdString(ReadBytes(Encoded(path)));
 }
 
 // Replaces a box's text the way a user does: select all, then type.
