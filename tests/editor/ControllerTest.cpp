@@ -100,11 +100,55 @@ TEST_F(EditorControllerTest, ThePullStopsAtTheFirstBadBoxInBindingOrder) {
     EXPECT_EQ(controller.editor().model.description, "");  // after it: kept
 }
 
+// The file's order: with a bad box anywhere in it, the boxes before it are taken and the
+// fields after it keep their values.
+TEST_F(EditorControllerTest, ThePullTakesTheBoxesInTheFilesOrderUpToABadOne) {
+    const int order[] = {ids::kMaxAccel,        ids::kBumpyFactor,     ids::kDescription,
+                         ids::kKineticFriction, ids::kStaticFriction,  ids::kGasScaleFactor,
+                         ids::kHorsePower,      ids::kMomentOfInertia, ids::kMass,
+                         ids::kRestitution,     ids::kMaxTurnRate,     ids::kTurnTightness};
+    for (const int bad : order) {
+        if (bad == ids::kDescription) {
+            continue;  // any text is a description
+        }
+        SCOPED_TRACE(bad);
+        MotionModel& model = controller.editor().model;
+        for (const Binding& b : EditorBindings()) {
+            if (b.kind == BoxKind::Number) {
+                model.*b.field = 1;
+            }
+        }
+        model.description = "//old";
+        FillBoxes(bad, "-0");
+        view.boxes[ids::kDescription] = "//new";
+        EXPECT_FALSE(controller.BoxesToModel());
+        bool before = true;
+        for (const int id : order) {
+            before = before && id != bad;
+            for (const Binding& b : EditorBindings()) {
+                if (b.id == id && b.kind == BoxKind::Number) {
+                    EXPECT_EQ(model.*b.field, before ? 7 : 1) << id;
+                }
+            }
+            if (id == ids::kDescription) {
+                EXPECT_EQ(model.description, before ? "//new" : "//old");
+            }
+        }
+    }
+}
+
 TEST_F(EditorControllerTest, EditsGoToTheirFieldsAndTheGasBoxUpdatesTheSpeed) {
     EXPECT_FALSE(controller.editor().HasUnsavedEdits());
     controller.OnBoxEdited(ids::kGasScaleFactor, "0.5");
     EXPECT_EQ(controller.editor().model.gasScaleFactor, 0.5);
     EXPECT_EQ(view.boxes[ids::kSpeed], SpeedText(0.5));
+    controller.OnBoxEdited(ids::kGasScaleFactor, "-0.5x");
+    EXPECT_EQ(controller.editor().model.gasScaleFactor, -0.5);
+    EXPECT_EQ(view.boxes[ids::kSpeed], "-300");
+    controller.OnBoxEdited(ids::kGasScaleFactor, "");
+    EXPECT_EQ(controller.editor().model.gasScaleFactor, 0);
+    EXPECT_EQ(view.boxes[ids::kSpeed], "0");
+    EXPECT_EQ(controller.editor().speedText, "0");
     controller.OnBoxEdited(ids::kMass, "12abc");  // the handler converts as the reader does
     EXPECT_EQ(controller.editor().model.mass, 12);
     controller.OnBoxEdited(ids::kDescription, "//van");
@@ -553,7 +597,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, InertiaTest,
     ::testing::Values(InertiaCase{1234, "1.9", "780", 780},  // 779.5795 rounded
                       InertiaCase{1500, "1.8", "850", 850},  // 850.5: a tie goes to even
-                      InertiaCase{1000, "-2", "700", 700}, InertiaCase{-1, "1", "0", 0},
+                      InertiaCase{1000, "-2", "700", 700}, InertiaCase{-1000, "2", "-700", -700},
+                      InertiaCase{0, "3.5", "0", 0}, InertiaCase{1000, " 2 ", "700", 700},
+                      InertiaCase{800, "1.6", "358", 358}, InertiaCase{-1, "1", "0", 0},
                       InertiaCase{1, "1", "0", 0}));
 
 TEST(InertiaControllerTest, ABadWidthIsReportedAndTheLastGoodOneCounts) {
@@ -579,9 +625,7 @@ class EditorFolderTest : public EditorControllerTest {
   protected:
     void SetUp() override {
         for (const auto& [name, mass] : {std::pair{"a.zrb", 100}, {"b.zrb", 200}, {"c.zrb", 300}}) {
-            MotionModel model;
-            model.description = std::string("//") + name;
-            model.mass = mass;
+            MotionModel model = testing::ExampleModel(std::string("//") + name, mass);
             ASSERT_TRUE(WriteModelFile(folder / name, model, ModelFileVariant::SaveChanges));
         }
         original = testing::ReadBytes(folder / "a.zrb");
