@@ -219,6 +219,14 @@ TEST_F(FleetOverviewTest, CompareShowsWhatZrbDiffListsForTheReadableRows) {
         EXPECT_FALSE(line.differs[0]);
     }
     EXPECT_THAT(differing, ElementsAre("description: * //bus.zrb", "mass: * 300 (+200)"));
+    // Text to the left, numbers (the speed too) to the right, in both builds.
+    std::vector<std::string> leftAligned;
+    for (const FleetComparison::Line& line : c.lines) {
+        if (!line.rightAligned) {
+            leftAligned.push_back(line.label);
+        }
+    }
+    EXPECT_THAT(leftAligned, ElementsAre("description"));
 }
 
 TEST_F(FleetOverviewTest, ExportWritesTheShownRowsInTheirOrder) {
