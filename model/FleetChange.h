@@ -115,9 +115,7 @@ struct ChangePreviewRow {
     std::string speedText;          // its speed text
 
     // Whether Apply writes this row.
-    bool WillWrite() const {
-        return skip == ChangeSkip::None || (forceable && forced);
-    }
+    bool WillWrite() const { return skip == ChangeSkip::None || (forceable && forced); }
 };
 
 struct ChangePreview {
