@@ -22,8 +22,7 @@
 
 namespace {
 
-const zrb::bench::RegisterPair kChange("Workbench, change mass on 10,000 models (vs zrb set)",
-                                       1.3);
+const zrb::bench::RegisterPair kChange("Workbench, change mass on 10,000 models (vs zrb set)", 1.3);
 const zrb::bench::RegisterPair kCompare(
     "Workbench, compare 10,000 models with a reference (vs reading both)", 2.0);
 const zrb::bench::RegisterPair kUndo("Workbench, undo that change (vs the change)", 1.3);
@@ -54,8 +53,10 @@ double NextMass() {
 bool ChangeMass(const std::vector<zrb::ChangeTarget>& targets, zrb::ChangeStep& step) {
     zrb::FleetChange change;
     change.edits.push_back({&zrb::ModelKeys()[4], zrb::FieldOp::Set, NextMass(), {}});
-    const zrb::ChangePreview preview = zrb::PreviewChange(change, targets, [](std::size_t, std::size_t) { return true; });
-    const zrb::ChangeOutcome outcome = zrb::ApplyChange(preview, step, [](std::size_t, std::size_t) { return true; });
+    const zrb::ChangePreview preview =
+        zrb::PreviewChange(change, targets, [](std::size_t, std::size_t) { return true; });
+    const zrb::ChangeOutcome outcome =
+        zrb::ApplyChange(preview, step, [](std::size_t, std::size_t) { return true; });
     return outcome.Count(zrb::FileOutcome::Kind::Written) == targets.size();
 }
 
@@ -95,7 +96,8 @@ void CompareBench(benchmark::State& state) {
             // The table complete: the folder's rows and each one's reference state.
             const std::vector<zrb::FleetRow> rows = zrb::ReadFleet(folder, names);
             zrb::ReferenceComparison comparison;
-            const zrb::Result compared = zrb::CompareWithReference(rows, referenceFolder, comparison);
+            const zrb::Result compared =
+                zrb::CompareWithReference(rows, referenceFolder, comparison);
             benchmark::DoNotOptimize(comparison);
             return compared.ok() && comparison.rows.size() == names.size() &&
                    comparison.missing.empty();
@@ -116,8 +118,7 @@ BENCHMARK(CompareBench)
     ->Iterations(5);
 
 void UndoBench(benchmark::State& state) {
-    const std::string folder =
-        zrb::bench::ModelFolder(10000, zrb::bench::MemoryRoot() + "/undo");
+    const std::string folder = zrb::bench::ModelFolder(10000, zrb::bench::MemoryRoot() + "/undo");
     const std::vector<zrb::ChangeTarget> targets = Targets(folder, SortedNames(folder));
     zrb::ChangeHistory history;
     const auto change = [&] {

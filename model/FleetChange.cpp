@@ -76,23 +76,19 @@ std::optional<FleetChange> CellEditChange(int column, std::string_view typed,
     } else if (column >= kFleetFirstFieldColumn && column < kFleetSpeedColumn) {
         edit.key = &ModelKeys()[static_cast<std::size_t>(column - kFleetFirstFieldColumn)];
         if (!ParsePlainNumber(typed, edit.number)) {
-            problem = "\"";
-            problem += typed;
-            problem += "\" is not a number for ";
-            problem += edit.key->name;
-            problem += ". Enter a plain number such as 950 or 0.25.";
+            problem = Concat(std::string_view("\""), typed,
+                             std::string_view("\" is not a number for "), edit.key->name,
+                             std::string_view(". Enter a plain number such as 950 or 0.25."));
             return std::nullopt;
         }
         if (!std::isfinite(edit.number)) {
-            problem = "\"";
-            problem += typed;
-            problem += "\" is too large for ";
-            problem += edit.key->name;
-            problem += ": a model file cannot hold it.";
+            problem =
+                Concat(std::string_view("\""), typed, std::string_view("\" is too large for "),
+                       edit.key->name, std::string_view(": a model file cannot hold it."));
             return std::nullopt;
         }
     } else {
-        problem = "This column cannot be edited.";
+        problem = std::string("This column cannot be edited.");
         return std::nullopt;
     }
     FleetChange change;
