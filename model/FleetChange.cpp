@@ -357,6 +357,16 @@ ChangePreviewRow PreviewChangeRow(const FleetChange& change, const ChangeTarget&
     return row;
 }
 
+FleetRow WrittenRow(const ChangePreviewRow& row) {
+    FleetRow written;
+    written.name = row.name;
+    written.read = true;
+    written.model = row.model;
+    written.speedText = row.speedText;
+    written.bytes = row.after;
+    return written;
+}
+
 ChangePreview PreviewChange(const FleetChange& change, const std::vector<ChangeTarget>& targets,
                             const FleetProgress& progress) {
     ChangePreview preview;

@@ -132,6 +132,9 @@ struct ChangePreview {
 // Reads `target` and works out what `change` does to it. Touches nothing.
 ChangePreviewRow PreviewChangeRow(const FleetChange& change, const ChangeTarget& target);
 
+// The table's row for the file once `row` is written: what ReadFleetRow would read.
+FleetRow WrittenRow(const ChangePreviewRow& row);
+
 // Every target in turn; a stop leaves the rows read so far, `cancelled` set.
 ChangePreview PreviewChange(const FleetChange& change, const std::vector<ChangeTarget>& targets,
                             const FleetProgress& progress = {});

@@ -269,8 +269,11 @@ TEST_P(ChangeOperationTest, PreviewsTheFilesTextAndApplyWritesIt) {
     EXPECT_EQ(step.files[0].before, before);
     // What the row says the file holds is what the reader reads from it.
     const FleetRow reread = ReadFleetRow(car.folder / "car.zrb", "car.zrb");
-    EXPECT_EQ(reread.model, row.model);
-    EXPECT_EQ(reread.speedText, row.speedText);
+    const FleetRow written = WrittenRow(row);
+    EXPECT_EQ(reread.model, written.model);
+    EXPECT_EQ(reread.speedText, written.speedText);
+    EXPECT_EQ(reread.bytes, written.bytes);
+    EXPECT_EQ(reread.misread, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
