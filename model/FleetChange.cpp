@@ -68,6 +68,27 @@ bool ReadBytesAgain(const std::string& path, std::string& bytes) {
 
 }  // namespace
 
+bool ParseEditNumber(std::string_view typed, FieldEdit& edit, std::string& problem) {
+    const std::string_view what = edit.op == FieldOp::Multiply ? " as the factor for "
+                                  : edit.op == FieldOp::Add    ? " as the amount for "
+                                                               : " for ";
+    const std::string name = FieldName(edit.key);
+    double number = 0;
+    if (!ParsePlainNumber(typed, number)) {
+        problem =
+            Concat(std::string_view("\""), typed, std::string_view("\" is not a number"), what,
+                   name, std::string_view(". Enter a plain number such as 950 or 0.25."));
+        return false;
+    }
+    if (!std::isfinite(number)) {
+        problem = Concat(std::string_view("\""), typed, std::string_view("\" is too large"), what,
+                         name, std::string_view(": a model file cannot hold it."));
+        return false;
+    }
+    edit.number = number;
+    return true;
+}
+
 std::optional<FleetChange> CellEditChange(int column, std::string_view typed,
                                           std::string& problem) {
     FieldEdit edit;
@@ -75,16 +96,7 @@ std::optional<FleetChange> CellEditChange(int column, std::string_view typed,
         edit.text.assign(typed);
     } else if (column >= kFleetFirstFieldColumn && column < kFleetSpeedColumn) {
         edit.key = &ModelKeys()[static_cast<std::size_t>(column - kFleetFirstFieldColumn)];
-        if (!ParsePlainNumber(typed, edit.number)) {
-            problem = Concat(std::string_view("\""), typed,
-                             std::string_view("\" is not a number for "), edit.key->name,
-                             std::string_view(". Enter a plain number such as 950 or 0.25."));
-            return std::nullopt;
-        }
-        if (!std::isfinite(edit.number)) {
-            problem =
-                Concat(std::string_view("\""), typed, std::string_view("\" is too large for "),
-                       edit.key->name, std::string_view(": a model file cannot hold it."));
+        if (!ParseEditNumber(typed, edit, problem)) {
             return std::nullopt;
         }
     } else {

@@ -365,6 +365,13 @@ TEST(ChangeTest, RefusesChangesThatCannotBeMadeAndDescribesTheRest) {
     EXPECT_FALSE(CellEditChange(kMassColumn, "1,5", problem));
     EXPECT_FALSE(CellEditChange(kMassColumn, "1e999", problem));
     EXPECT_FALSE(CellEditChange(kFleetSpeedColumn, "1", problem));
+    FieldEdit factor = Edit(&MotionModel::mass, FieldOp::Multiply);
+    EXPECT_FALSE(ParseEditNumber("x1.1", factor, problem));
+    EXPECT_EQ(problem,
+              "\"x1.1\" is not a number as the factor for mass. Enter a plain number such as 950 "
+              "or 0.25.");
+    ASSERT_TRUE(ParseEditNumber("1.1\t", factor, problem));
+    EXPECT_EQ(factor.number, 1.1);
 }
 
 // The rows that are skipped, why, and which of them the user may have written anyway.
