@@ -5,6 +5,7 @@
 
 #include "model/Cp1252.h"
 #include "model/FieldAdvice.h"
+#include "model/InputFile.h"
 #include "model/LoadFindings.h"
 #include "model/Numbers.h"
 #include "platform/Paths.h"
@@ -52,11 +53,12 @@ std::string CsvTextCell(const std::string& text) {
 FleetRow ReadFleetRow(const std::string& path, std::string name) {
     FleetRow row;
     row.name = std::move(name);
-    std::vector<ModelFinding> findings;
-    const Result read = ReadAndCheckModelFile(path, row.model, row.speedText, findings);
+    const Result read = ReadModelBytes(path, row.bytes);
     row.read = read.ok();
     row.reason = read.message();
     if (row.read) {
+        std::vector<ModelFinding> findings;
+        ReadAndCheckModelBytes(row.bytes, row.model, row.speedText, findings);
         row.misread = FleetMisreadText(LoadFindings::From(read, findings));
     }
     return row;
@@ -205,6 +207,10 @@ bool FleetRowMatches(const FleetRow& row, std::string_view filter) {
     };
     // Filter and names are UTF-8; the description is compared as the window shows it.
     return contains(row.name) || (row.read && contains(Cp1252ToUtf8(row.model.description)));
+}
+
+std::string FleetCsvCell(const std::string& text, bool textCell) {
+    return textCell ? CsvTextCell(text) : CsvField(text);
 }
 
 std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::size_t>& order) {

@@ -5,6 +5,7 @@
 // it.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ struct FleetRow {
     // What the reader gets other than the file's text says, in sentences (UTF-8); empty
     // when it reads the file as written.
     std::string misread;
+    // The file's bytes as read (empty when it could not be read): a change compares them
+    // with the file on disk to tell whether it was changed outside since.
+    std::string bytes;
 };
 
 // The columns: 0 the name, 1 the description, 2 to 12 the fields in ModelKeys() order,
@@ -86,5 +90,13 @@ bool FleetRowMatches(const FleetRow& row, std::string_view filter);
 // that begins with "=", "+", "-", "@", TAB or CR gets a leading "'" so that spreadsheets
 // do not run it as a formula; numbers never do.
 std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::size_t>& order);
+
+// One cell of FleetCsv: quoted where it needs it; a text cell (a name, a description)
+// also kept from being taken as a formula.
+std::string FleetCsvCell(const std::string& text, bool textCell);
+
+// Told between files during long work (done of total files); returning false stops the
+// work there. Called on the thread doing the work.
+using FleetProgress = std::function<bool(std::size_t done, std::size_t total)>;
 
 }  // namespace zrb

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/Platform.h"
 
@@ -18,6 +19,9 @@ inline constexpr std::uint64_t kMaxModelFileBytes = 1u << 20;
 
 class InputFile {
   public:
+    // Reads `bytes` as if they were the file `path`.
+    void OpenBytes(std::string_view bytes, const std::string& path);
+
     // Opens `path`, which must be a regular file (links are followed) of at most
     // kMaxModelFileBytes. The failure names the file and the reason.
     Result Open(const std::string& path);
@@ -31,9 +35,15 @@ class InputFile {
 
   private:
     ReadOnlyFile file_;
+    std::string_view bytes_;
+    bool inMemory_ = false;
     std::string path_;
     std::uint64_t read_ = 0;
     bool tooLarge_ = false;
 };
+
+// The whole of the model file `path`, with the reader's checks and messages (a regular
+// file, at most kMaxModelFileBytes).
+Result ReadModelBytes(const std::string& path, std::string& bytes);
 
 }  // namespace zrb

@@ -457,13 +457,11 @@ Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findin
     return checked;
 }
 
-Result ReadAndCheckModelFile(const std::string& path, MotionModel& model, std::string& speedText,
-                             std::vector<ModelFinding>& findings) {
-    model.description.clear();
-    InputFile file;
-    if (Result opened = file.Open(path); !opened) {
-        return opened;
-    }
+namespace {
+
+// The checks on an opened file (or bytes): what both entry points share.
+Result CheckOpened(InputFile& file, MotionModel& model, std::string& speedText,
+                   std::vector<ModelFinding>& findings) {
     std::vector<ModelFinding> found;
     Checker checker(found, model, speedText);
     LineReader reader(file);
@@ -480,6 +478,27 @@ Result ReadAndCheckModelFile(const std::string& path, MotionModel& model, std::s
     findings.insert(findings.end(), std::make_move_iterator(found.begin()),
                     std::make_move_iterator(found.end()));
     return Result::Success();
+}
+
+}  // namespace
+
+Result ReadAndCheckModelFile(const std::string& path, MotionModel& model, std::string& speedText,
+                             std::vector<ModelFinding>& findings) {
+    model.description.clear();
+    InputFile file;
+    if (Result opened = file.Open(path); !opened) {
+        return opened;
+    }
+    return CheckOpened(file, model, speedText, findings);
+}
+
+void ReadAndCheckModelBytes(std::string_view bytes, MotionModel& model, std::string& speedText,
+                            std::vector<ModelFinding>& findings) {
+    model.description.clear();
+    InputFile file;
+    file.OpenBytes(bytes, std::string());
+    // Memory cannot fail to read.
+    (void)CheckOpened(file, model, speedText, findings);
 }
 
 }  // namespace zrb

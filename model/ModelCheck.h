@@ -48,4 +48,9 @@ Result CheckModelFile(const std::string& path, std::vector<ModelFinding>& findin
 Result ReadAndCheckModelFile(const std::string& path, MotionModel& model, std::string& speedText,
                              std::vector<ModelFinding>& findings);
 
+// ReadAndCheckModelFile on bytes read already (ReadModelBytes): the same model, speed
+// text and findings as reading a file holding `bytes`.
+void ReadAndCheckModelBytes(std::string_view bytes, MotionModel& model, std::string& speedText,
+                            std::vector<ModelFinding>& findings);
+
 }  // namespace zrb
