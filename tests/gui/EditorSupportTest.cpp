@@ -7,6 +7,7 @@
 #include "editor/qt/ModalDialogs.h"
 #include "editor/qt/ResourceScript.h"
 #include "model/Numbers.h"
+#include "tools/rcgen/RcParser.h"
 
 using namespace zrb::gui;
 
