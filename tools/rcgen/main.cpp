@@ -107,9 +107,9 @@ QByteArray Generate(const ResourceScript& script, const QString& source) {
                        Literal(d.style.join(u'|')) + ", " + Literal(d.fontName) + ", " +
                        Number(d.fontPointSize);
         for (const ControlTemplate& c : d.controls) {
-            controls << Number(id) + ", ControlKind::" + KindName(c.kind) + ", " +
-                            Literal(c.text) + ", " + Number(c.id) + ", " + Number(c.rect.x()) +
-                            ", " + Number(c.rect.y()) + ", " + Number(c.rect.width()) + ", " +
+            controls << Number(id) + ", ControlKind::" + KindName(c.kind) + ", " + Literal(c.text) +
+                            ", " + Number(c.id) + ", " + Number(c.rect.x()) + ", " +
+                            Number(c.rect.y()) + ", " + Number(c.rect.width()) + ", " +
                             Number(c.rect.height()) + ", " + Literal(c.style.join(u'|'));
         }
     }
@@ -119,8 +119,8 @@ QByteArray Generate(const ResourceScript& script, const QString& source) {
         for (std::size_t p = 0; p < m.popups.size(); ++p) {
             for (const MenuItemTemplate& item : m.popups[p].items) {
                 menus << Number(id) + ", " + Number(int(p)) + ", " + Literal(m.popups[p].text) +
-                             ", " + (item.text.isEmpty() ? "nullptr" : Literal(item.text)) +
-                             ", " + Number(item.id);
+                             ", " + (item.text.isEmpty() ? "nullptr" : Literal(item.text)) + ", " +
+                             Number(item.id);
             }
         }
     }
