@@ -1,7 +1,7 @@
 #include "editor/qt/Application.h"
 
-#include "editor/qt/DialogBuilder.h"
 #include "editor/qt/ModalDialogs.h"
+#include "editor/qt/ResourceScript.h"
 
 namespace zrb::gui {
 

@@ -89,9 +89,6 @@ Object* FindById(const QObject* root, int id) {
     return object;
 }
 
-// Icon IDR_MAINFRAME, the program's icon: 16 and 32 pixel images.
-QIcon AppIcon();
-
 // Creates menu `menu` as a menu bar of `dialog`; each action is named "id<command id>".
 QMenuBar* BuildMenuBar(const MenuTemplate& menu, QDialog* dialog);
 

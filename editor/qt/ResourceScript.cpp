@@ -2,8 +2,6 @@
 
 #include <QIcon>
 
-#include "editor/qt/DialogBuilder.h"
-
 static void InitEditorResources() {
     Q_INIT_RESOURCE(zrb);
 }

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <vector>
 
+class QIcon;
+
 namespace zrb::gui {
 
 enum class ControlKind {
@@ -91,6 +93,9 @@ struct ResourceScript {
 
 // The program's own templates, made once from the generated tables.
 const ResourceScript& EditorResources();
+
+// Icon IDR_MAINFRAME, the program's icon: 16 and 32 pixel images.
+QIcon AppIcon();
 
 // The tables tools/rcgen writes: plain data, texts in UTF-8, styles joined by '|'.
 namespace generated {
