@@ -44,6 +44,9 @@ ResourceScript FromTables() {
         }
         PopupTemplate& popup = m.popups[std::size_t(row.popup)];
         popup.text = QString::fromUtf8(row.popupText);
+        if (row.text == nullptr && row.id == -1) {
+            continue;
+        }
         popup.items.push_back({row.text != nullptr ? QString::fromUtf8(row.text) : QString(),
                                row.text != nullptr ? row.id : 0});
     }

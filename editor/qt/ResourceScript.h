@@ -121,7 +121,7 @@ struct MenuRow {
     int menu;
     int popup;  // its index in the menu bar
     const char* popupText;
-    const char* text;  // nullptr: a separator
+    const char* text;  // nullptr: a separator, or with id -1 no item at all
     int id;
 };
 

@@ -117,6 +117,11 @@ QByteArray Generate(const ResourceScript& script, const QString& source) {
     for (const int id : SortedKeys(script.menus)) {
         const MenuTemplate& m = script.menus[id];
         for (std::size_t p = 0; p < m.popups.size(); ++p) {
+            // A popup without items still has its place in the menu bar.
+            if (m.popups[p].items.empty()) {
+                menus << Number(id) + ", " + Number(int(p)) + ", " + Literal(m.popups[p].text) +
+                             ", nullptr, -1";
+            }
             for (const MenuItemTemplate& item : m.popups[p].items) {
                 menus << Number(id) + ", " + Number(int(p)) + ", " + Literal(m.popups[p].text) +
                              ", " + (item.text.isEmpty() ? "nullptr" : Literal(item.text)) + ", " +
