@@ -6,7 +6,7 @@
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*show*/) {
-    CEditorDlg editor;
+    zrb::win32::CEditorDlg editor;
     editor.Run();
     return 0;
 }

@@ -1,54 +1,59 @@
 #pragma once
-// The ids of the templates' controls and commands that the window logic acts on.
+// The ids of the templates' controls and commands that the window logic acts on, by the
+// names the window logic uses. The numbers are res/resource.h's, which the resource
+// script includes too.
+
+#include "res/resource.h"
 
 namespace zrb::ids {
 
-// The editor window, template 102.
-inline constexpr int kModelList = 1000;
-inline constexpr int kDescription = 1001;
-inline constexpr int kMass = 1002;
-inline constexpr int kHorsePower = 1003;
-inline constexpr int kGasScaleFactor = 1004;
-inline constexpr int kMaxAccel = 1005;
-inline constexpr int kMaxTurnRate = 1006;
-inline constexpr int kTurnTightness = 1007;
-inline constexpr int kMomentOfInertia = 1008;
-inline constexpr int kBumpyFactor = 1009;
-inline constexpr int kStaticFriction = 1010;
-inline constexpr int kKineticFriction = 1011;
-inline constexpr int kRestitution = 1012;
-inline constexpr int kSaveChanges = 1013;
-inline constexpr int kSaveAsNew = 1014;
-inline constexpr int kSpeed = 1015;
-inline constexpr int kCalculateInertia = 1016;
+// The editor window, template IDD_EDITOR.
+inline constexpr int kModelList = IDC_MODEL_LIST;
+inline constexpr int kDescription = IDC_DESCRIPTION;
+inline constexpr int kMass = IDC_MASS;
+inline constexpr int kHorsePower = IDC_HORSEPOWER;
+inline constexpr int kGasScaleFactor = IDC_GAS_SCALE_FACTOR;
+inline constexpr int kMaxAccel = IDC_MAX_ACCEL;
+inline constexpr int kMaxTurnRate = IDC_MAX_TURN_RATE;
+inline constexpr int kTurnTightness = IDC_TURN_TIGHTNESS;
+inline constexpr int kMomentOfInertia = IDC_MOMENT_OF_INERTIA;
+inline constexpr int kBumpyFactor = IDC_BUMPY_FACTOR;
+inline constexpr int kStaticFriction = IDC_STATIC_FRICTION;
+inline constexpr int kKineticFriction = IDC_KINETIC_FRICTION;
+inline constexpr int kRestitution = IDC_RESTITUTION;
+inline constexpr int kSaveChanges = IDC_SAVE_CHANGES;
+inline constexpr int kSaveAsNew = IDC_SAVE_AS_NEW;
+inline constexpr int kSpeed = IDC_SPEED;
+inline constexpr int kCalculateInertia = IDC_CALCULATE_INERTIA;
 // What loading found in the file, above the boxes; hidden when there is nothing.
-inline constexpr int kFileWarning = 1017;
+inline constexpr int kFileWarning = IDC_FILE_WARNING;
 
-// Menu 129, and the About entry of the system menu.
-inline constexpr int kOpenMotionModel = 32771;
-inline constexpr int kHelp = 32772;
-inline constexpr int kPackSelected = 32773;
-inline constexpr int kPackAll = 32774;
-inline constexpr int kDefineArchiveLocation = 32775;
-inline constexpr int kExit = 32776;
-inline constexpr int kFleetOverview = 32777;
-inline constexpr int kReload = 32778;
-inline constexpr int kAbout = 16;
+// Menu IDR_MAINMENU, and the About entry of the system menu.
+inline constexpr int kOpenMotionModel = IDM_OPEN_MOTION_MODEL;
+inline constexpr int kHelp = IDM_HELP;
+inline constexpr int kPackSelected = IDM_PACK_SELECTED;
+inline constexpr int kPackAll = IDM_PACK_ALL;
+inline constexpr int kDefineArchiveLocation = IDM_DEFINE_ARCHIVE_LOCATION;
+inline constexpr int kExit = IDM_EXIT;
+inline constexpr int kFleetOverview = IDM_FLEET_OVERVIEW;
+inline constexpr int kReload = IDM_RELOAD;
+inline constexpr int kAbout = IDM_ABOUTBOX;
 
-// The calculator, template 130 (its result box is 1008 too).
-inline constexpr int kInertiaResult = 1008;
-inline constexpr int kWidth = 1018;
-inline constexpr int kInertiaOk = 1020;
+// The calculator, template IDD_INERTIA (its result box is the editor's moment of inertia
+// box's id too).
+inline constexpr int kInertiaResult = IDC_MOMENT_OF_INERTIA;
+inline constexpr int kWidth = IDC_WIDTH;
+inline constexpr int kInertiaOk = IDC_INERTIA_OK;
 
-// The fleet overview, template 131, and its comparison, template 132.
-inline constexpr int kFleetFilter = 1030;
-inline constexpr int kFleetStatus = 1031;
-inline constexpr int kFleetTable = 1032;
-inline constexpr int kFleetOpen = 1033;
-inline constexpr int kFleetCompare = 1034;
-inline constexpr int kFleetExport = 1035;
-inline constexpr int kFleetSortBy = 1036;
-inline constexpr int kFleetDescending = 1037;
-inline constexpr int kCompareTable = 1040;
+// The fleet overview, template IDD_FLEET, and its comparison, template IDD_COMPARE.
+inline constexpr int kFleetFilter = IDC_FLEET_FILTER;
+inline constexpr int kFleetStatus = IDC_FLEET_STATUS;
+inline constexpr int kFleetTable = IDC_FLEET_TABLE;
+inline constexpr int kFleetOpen = IDC_FLEET_OPEN;
+inline constexpr int kFleetCompare = IDC_FLEET_COMPARE;
+inline constexpr int kFleetExport = IDC_FLEET_EXPORT;
+inline constexpr int kFleetSortBy = IDC_FLEET_SORT_BY;
+inline constexpr int kFleetDescending = IDC_FLEET_DESCENDING;
+inline constexpr int kCompareTable = IDC_COMPARE_TABLE;
 
 }  // namespace zrb::ids

@@ -2,11 +2,13 @@
 
 #include <QPushButton>
 
+#include "editor/ControlIds.h"
 #include "editor/qt/DialogBuilder.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    const zrb::gui::BuiltControls built = zrb::gui::BuildDialog(100, this, zrb::gui::AppIcon());
-    auto* ok = static_cast<QPushButton*>(built.byId.value(1));
+    const zrb::gui::BuiltControls built =
+        zrb::gui::BuildDialog(IDD_ABOUTBOX, this, zrb::gui::AppIcon());
+    auto* ok = zrb::gui::Control<QPushButton>(built, IDOK);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     ok->setFocus(Qt::OtherFocusReason);
 }

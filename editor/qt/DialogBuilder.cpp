@@ -303,8 +303,21 @@ QMenuBar* BuildMenuBar(const MenuTemplate& menu, QDialog* dialog) {
     return bar;
 }
 
+void WrongControl(int templateId, int id, const char* expected, const QObject* found) {
+    const QString where = templateId != 0 ? QStringLiteral("template %1").arg(templateId)
+                                          : QStringLiteral("the window");
+    const QString what = found != nullptr
+                             ? QStringLiteral("a %1").arg(found->metaObject()->className())
+                             : QStringLiteral("nothing");
+    qFatal("%s: control %d should be a %s, is %s", qPrintable(where), id, expected,
+           qPrintable(what));
+}
+
 BuiltControls BuildDialog(int dialogId, QDialog* dialog, const QIcon& icon) {
     const ResourceScript& resources = EditorResources();
+    if (!resources.dialogs.contains(dialogId)) {
+        qFatal("no dialog template %d in zrb-editor.rc", dialogId);
+    }
     const DialogTemplate tmpl = resources.dialogs.value(dialogId);
     dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint);
@@ -313,10 +326,14 @@ BuiltControls BuildDialog(int dialogId, QDialog* dialog, const QIcon& icon) {
     QPoint origin;
     QMenuBar* bar = nullptr;
     if (tmpl.menuId != 0) {
+        if (!resources.menus.contains(tmpl.menuId)) {
+            qFatal("template %d: no menu %d in zrb-editor.rc", dialogId, tmpl.menuId);
+        }
         bar = BuildMenuBar(resources.menus.value(tmpl.menuId), dialog);
         origin.setY(bar->sizeHint().height());
     }
     BuiltControls built = BuildControls(tmpl, dialog, origin, icon);
+    built.templateId = dialogId;
     if (bar != nullptr) {
         bar->setGeometry(0, 0, built.clientSize.width(), origin.y());
     }

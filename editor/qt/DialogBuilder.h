@@ -40,6 +40,7 @@ struct DialogUnits {
 DialogUnits BaseUnits(const QFont& font);
 
 struct BuiltControls {
+    int templateId = 0;  // 0 when built from a template that is no resource
     DialogUnits units;
     QSize clientSize;  // pixels
     QHash<int, QWidget*> byId;
@@ -55,12 +56,45 @@ struct BuiltControls {
 BuiltControls BuildControls(const DialogTemplate& dialog, QWidget* parent, QPoint origin,
                             const QIcon& icon);
 
+// The control `id` as the widget class the caller expects, e.g.
+// `Control<QLineEdit>(built, IDC_WIDTH)`. A template without that control, or with a
+// control of another kind there, is a defect of the resource script: the message names
+// the template, the id and the class expected, and the program aborts.
+template <typename Widget>
+Widget* Control(const BuiltControls& built, int id);
+
+// The same for a control or menu command of `root` named "id<id>" (actions included).
+template <typename Object>
+Object* FindById(const QObject* root, int id);
+
+[[noreturn]] void WrongControl(int templateId, int id, const char* expected, const QObject* found);
+
+template <typename Widget>
+Widget* Control(const BuiltControls& built, int id) {
+    QWidget* found = built.byId.value(id);
+    auto* widget = qobject_cast<Widget*>(found);
+    if (widget == nullptr) {
+        WrongControl(built.templateId, id, Widget::staticMetaObject.className(), found);
+    }
+    return widget;
+}
+
+template <typename Object>
+Object* FindById(const QObject* root, int id) {
+    QObject* found = root->findChild<QObject*>(QStringLiteral("id%1").arg(id));
+    auto* object = qobject_cast<Object*>(found);
+    if (object == nullptr) {
+        WrongControl(0, id, Object::staticMetaObject.className(), found);
+    }
+    return object;
+}
+
 // Creates menu `menu` as a menu bar of `dialog`; each action is named "id<command id>".
 QMenuBar* BuildMenuBar(const MenuTemplate& menu, QDialog* dialog);
 
-// Prepares a dialog from template `dialogId`: the caption, the menu (when the template
-// has one) and the controls, in a fixed-size frame without minimise and maximise boxes,
-// or, when the template's style has WS_THICKFRAME, a frame that can grow.
+// Prepares a dialog from template `dialogId` (a missing one aborts, naming it): the caption, the
+// menu (when the template has one) and the controls, in a fixed-size frame without minimise and
+// maximise boxes, or, when the template's style has WS_THICKFRAME, a frame that can grow.
 BuiltControls BuildDialog(int dialogId, QDialog* dialog, const QIcon& icon);
 
 // Keeps the controls of a resizable dialog in place as it grows: `table` takes the room

@@ -72,8 +72,8 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     : QDialog(parent),
       controller_(*this, zrb::CurrentFolder(), zrb::ProgramFolder()),
       icon_(AppIcon()) {
-    const BuiltControls built = BuildDialog(102, this, icon_);
-    list_ = static_cast<QListView*>(built.byId.value(ids::kModelList));
+    const BuiltControls built = BuildDialog(IDD_EDITOR, this, icon_);
+    list_ = Control<QListView>(built, ids::kModelList);
     listModel_ = new NameListModel(this);
     list_->setModel(listModel_);
     for (const zrb::Binding& b : zrb::EditorBindings()) {
@@ -82,7 +82,7 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     for (const zrb::Binding& b : zrb::EditorBindings()) {
         boxes_[b.id]->setToolTip(FromUtf8(zrb::EditorBoxTooltip(b.id)));
     }
-    fileWarning_ = static_cast<QLineEdit*>(built.byId.value(ids::kFileWarning));
+    fileWarning_ = Control<QLineEdit>(built, ids::kFileWarning);
     fileWarning_->setAccessibleName(QStringLiteral("Warning about the model file"));
     SetBase(fileWarning_, kWarningColour);
 
@@ -132,10 +132,9 @@ void CEditorDlg::ConnectBoxes() {
 void CEditorDlg::ConnectCommands() {
     auto command = [this](int id) { return [this, id] { controller_.OnCommand(id); }; };
     for (const int id : {ids::kSaveChanges, ids::kSaveAsNew, ids::kCalculateInertia}) {
-        connect(findChild<QPushButton*>(QStringLiteral("id%1").arg(id)), &QPushButton::clicked,
-                this, command(id));
+        connect(FindById<QPushButton>(this, id), &QPushButton::clicked, this, command(id));
     }
-    auto action = [this](int id) { return findChild<QAction*>(QStringLiteral("id%1").arg(id)); };
+    auto action = [this](int id) { return FindById<QAction>(this, id); };
     for (const int id :
          {ids::kOpenMotionModel, ids::kReload, ids::kFleetOverview, ids::kExit,
           ids::kDefineArchiveLocation, ids::kPackSelected, ids::kPackAll, ids::kHelp}) {
@@ -151,7 +150,7 @@ void CEditorDlg::ConnectCommands() {
     // A window manager's system menu cannot be extended here, so the About entry ends
     // the Help menu.
     if (auto* helpMenu = qobject_cast<QMenu*>(action(ids::kHelp)->parent())) {
-        const QString aboutText = EditorResources().strings.value(101);
+        const QString aboutText = EditorResources().strings.value(IDS_ABOUTBOX);
         if (!aboutText.isEmpty()) {
             helpMenu->addSeparator();
             QAction* about = helpMenu->addAction(aboutText);
@@ -163,7 +162,7 @@ void CEditorDlg::ConnectCommands() {
     auto* save = new QAction(this);
     save->setObjectName(QStringLiteral("saveShortcut"));
     save->setShortcut(ShortcutKeys(ids::kSaveChanges));
-    connect(save, &QAction::triggered, findChild<QPushButton*>(QStringLiteral("id1013")),
+    connect(save, &QAction::triggered, FindById<QPushButton>(this, ids::kSaveChanges),
             &QPushButton::click);
     addAction(save);
 }

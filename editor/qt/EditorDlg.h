@@ -1,5 +1,5 @@
 #pragma once
-// The editor window in Qt: the widgets of template 102 and menu 129, wired to the
+// The editor window in Qt: the widgets of template IDD_EDITOR and menu IDR_MAINMENU, wired to the
 // EditorController, which decides what every action does.
 
 #include <QDialog>

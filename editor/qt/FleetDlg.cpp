@@ -28,8 +28,8 @@ namespace ids = zrb::ids;
 
 namespace {
 
-constexpr int kOverviewTemplate = 131;
-constexpr int kCompareTemplate = 132;
+constexpr int kOverviewTemplate = IDD_FLEET;
+constexpr int kCompareTemplate = IDD_COMPARE;
 // How often the rows read so far are taken while reading.
 constexpr int kTimerMs = 50;
 
@@ -57,12 +57,12 @@ void SetColumnWidths(QTableView* table, int columns, const std::function<QString
     }
 }
 
-// The models side by side, template 132.
+// The models side by side, template IDD_COMPARE.
 class CompareDlg : public QDialog {
   public:
     CompareDlg(const zrb::FleetComparison& comparison, QWidget* parent) : QDialog(parent) {
         const BuiltControls built = BuildDialog(kCompareTemplate, this, parent->windowIcon());
-        auto* table = static_cast<QTableView*>(built.byId.value(ids::kCompareTable));
+        auto* table = Control<QTableView>(built, ids::kCompareTable);
         auto* model = new QStandardItemModel(int(comparison.lines.size()),
                                              int(comparison.models.size()), this);
         table->setModel(model);
@@ -92,8 +92,7 @@ class CompareDlg : public QDialog {
             table->setColumnWidth(m, fm.averageCharWidth() * 24);
         }
         new StretchingLayout(built, table, this);
-        connect(findChild<QPushButton*>(QStringLiteral("id1")), &QPushButton::clicked, this,
-                &QDialog::accept);
+        connect(FindById<QPushButton>(this, IDOK), &QPushButton::clicked, this, &QDialog::accept);
         table->setFocus(Qt::OtherFocusReason);
     }
 };
@@ -154,9 +153,9 @@ void FleetTableModel::Reset() {
 CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget* parent)
     : QDialog(parent), controller_(*this, editor), lastFolder_(lastFolder) {
     const BuiltControls built = BuildDialog(kOverviewTemplate, this, parent->windowIcon());
-    table_ = static_cast<QTableView*>(built.byId.value(ids::kFleetTable));
-    filter_ = static_cast<QLineEdit*>(built.byId.value(ids::kFleetFilter));
-    status_ = static_cast<QLabel*>(built.byId.value(ids::kFleetStatus));
+    table_ = Control<QTableView>(built, ids::kFleetTable);
+    filter_ = Control<QLineEdit>(built, ids::kFleetFilter);
+    status_ = Control<QLabel>(built, ids::kFleetStatus);
     model_ = new FleetTableModel(controller_, this);
     table_->setModel(model_);
     table_->horizontalHeader()->setSortIndicatorShown(true);
@@ -164,8 +163,8 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
                     [](int c) { return Utf8(zrb::FleetColumnTitle(c)); });
     new StretchingLayout(built, table_, this);
 
-    sortBy_ = static_cast<QComboBox*>(built.byId.value(ids::kFleetSortBy));
-    descending_ = static_cast<QCheckBox*>(built.byId.value(ids::kFleetDescending));
+    sortBy_ = Control<QComboBox>(built, ids::kFleetSortBy);
+    descending_ = Control<QCheckBox>(built, ids::kFleetDescending);
     for (int c = 0; c < zrb::kFleetColumns; ++c) {
         sortBy_->addItem(Utf8(zrb::FleetColumnTitle(c)));
     }
@@ -183,15 +182,13 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
             [this](int column) { controller_.OnHeaderClicked(column); });
     connect(table_, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { controller_.OnActivate(index.row()); });
-    auto button = [this](int id) {
-        return findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
-    };
+    auto button = [this](int id) { return FindById<QPushButton>(this, id); };
     connect(button(ids::kFleetOpen), &QPushButton::clicked, this, &CFleetDlg::accept);
     connect(button(ids::kFleetCompare), &QPushButton::clicked, this,
             [this] { controller_.OnCompare(SelectedRows()); });
     connect(button(ids::kFleetExport), &QPushButton::clicked, this,
             [this] { controller_.OnExport(); });
-    connect(button(2), &QPushButton::clicked, this, &QDialog::reject);
+    connect(button(IDCANCEL), &QPushButton::clicked, this, &QDialog::reject);
 
     timer_ = new QTimer(this);
     timer_->setInterval(kTimerMs);

@@ -1,6 +1,6 @@
 #pragma once
-// The fleet overview in Qt: template 131 with a table view over the
-// FleetOverviewController, and the comparison, template 132.
+// The fleet overview in Qt: template IDD_FLEET with a table view over the
+// FleetOverviewController, and the comparison, template IDD_COMPARE.
 
 #include <QAbstractTableModel>
 #include <QDialog>

@@ -12,16 +12,16 @@ using namespace zrb::gui;
 namespace ids = zrb::ids;
 
 CInertiaDlg::CInertiaDlg(double mass, QWidget* parent) : QDialog(parent), controller_(*this, mass) {
-    const BuiltControls built = BuildDialog(130, this, AppIcon());
+    const BuiltControls built = BuildDialog(IDD_INERTIA, this, AppIcon());
     for (const int id : {ids::kInertiaResult, ids::kWidth}) {
         boxes_.Take(built, id);
     }
     controller_.OnShow();
-    // The user's changes only: the calculator's own writes go to box 1008.
+    // The user's changes only: the calculator's own writes go to the result box.
     connect(boxes_[ids::kWidth], &QLineEdit::textEdited, this,
             [this] { controller_.OnWidthEdited(); });
-    connect(static_cast<QPushButton*>(built.byId.value(ids::kInertiaOk)), &QPushButton::clicked,
-            this, &CInertiaDlg::accept);
+    connect(Control<QPushButton>(built, ids::kInertiaOk), &QPushButton::clicked, this,
+            &CInertiaDlg::accept);
     // The width's 0 selected, so that the first digit typed replaces it.
     boxes_[ids::kWidth]->setFocus(Qt::OtherFocusReason);
     boxes_[ids::kWidth]->selectAll();

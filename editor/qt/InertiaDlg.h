@@ -1,5 +1,5 @@
 #pragma once
-// The moment-of-inertia calculator in Qt: the widgets of template 130, wired to the
+// The moment-of-inertia calculator in Qt: the widgets of template IDD_INERTIA, wired to the
 // InertiaController.
 
 #include <QDialog>

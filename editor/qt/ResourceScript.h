@@ -1,20 +1,18 @@
 #pragma once
-// The editor's dialog templates, menu and strings, read from a small resource script
-// (res/zrb-editor.rc, compiled into the program as a Qt resource).
-//
-// The script is a subset of the Windows resource compiler's language: DIALOG blocks
-// with STYLE, EXSTYLE, CAPTION, MENU and FONT lines and one control a line (LTEXT,
-// CTEXT, RTEXT, EDITTEXT, LISTBOX, GROUPBOX, PUSHBUTTON, DEFPUSHBUTTON, ICON, COMBOBOX,
-// AUTOCHECKBOX, and CONTROL for the system's list view); MENU
-// blocks of POPUPs with MENUITEMs and separators; a STRINGTABLE. Ids are numbers.
+// The editor's dialog templates, menu, strings and accelerators as the Qt build holds
+// them. tools/rcgen reads res/zrb-editor.rc with res/resource.h while the program is
+// built and writes them as the tables below; the program turns those into templates once,
+// without reading any file.
 
 #include <QHash>
-#include <QIcon>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <vector>
+
+class QIcon;
 
 namespace zrb::gui {
 
@@ -54,7 +52,14 @@ struct DialogTemplate {
     int fontPointSize = 0;
     std::vector<ControlTemplate> controls;  // in tab order
 
-    const ControlTemplate* Control(int controlId) const;
+    const ControlTemplate* Control(int controlId) const {
+        for (const ControlTemplate& c : controls) {
+            if (c.id == controlId) {
+                return &c;
+            }
+        }
+        return nullptr;
+    }
 };
 
 struct MenuItemTemplate {
@@ -72,21 +77,81 @@ struct MenuTemplate {
     std::vector<PopupTemplate> popups;
 };
 
+struct AcceleratorTemplate {
+    QString key;          // as written: "^S", "O", VK_F5
+    int id = 0;           // the command
+    QStringList options;  // VIRTKEY, CONTROL, SHIFT, ALT, ...
+    QString text;         // the key as a menu shows it: "Ctrl+S", "F5"
+};
+
 struct ResourceScript {
     QHash<int, DialogTemplate> dialogs;
     QHash<int, MenuTemplate> menus;
     QHash<int, QString> strings;
+    QHash<int, std::vector<AcceleratorTemplate>> accelerators;
 };
 
-// Parses a resource script. On a syntax error returns false and sets `error` to a message
-// with the line number; `script` then holds what was read before the error.
-bool ParseResourceScript(const QString& text, ResourceScript& script, QString& error);
-
-// The program's own script, parsed once. A broken built-in script is a build defect:
-// it aborts with the parser's message.
+// The program's own templates, made once from the generated tables.
 const ResourceScript& EditorResources();
 
-// Icon 128, the program's icon: 16 and 32 pixel images and a scalable one.
+// Icon IDR_MAINFRAME, the program's icon: 16 and 32 pixel images.
 QIcon AppIcon();
+
+// The tables tools/rcgen writes: plain data, texts in UTF-8, styles joined by '|'.
+namespace generated {
+
+struct DialogRow {
+    int id, x, y, width, height;
+    const char* caption;
+    int menuId;
+    const char* style;
+    const char* fontName;
+    int fontPointSize;
+};
+
+struct ControlRow {
+    int dialog;  // the template it belongs to, in tab order within it
+    ControlKind kind;
+    const char* text;
+    int id, x, y, width, height;
+    const char* style;
+};
+
+struct MenuRow {
+    int menu;
+    int popup;  // its index in the menu bar
+    const char* popupText;
+    const char* text;  // nullptr: a separator, or with id -1 no item at all
+    int id;
+};
+
+struct StringRow {
+    int id;
+    const char* text;
+};
+
+struct AcceleratorRow {
+    int table;
+    const char* key;
+    int id;
+    const char* options;
+    const char* text;
+};
+
+template <typename Row>
+struct Rows {
+    const Row* rows;
+    std::size_t count;
+    const Row* begin() const { return rows; }
+    const Row* end() const { return rows + count; }
+};
+
+extern const Rows<DialogRow> kDialogs;
+extern const Rows<ControlRow> kControls;
+extern const Rows<MenuRow> kMenus;
+extern const Rows<StringRow> kStrings;
+extern const Rows<AcceleratorRow> kAccelerators;
+
+}  // namespace generated
 
 }  // namespace zrb::gui

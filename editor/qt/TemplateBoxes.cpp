@@ -8,7 +8,7 @@
 namespace zrb::gui {
 
 void TemplateBoxes::Take(const BuiltControls& built, int id) {
-    boxes_.insert(id, static_cast<QLineEdit*>(built.byId.value(id)));
+    boxes_.insert(id, Control<QLineEdit>(built, id));
     labels_.insert(id, built.labels.value(id));
 }
 

@@ -1,5 +1,7 @@
 #include "editor/win32/AboutDlg.h"
 
+namespace zrb::win32 {
+
 bool CAboutDlg::OnCommand(int id, int /*code*/, HWND /*control*/) {
     if (id == IDOK || id == IDCANCEL) {
         ::EndDialog(hwnd(), id);
@@ -7,3 +9,5 @@ bool CAboutDlg::OnCommand(int id, int /*code*/, HWND /*control*/) {
     }
     return false;
 }
+
+}  // namespace zrb::win32

@@ -21,11 +21,13 @@ using zrb::win32::ToCp1252;
 using zrb::win32::Utf8;
 using zrb::win32::Wide;
 
+namespace zrb::win32 {
+
 namespace {
 
-constexpr int kTemplate = 102;
-constexpr int kIcon = 128;
-constexpr int kAboutText = 101;
+constexpr int kTemplate = IDD_EDITOR;
+constexpr int kIcon = IDR_MAINFRAME;
+constexpr int kAboutText = IDS_ABOUTBOX;
 // Posted by a pack's watcher thread when the pack's console has closed; wParam: its id.
 constexpr UINT kPackEnded = WM_APP + 1;
 
@@ -458,3 +460,5 @@ void CEditorDlg::ShowPackStatus(const std::string& text) {
     packStatus_ = Wide(text);
     ShowTitle();
 }
+
+}  // namespace zrb::win32

@@ -1,6 +1,6 @@
 #pragma once
-// The editor window on Windows: template 102 and menu 129 run as a modal dialog, wired
-// to the EditorController, which decides what every action does.
+// The editor window on Windows: template IDD_EDITOR and menu IDR_MAINMENU run as a modal dialog,
+// wired to the EditorController, which decides what every action does.
 
 #include <map>
 #include <set>
@@ -9,6 +9,8 @@
 #include "editor/EditorController.h"
 #include "editor/win32/Dialog.h"
 #include "model/ModelNames.h"
+
+namespace zrb::win32 {
 
 class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
   public:
@@ -81,3 +83,5 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     std::set<int> marked_;  // boxes that do not show what the file says, and the warning
     HBRUSH warningBrush_ = nullptr;
 };
+
+}  // namespace zrb::win32

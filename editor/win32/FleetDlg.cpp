@@ -12,9 +12,11 @@ namespace ids = zrb::ids;
 using zrb::win32::Utf8;
 using zrb::win32::Wide;
 
+namespace zrb::win32 {
+
 namespace {
 
-constexpr int kCompareTemplate = 132;
+constexpr int kCompareTemplate = IDD_COMPARE;
 constexpr UINT_PTR kTimer = 1;
 // How often the rows read so far are taken while reading.
 constexpr UINT kTimerMs = 50;
@@ -442,3 +444,5 @@ zrb::FileDialogAnswer CFleetDlg::FileDialog(const zrb::FileDialogRequest& reques
 void CFleetDlg::Close() {
     End(IDOK);
 }
+
+}  // namespace zrb::win32

@@ -1,15 +1,18 @@
 #pragma once
-// The fleet overview on Windows: template 131 with a virtual list view over the
-// FleetOverviewController, and the comparison, template 132.
+// The fleet overview on Windows: template IDD_FLEET with a virtual list view over the
+// FleetOverviewController, and the comparison, template IDD_COMPARE.
 
 #include <string>
 
 #include "editor/FleetOverview.h"
 #include "editor/win32/Dialog.h"
+#include "res/resource.h"
+
+namespace zrb::win32 {
 
 class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
   public:
-    static constexpr int kTemplate = 131;
+    static constexpr int kTemplate = IDD_FLEET;
 
     CFleetDlg(zrb::EditorController& editor, std::wstring& lastFolder);
 
@@ -38,3 +41,5 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     std::wstring cellText_;  // the text a list view asked for lives until it asks again
     std::wstring tipText_;
 };
+
+}  // namespace zrb::win32

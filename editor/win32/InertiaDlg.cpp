@@ -5,6 +5,8 @@
 
 namespace ids = zrb::ids;
 
+namespace zrb::win32 {
+
 void CInertiaDlg::SetBoxText(int id, std::string_view text) {
     settingText_ = true;
     SetItemText(id, zrb::win32::FromCp1252(text));
@@ -34,7 +36,7 @@ bool CInertiaDlg::OnCommand(int id, int code, HWND /*control*/) {
             controller_.OnCancel();
             return true;
         case ids::kWidth:
-            // The user's changes only: the calculator's own writes go to box 1008.
+            // The user's changes only: the calculator's own writes go to the result box.
             if (code == EN_CHANGE && !settingText_) {
                 controller_.OnWidthEdited();
             }
@@ -43,3 +45,5 @@ bool CInertiaDlg::OnCommand(int id, int code, HWND /*control*/) {
             return false;
     }
 }
+
+}  // namespace zrb::win32

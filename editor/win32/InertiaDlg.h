@@ -1,14 +1,17 @@
 #pragma once
-// The moment-of-inertia calculator on Windows: template 130, wired to the
+// The moment-of-inertia calculator on Windows: template IDD_INERTIA, wired to the
 // InertiaController.
 
 #include "editor/InertiaController.h"
 #include "editor/win32/Dialog.h"
 #include "platform/win32/Wide.h"
+#include "res/resource.h"
+
+namespace zrb::win32 {
 
 class CInertiaDlg final : public zrb::win32::Dialog, public zrb::DialogView {
   public:
-    static constexpr int kTemplate = 130;
+    static constexpr int kTemplate = IDD_INERTIA;
 
     explicit CInertiaDlg(double mass) : controller_(*this, mass) {}
 
@@ -31,3 +34,5 @@ class CInertiaDlg final : public zrb::win32::Dialog, public zrb::DialogView {
     zrb::InertiaController controller_;
     bool settingText_ = false;
 };
+
+}  // namespace zrb::win32

@@ -3,12 +3,18 @@
 
 #include <QtTest>
 
+#include "editor/ControlIds.h"
+#include "editor/EditorController.h"
 #include "editor/qt/Cp1252.h"
 #include "editor/qt/ModalDialogs.h"
 #include "editor/qt/ResourceScript.h"
 #include "model/Numbers.h"
+#include "tools/rcgen/RcParser.h"
 
 using namespace zrb::gui;
+namespace ids = zrb::ids;
+
+Q_DECLARE_METATYPE(zrb::gui::ControlKind)
 
 class EditorSupportTest : public QObject {
     Q_OBJECT
@@ -120,6 +126,74 @@ class EditorSupportTest : public QObject {
         QCOMPARE(m.popups[0].items[0].id, 32776);
         QVERIFY(m.popups[0].items[1].text.isEmpty());
         QCOMPARE(script.strings.value(101), QStringLiteral("Inf&o über"));
+    }
+
+    // Every control the window logic and the front-ends act on is in the compiled
+    // templates, as the kind of control they take it for (a button the code clicks may
+    // be the default one).
+    void controllersFindTheirControls_data() {
+        QTest::addColumn<int>("dialog");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<ControlKind>("kind");
+        const auto row = [](const char* name, int dialog, int id, ControlKind kind) {
+            QTest::newRow(name) << dialog << id << kind;
+        };
+        for (const zrb::Binding& b : zrb::EditorBindings()) {
+            QTest::addRow("editor box %d", b.id) << IDD_EDITOR << b.id << ControlKind::Edit;
+        }
+        row("model list", IDD_EDITOR, ids::kModelList, ControlKind::ListBox);
+        row("file warning", IDD_EDITOR, ids::kFileWarning, ControlKind::Edit);
+        row("Save Changes", IDD_EDITOR, ids::kSaveChanges, ControlKind::PushButton);
+        row("Save As New", IDD_EDITOR, ids::kSaveAsNew, ControlKind::PushButton);
+        row("Calculate Inertia", IDD_EDITOR, ids::kCalculateInertia, ControlKind::PushButton);
+        row("calculator result", IDD_INERTIA, ids::kInertiaResult, ControlKind::Edit);
+        row("calculator width", IDD_INERTIA, ids::kWidth, ControlKind::Edit);
+        row("calculator OK", IDD_INERTIA, ids::kInertiaOk, ControlKind::PushButton);
+        row("About OK", IDD_ABOUTBOX, IDOK, ControlKind::PushButton);
+        row("fleet filter", IDD_FLEET, ids::kFleetFilter, ControlKind::Edit);
+        row("fleet status", IDD_FLEET, ids::kFleetStatus, ControlKind::LeftText);
+        row("fleet table", IDD_FLEET, ids::kFleetTable, ControlKind::Table);
+        row("fleet Open", IDD_FLEET, ids::kFleetOpen, ControlKind::PushButton);
+        row("fleet Compare", IDD_FLEET, ids::kFleetCompare, ControlKind::PushButton);
+        row("fleet Export", IDD_FLEET, ids::kFleetExport, ControlKind::PushButton);
+        row("fleet sort by", IDD_FLEET, ids::kFleetSortBy, ControlKind::ComboBox);
+        row("fleet descending", IDD_FLEET, ids::kFleetDescending, ControlKind::CheckBox);
+        row("fleet Close", IDD_FLEET, IDCANCEL, ControlKind::PushButton);
+        row("compare table", IDD_COMPARE, ids::kCompareTable, ControlKind::Table);
+        row("compare Close", IDD_COMPARE, IDOK, ControlKind::PushButton);
+    }
+
+    void controllersFindTheirControls() {
+        QFETCH(int, dialog);
+        QFETCH(int, id);
+        QFETCH(ControlKind, kind);
+        const auto found = EditorResources().dialogs.constFind(dialog);
+        QVERIFY2(found != EditorResources().dialogs.cend(), "no such template");
+        const ControlTemplate* control = found->Control(id);
+        QVERIFY2(control != nullptr, "no control with this id in the template");
+        const bool button =
+            kind == ControlKind::PushButton && control->kind == ControlKind::DefPushButton;
+        QVERIFY2(control->kind == kind || button, "a control of another kind");
+    }
+
+    // Every command the editor's menu carries out is an item of the menu, and the About
+    // entry's text is in the string table.
+    void menuHoldsTheCommands() {
+        const auto menu =
+            EditorResources().menus.constFind(EditorResources().dialogs.value(IDD_EDITOR).menuId);
+        QVERIFY(menu != EditorResources().menus.cend());
+        QSet<int> commands;
+        for (const PopupTemplate& popup : menu->popups) {
+            for (const MenuItemTemplate& item : popup.items) {
+                commands.insert(item.id);
+            }
+        }
+        for (const int id :
+             {ids::kOpenMotionModel, ids::kReload, ids::kFleetOverview, ids::kExit,
+              ids::kDefineArchiveLocation, ids::kPackSelected, ids::kPackAll, ids::kHelp}) {
+            QVERIFY2(commands.contains(id), qPrintable(QString::number(id)));
+        }
+        QVERIFY(!EditorResources().strings.value(IDS_ABOUTBOX).isEmpty());
     }
 
     void resourceScriptErrorsNameTheLine_data() {
