@@ -141,9 +141,10 @@ void CEditorDlg::ConnectCommands() {
         connect(action(id), &QAction::triggered, this, command(id));
     }
     // A menu item shows its key after its text.
+    // (Save Changes is a button: its key is the action below.)
     for (const zrb::Shortcut& shortcut : zrb::kEditorShortcuts) {
-        if (QAction* item = action(shortcut.command)) {
-            item->setShortcut(ShortcutKeys(shortcut.command));
+        if (shortcut.command != ids::kSaveChanges) {
+            action(shortcut.command)->setShortcut(ShortcutKeys(shortcut.command));
         }
     }
 

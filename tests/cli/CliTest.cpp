@@ -393,7 +393,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "The new value of mass would be inf, which a model file cannot hold."}));
 
 TEST_F(SetTest, MultipliesAddsAndCopiesRoundedAsTheFileKeepsThem) {
-    MotionModel source = SmallCityCar();
+    MotionModel source = WorkedExample();
     source.description = "//Van";
     source.bumpyFactor = 0.7;
     WriteModel(folder_ / "van.zrb", source);
@@ -591,11 +591,11 @@ TEST(DiffFolderTest, ListsEachDifferingModelThenTheNewAndTheMissing) {
     std::filesystem::create_directories(folder / "mine");
     std::filesystem::create_directories(folder / "ref");
     WriteModel(folder / "mine/Car.zrb", Changed());
-    WriteModel(folder / "ref/car.zrb", SmallCityCar());
-    WriteModel(folder / "mine/same.zrb", SmallCityCar());
-    WriteModel(folder / "ref/same.zrb", SmallCityCar(), ModelFileVariant::SaveAsNew);
-    WriteModel(folder / "mine/bus.zrb", SmallCityCar());
-    WriteModel(folder / "ref/tank.zrb", SmallCityCar());
+    WriteModel(folder / "ref/car.zrb", WorkedExample());
+    WriteModel(folder / "mine/same.zrb", WorkedExample());
+    WriteModel(folder / "ref/same.zrb", WorkedExample(), ModelFileVariant::SaveAsNew);
+    WriteModel(folder / "mine/bus.zrb", WorkedExample());
+    WriteModel(folder / "ref/tank.zrb", WorkedExample());
     const auto run = Zrb({"diff", folder / "mine", folder / "ref"});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.out,
@@ -608,7 +608,7 @@ TEST(DiffFolderTest, ListsEachDifferingModelThenTheNewAndTheMissing) {
               "missing: tank.zrb\n");
     std::filesystem::remove(folder / "mine/bus.zrb");
     std::filesystem::remove(folder / "ref/tank.zrb");
-    WriteModel(folder / "mine/Car.zrb", SmallCityCar());
+    WriteModel(folder / "mine/Car.zrb", WorkedExample());
     const auto equal = Zrb({"diff", folder / "mine", folder / "ref"});
     EXPECT_EQ(equal.status, 0) << equal.err;
     EXPECT_EQ(equal.out, "");
