@@ -251,8 +251,19 @@ class CapturingRunner : public ProgramRunner {
         out_ << last.output << std::flush;
         return ran;
     }
+    Result RunArchiver(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& workingDir) const override {
+        Result ran = inner_.RunArchiverCapturing(program, args, workingDir, last);
+        started = ran.ok();
+        out_ << last.output << std::flush;
+        return ran;
+    }
+    void EndArchiver() const override { inner_.EndArchiver(); }
     std::string FindOnPath(const std::string& name) const override {
         return inner_.FindOnPath(name);
+    }
+    std::optional<std::string> Setting(const std::string& name) const override {
+        return inner_.Setting(name);
     }
 
     mutable bool started = false;
@@ -331,6 +342,9 @@ class Interpreter {
             RunProgramReported(words[0], args);
         }
     }
+
+    // The script has run: nothing it started is left running.
+    void End() { run_.EndArchiver(); }
 
     // From now on each program call is run through `capture` and reported to `report`.
     void ReportTo(CallReport& report, const CapturingRunner& capture) {
@@ -518,9 +532,29 @@ class Interpreter {
         // The program writes to the same terminal; what this runner printed comes first.
         out_.flush();
         err_.flush();
-        if (Result ran = run_.Run(program, programArgs, workingDir_); !ran) {
+        const bool archiver = program == path && IsOurArchiverAdding(path, args);
+        if (!archiver) {
+            run_.EndArchiver();
+        }
+        if (Result ran = archiver ? run_.RunArchiver(program, programArgs, workingDir_)
+                                  : run_.Run(program, programArgs, workingDir_);
+            !ran) {
             err_ << "zrb-batch: " << ran.message() << "\n";
         }
+    }
+
+    // A call that the archiver kept running may take: our own sqzip (a Windows one runs
+    // through wine, one process per call) adding a file. Its answer to such a call is
+    // only ever on one of its output and error, so it reads the same however it is
+    // collected.
+    static bool IsOurArchiverAdding(const std::string& path, const std::vector<std::string>& args) {
+        if (LowerAscii(fs::path(path).filename().string()) != "sqzip.exe" || args.empty()) {
+            return false;
+        }
+        const std::string first = LowerAscii(args[0]);
+        return first.size() > 1 && first[0] == '-' &&
+               first.find_first_not_of("af", 1) == std::string::npos &&
+               first.find('a') != std::string::npos;
     }
 
     void RunProgramReported(const std::string& command, const std::vector<std::string>& args) {
@@ -623,6 +657,7 @@ int RunLines(std::istream& script, Interpreter& interpreter, std::ostream& out, 
     while (std::getline(script, line)) {
         interpreter.RunLine(line);
     }
+    interpreter.End();
     out.flush();
     if (script.bad()) {
         err << "zrb-batch: reading the script failed\n";
