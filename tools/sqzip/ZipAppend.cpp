@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace zrb {
 namespace {
@@ -124,9 +125,26 @@ struct Directory {
     std::string endRecord;  // the end record and comment as they were
 };
 
+// The directory this process last wrote, and the names in it: a process that adds many
+// entries one after another (sqzip serving a script's runner) then neither reads nor
+// parses the directory again for each, which would grow with the square of the count.
+// It holds only while the archive is as this process left it.
+struct KnownDirectory {
+    LockedFile::Stamp stamp;  // of the archive right after the write, all zero if none
+    Directory dir;
+    std::unordered_set<std::string> names;
+};
+
+KnownDirectory& Known() {
+    static KnownDirectory known;
+    return known;
+}
+
 // Reads the archive's directory when it is one this code can extend: no ZIP64, one disk,
-// nothing after the end record, the directory right before it, and no entry `name`.
-bool ReadDirectory(const LockedFile& archive, std::string_view name, Directory& dir) {
+// nothing after the end record, the directory right before it, and no entry `name`. The
+// entries' names go to `names`.
+bool ReadDirectory(const LockedFile& archive, std::string_view name, Directory& dir,
+                   std::unordered_set<std::string>& names) {
     const std::uint64_t size = archive.size();
     if (size == 0) {
         return true;  // a new archive
@@ -166,10 +184,15 @@ bool ReadDirectory(const LockedFile& archive, std::string_view name, Directory& 
         const std::size_t nameLength = Get16(dir.records, at + 28);
         const std::size_t recordSize =
             kCentralSize + nameLength + Get16(dir.records, at + 30) + Get16(dir.records, at + 32);
-        if (at + recordSize > dir.records.size() ||
-            std::string_view(dir.records).substr(at + kCentralSize, nameLength) == name) {
+        if (at + recordSize > dir.records.size()) {
             return false;
         }
+        const std::string_view entry =
+            std::string_view(dir.records).substr(at + kCentralSize, nameLength);
+        if (entry == name) {
+            return false;
+        }
+        names.emplace(entry);
         at += recordSize;
     }
     return at == dir.records.size();
@@ -179,8 +202,20 @@ bool ReadDirectory(const LockedFile& archive, std::string_view name, Directory& 
 
 AppendOutcome AppendEntry(LockedFile& archive, std::string_view name, std::string_view data,
                           std::time_t modified, std::string& why) {
-    Directory dir;
-    if (name.size() > 0xFFFF || data.size() >= 0xFFFFFFFFu || !ReadDirectory(archive, name, dir)) {
+    // Taken apart for this write, and put back only once it is on the disk.
+    KnownDirectory known = std::move(Known());
+    Known() = {};
+    Directory& dir = known.dir;
+    if (name.size() > 0xFFFF || data.size() >= 0xFFFFFFFFu) {
+        return AppendOutcome::NotHere;
+    }
+    const bool unchanged = known.stamp != LockedFile::Stamp{} && known.stamp == archive.StampNow();
+    if (!unchanged) {
+        known = {};
+        if (!ReadDirectory(archive, name, dir, known.names)) {
+            return AppendOutcome::NotHere;
+        }
+    } else if (known.names.count(std::string(name)) != 0) {
         return AppendOutcome::NotHere;
     }
     std::string packed;
@@ -265,6 +300,16 @@ AppendOutcome AppendEntry(LockedFile& archive, std::string_view name, std::strin
         }
         return AppendOutcome::Failed;
     }
+    // The directory as it now is on the disk, for the next entry.
+    dir.records.append(tail,
+                       tail.size() - kEndSize - dir.comment.size() - kCentralSize - name.size(),
+                       kCentralSize + name.size());
+    dir.endRecord = tail.substr(tail.size() - kEndSize - dir.comment.size());
+    dir.offset = newDirOffset;
+    dir.entries = entries;
+    known.names.emplace(name);
+    known.stamp = archive.StampNow();
+    Known() = std::move(known);
     return AppendOutcome::Done;
 }
 
