@@ -261,18 +261,6 @@ class LockedFile {
     Result Truncate(std::uint64_t size);
     // Waits until what was written is on the disk.
     Result Sync();
-    // What tells this file's state apart from another's: which file it is, its size and
-    // its time of change now. Equal stamps taken under the lock mean nobody wrote the file
-    // in between (a writer changes the time, or replaces the file). All zero on failure.
-    struct Stamp {
-        std::uint64_t device = 0;
-        std::uint64_t inode = 0;
-        std::uint64_t size = 0;
-        std::int64_t changedSeconds = 0;
-        std::int64_t changedNanoseconds = 0;
-        bool operator==(const Stamp&) const = default;
-    };
-    Stamp StampNow() const;
     // Removes the path while the lock is still held, then lets go.
     void RemoveAndClose();
     void Close();

@@ -126,14 +126,25 @@ struct Directory {
 };
 
 // The directory this process last wrote, and the names in it: a process that adds many
-// entries one after another (sqzip serving a script's runner) then neither reads nor
-// parses the directory again for each, which would grow with the square of the count.
-// It holds only while the archive is as this process left it.
+// entries one after another (sqzip serving a script's runner) then neither looks for the
+// end record nor parses the directory again for each, which would grow with the square
+// of the count. It is used only while the archive's directory and end record are, byte
+// for byte, the ones written, and end the file: the archive then reads as it did.
 struct KnownDirectory {
-    LockedFile::Stamp stamp;  // of the archive right after the write, all zero if none
+    std::uint64_t size = 0;  // the archive's size after the write; 0: nothing known
     Directory dir;
     std::unordered_set<std::string> names;
 };
+
+// Whether the archive ends in the directory and end record `known` holds.
+bool EndsAsKnown(const LockedFile& archive, const KnownDirectory& known) {
+    const Directory& dir = known.dir;
+    std::string tail;
+    return known.size != 0 && archive.size() == known.size &&
+           archive.ReadAt(dir.offset, static_cast<std::size_t>(known.size - dir.offset), tail) &&
+           std::string_view(tail).substr(0, dir.records.size()) == dir.records &&
+           std::string_view(tail).substr(dir.records.size()) == dir.endRecord;
+}
 
 KnownDirectory& Known() {
     static KnownDirectory known;
@@ -209,8 +220,7 @@ AppendOutcome AppendEntry(LockedFile& archive, std::string_view name, std::strin
     if (name.size() > 0xFFFF || data.size() >= 0xFFFFFFFFu) {
         return AppendOutcome::NotHere;
     }
-    const bool unchanged = known.stamp != LockedFile::Stamp{} && known.stamp == archive.StampNow();
-    if (!unchanged) {
+    if (!EndsAsKnown(archive, known)) {
         known = {};
         if (!ReadDirectory(archive, name, dir, known.names)) {
             return AppendOutcome::NotHere;
@@ -308,7 +318,7 @@ AppendOutcome AppendEntry(LockedFile& archive, std::string_view name, std::strin
     dir.offset = newDirOffset;
     dir.entries = entries;
     known.names.emplace(name);
-    known.stamp = archive.StampNow();
+    known.size = dir.offset + dir.records.size() + dir.endRecord.size();
     Known() = std::move(known);
     return AppendOutcome::Done;
 }
