@@ -257,37 +257,45 @@ AppendOutcome AppendEntry(LockedFile& archive, std::string_view name, std::strin
     Put16(common, static_cast<std::uint32_t>(name.size()));
     Put16(common, 0);  // no extra field
 
-    std::string tail;
-    tail.reserve(newDirOffset - dir.offset + dir.records.size() + kCentralSize + name.size() +
-                 kEndSize + dir.comment.size());
-    Put32(tail, kLocalSignature);
-    tail += common;
-    tail += name;
-    tail += stored;
-    tail += dir.records;
-    Put32(tail, kCentralSignature);
-    Put16(tail, kMadeByUnix | kVersion);
-    tail += common;
-    Put16(tail, 0);  // no comment
-    Put16(tail, 0);  // disk 0
-    Put16(tail, 0);  // internal attributes
-    Put32(tail, kFileMode);
-    Put32(tail, static_cast<std::uint32_t>(dir.offset));
-    tail += name;
+    // Written in three pieces: the new entry where the directory was, the directory as
+    // it was after it, then the new entry's record and the end record. The directory,
+    // the bulk of it, is never copied here.
+    std::string entry;
+    entry.reserve(kLocalSize + name.size() + stored.size());
+    Put32(entry, kLocalSignature);
+    entry += common;
+    entry += name;
+    entry += stored;
+    std::string last;
+    Put32(last, kCentralSignature);
+    Put16(last, kMadeByUnix | kVersion);
+    last += common;
+    Put16(last, 0);  // no comment
+    Put16(last, 0);  // disk 0
+    Put16(last, 0);  // internal attributes
+    Put32(last, kFileMode);
+    Put32(last, static_cast<std::uint32_t>(dir.offset));
+    last += name;
+    const std::size_t recordSize = last.size();
     const auto entries = static_cast<std::uint16_t>(dir.entries + 1);
-    const auto dirSize =
-        static_cast<std::uint32_t>(dir.records.size() + kCentralSize + name.size());
-    Put32(tail, kEndSignature);
-    Put16(tail, 0);
-    Put16(tail, 0);
-    Put16(tail, entries);
-    Put16(tail, entries);
-    Put32(tail, dirSize);
-    Put32(tail, static_cast<std::uint32_t>(newDirOffset));
-    Put16(tail, static_cast<std::uint32_t>(dir.comment.size()));
-    tail += dir.comment;
+    const auto dirSize = static_cast<std::uint32_t>(dir.records.size() + recordSize);
+    Put32(last, kEndSignature);
+    Put16(last, 0);
+    Put16(last, 0);
+    Put16(last, entries);
+    Put16(last, entries);
+    Put32(last, dirSize);
+    Put32(last, static_cast<std::uint32_t>(newDirOffset));
+    Put16(last, static_cast<std::uint32_t>(dir.comment.size()));
+    last += dir.comment;
 
-    Result written = archive.WriteAt(dir.offset, tail);
+    Result written = archive.WriteAt(dir.offset, entry);
+    if (written) {
+        written = archive.WriteAt(newDirOffset, dir.records);
+    }
+    if (written) {
+        written = archive.WriteAt(newDirOffset + dir.records.size(), last);
+    }
     if (written) {
         written = archive.Sync();
     }
@@ -311,10 +319,8 @@ AppendOutcome AppendEntry(LockedFile& archive, std::string_view name, std::strin
         return AppendOutcome::Failed;
     }
     // The directory as it now is on the disk, for the next entry.
-    dir.records.append(tail,
-                       tail.size() - kEndSize - dir.comment.size() - kCentralSize - name.size(),
-                       kCentralSize + name.size());
-    dir.endRecord = tail.substr(tail.size() - kEndSize - dir.comment.size());
+    dir.records.append(last, 0, recordSize);
+    dir.endRecord = last.substr(recordSize);
     dir.offset = newDirOffset;
     dir.entries = entries;
     known.names.emplace(name);
