@@ -641,6 +641,23 @@ const ServedCase kServedCases[] = {
 INSTANTIATE_TEST_SUITE_P(Calls, ServedArchiverTest, ::testing::ValuesIn(kServedCases),
                          [](const auto& info) { return std::string(info.param.label); });
 
+// Only our own archiver is asked to serve: a script of someone's named sqzip.exe runs
+// once per line with the line's arguments alone.
+TEST(BatchWithArchiverTest, AScriptNamedSqzipRunsOncePerLine) {
+    TempDir dir;
+    WriteFile(dir / "sqzip.exe", "#!/bin/sh\nprintf '%s\\n' \"$*\" >> calls.txt\n");
+    fs::permissions(dir / "sqzip.exe", fs::perms::owner_all);
+    WriteFile(dir / "Install_ZRB.bat",
+              ".\\SQZIP -a -f a.zrb .\\v.sqs\r\nDEL a.zrb\r\n.\\SQZIP -a -f b.zrb .\\v.sqs");
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(BatchMain({"--report=r.txt", "Install_ZRB.bat"}, dir.path(), in, out, err,
+                        SystemProgramRunner()),
+              0);
+    EXPECT_EQ(ReadFile(dir / "calls.txt"), "-a -f a.zrb .\\v.sqs\n-a -f b.zrb .\\v.sqs\n");
+}
+
 TEST(SystemProgramRunnerTest, ReportsProgramThatCannotStart) {
     TempDir dir;
     WriteFile(dir / "not-executable", "data");

@@ -203,14 +203,21 @@ bool IsFile(const std::string& path) {
     return fs::is_regular_file(path, error);
 }
 
-// A Windows executable begins with the DOS header's "MZ".
-bool IsWindowsProgram(const std::string& path) {
+// Whether the file at `path` begins with `magic`.
+bool BeginsWith(const std::string& path, std::string_view magic) {
     ReadOnlyFile file;
     if (!file.Open(path)) {
         return false;
     }
-    char magic[2] = {};
-    return file.Read(magic, sizeof magic) == 2 && magic[0] == 'M' && magic[1] == 'Z';
+    char start[4] = {};
+    return magic.size() <= sizeof start &&
+           file.Read(start, magic.size()) == static_cast<long>(magic.size()) &&
+           std::string_view(start, magic.size()) == magic;
+}
+
+// A Windows executable begins with the DOS header's "MZ".
+bool IsWindowsProgram(const std::string& path) {
+    return BeginsWith(path, "MZ");
 }
 
 // Writes to two buffers at once: what a program call makes the runner say is shown as
@@ -543,12 +550,15 @@ class Interpreter {
         }
     }
 
-    // A call that the archiver kept running may take: our own sqzip (a Windows one runs
-    // through wine, one process per call) adding a file. Its answer to such a call is
-    // only ever on one of its output and error, so it reads the same however it is
-    // collected.
+    // A call that the archiver kept running may take: our own sqzip, a Linux program (a
+    // Windows one runs through wine, and a script of someone's is not asked to serve),
+    // adding a file. Its answer to such a call is only ever on one of its output and
+    // error, so it reads the same however it is collected.
     static bool IsOurArchiverAdding(const std::string& path, const std::vector<std::string>& args) {
-        if (LowerAscii(fs::path(path).filename().string()) != "sqzip.exe" || args.empty()) {
+        if (LowerAscii(fs::path(path).filename().string()) != "sqzip.exe" || args.empty() ||
+            !BeginsWith(path,
+                        "\x7f"
+                        "ELF")) {
             return false;
         }
         const std::string first = LowerAscii(args[0]);
