@@ -103,7 +103,10 @@ TEST(PackEndToEnd, PackAllPutsEveryModelIntoTheArchiveAndLeavesTheModelsAlone) {
     }
     std::vector<std::string> expectedCalls;
     for (const std::string& name : names) {
-        expectedCalls.push_back("call\t0\t\t.\\\\SQZIP\t-a\t-f\t" + name + "\t.\\\\vehicles.sqs");
+        std::string call = "call\t0\t\t.\\\\SQZIP\t-a\t-f\t";
+        call += name;
+        call += "\t.\\\\vehicles.sqs";
+        expectedCalls.push_back(call);
     }
     EXPECT_EQ(calls, expectedCalls);
     const PackOutcome outcome = FinishPack(started);
