@@ -143,6 +143,38 @@ std::optional<RunFailure> RunProgram(const ProgramRun& run, int* exitStatus = nu
 // instead of shown (run.outputFile and run.detach are not used).
 std::optional<RunFailure> RunProgramCapturing(const ProgramRun& run, int* exitStatus,
                                               std::string& output);
+
+// A program kept running to answer requests one after another: its standard input and
+// output are one connection to this process, its standard error goes nowhere (what it
+// has to say travels in its answers). Ended, and waited for, when destroyed.
+class ServedProgram {
+  public:
+    ServedProgram() = default;
+    ServedProgram(const ServedProgram&) = delete;
+    ServedProgram& operator=(const ServedProgram&) = delete;
+    ~ServedProgram();
+
+    // Starts `run` (run.noInput, run.outputFile and run.detach are not used). Returns the
+    // failure, or nothing when it was started.
+    std::optional<RunFailure> Start(const ProgramRun& run);
+    bool running() const { return connection_ >= 0; }
+    // False when the program no longer reads.
+    bool Send(std::string_view bytes);
+    // The next line without its LF; false when the program ended before a whole line.
+    bool ReceiveLine(std::string& line);
+    // The next `count` bytes; false when the program ended before them.
+    bool Receive(std::size_t count, std::string& bytes);
+    // Closes the connection and waits for the program's end: its exit status, or 128 +
+    // the signal that ended it; 0 when none was running.
+    int End();
+
+  private:
+    bool Fill();
+
+    int connection_ = -1;
+    long child_ = 0;
+    std::string received_;
+};
 #endif
 
 // The first runnable `name` in the folders of `searchPath`, separated as the system's PATH

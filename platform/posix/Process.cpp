@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -129,9 +130,10 @@ std::optional<RunFailure> RunDetached(const char* folder, int input, int output,
     return std::nullopt;
 }
 
-// Starts the program, its standard output and error going to `output` (unless -1).
+// Starts the program, its standard output and error going to `output` (unless -1);
+// `errors`, when not -1, takes its standard error instead.
 std::optional<RunFailure> Spawn(const char* folder, int input, int output, char* const* argv,
-                                pid_t& child) {
+                                pid_t& child, int errors = -1) {
     // posix_spawn reports a failed change of folder like a failed start; looking first
     // tells the two apart for the message.
     struct stat info {};
@@ -152,6 +154,9 @@ std::optional<RunFailure> Spawn(const char* folder, int input, int output, char*
     if (output >= 0) {
         ::posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
         ::posix_spawn_file_actions_adddup2(&actions, output, STDERR_FILENO);
+    }
+    if (errors >= 0) {
+        ::posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
     }
     ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     sigset_t none;
@@ -269,6 +274,109 @@ std::optional<RunFailure> RunProgramCapturing(const ProgramRun& run, int* exitSt
     }
     Wait(child, exitStatus);
     return std::nullopt;
+}
+
+ServedProgram::~ServedProgram() {
+    End();
+}
+
+std::optional<RunFailure> ServedProgram::Start(const ProgramRun& run) {
+    End();
+    CommandLine command(run);
+    const std::string folder = run.workingFolder.empty() ? "/" : run.workingFolder;
+    // A socket rather than two pipes: writing to a program that has ended then fails
+    // with an error instead of a signal that would end this process.
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+        return RunFailure{RunStep::Output, Reason(errno)};
+    }
+    const Descriptor nothing(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+    pid_t child = 0;
+    std::optional<RunFailure> failed;
+    {
+        const Descriptor theirs(ends[1]);
+        failed =
+            Spawn(folder.c_str(), theirs.get(), theirs.get(), command.argv(), child, nothing.get());
+    }
+    if (failed) {
+        ::close(ends[0]);
+        return failed;
+    }
+    connection_ = ends[0];
+    child_ = child;
+    received_.clear();
+    return std::nullopt;
+}
+
+bool ServedProgram::Send(std::string_view bytes) {
+    while (connection_ >= 0 && !bytes.empty()) {
+        const ssize_t sent = ::send(connection_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sent <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return connection_ >= 0;
+}
+
+bool ServedProgram::Fill() {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(connection_, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        received_.append(buffer, static_cast<std::size_t>(got));
+        return true;
+    }
+}
+
+bool ServedProgram::ReceiveLine(std::string& line) {
+    if (connection_ < 0) {
+        return false;
+    }
+    std::size_t end;
+    while ((end = received_.find('\n')) == std::string::npos) {
+        if (!Fill()) {
+            return false;
+        }
+    }
+    line = received_.substr(0, end);
+    received_.erase(0, end + 1);
+    return true;
+}
+
+bool ServedProgram::Receive(std::size_t count, std::string& bytes) {
+    if (connection_ < 0) {
+        return false;
+    }
+    while (received_.size() < count) {
+        if (!Fill()) {
+            return false;
+        }
+    }
+    bytes = received_.substr(0, count);
+    received_.erase(0, count);
+    return true;
+}
+
+int ServedProgram::End() {
+    if (connection_ < 0) {
+        return 0;
+    }
+    ::close(connection_);
+    connection_ = -1;
+    received_.clear();
+    int status = 0;
+    Wait(static_cast<pid_t>(child_), &status);
+    child_ = 0;
+    return status;
 }
 
 std::string FindOnSearchPath(const std::string& name, const std::string& searchPath) {

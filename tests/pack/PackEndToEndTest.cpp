@@ -93,6 +93,22 @@ TEST(PackEndToEnd, PackAllPutsEveryModelIntoTheArchiveAndLeavesTheModelsAlone) {
     // The runner's report, read as the editor reads it, says every model went in; our
     // helper files go once that is known.
     EXPECT_TRUE(PollPack(started).ended);
+    // One archiver process serves the adds; each is still reported as a call of its own,
+    // in the script's order.
+    std::vector<std::string> calls;
+    for (const std::string& line : Lines(ReadBytes(archive + "/Install_ZRB.result"))) {
+        if (line.rfind("call\t", 0) == 0) {
+            calls.push_back(line);
+        }
+    }
+    std::vector<std::string> expectedCalls;
+    for (const std::string& name : names) {
+        std::string call = "call\t0\t\t.\\\\SQZIP\t-a\t-f\t";
+        call += name;
+        call += "\t.\\\\vehicles.sqs";
+        expectedCalls.push_back(call);
+    }
+    EXPECT_EQ(calls, expectedCalls);
     const PackOutcome outcome = FinishPack(started);
     EXPECT_EQ(outcome.message,
               "Packed " + std::to_string(names.size()) +

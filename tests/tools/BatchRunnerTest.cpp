@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 
 #include "ToolsTestSupport.h"
 #include "platform/Platform.h"
+#include "platform/Text.h"
 #include "tools/zrb-batch/SystemProgramRunner.h"
 
 namespace zrb {
@@ -502,6 +504,158 @@ TEST(BatchWithArchiverTest, ReportsEachCallAndHoldsTheLockWhileItRuns) {
     EXPECT_NE(err.str().find("is not recognized"), std::string::npos) << err.str();
     EXPECT_FALSE(fs::exists(dir / "l.lock"));
     EXPECT_EQ(ReadZipEntries(dir / "vehicles.sqs"), (ZipEntries{{"a.zrb", "model a\r\n"}}));
+}
+
+// Our archiver's adds go to one sqzip process kept running; each call must read exactly
+// as a process of its own would: the same words in the same order, the same report
+// lines, the same archives. Each script runs twice, served and with a process per call.
+class PerCallRunner : public SystemProgramRunner {
+  public:
+    Result RunCapturing(const std::string& program, const std::vector<std::string>& args,
+                        const std::string& workingDir, Ended& ended) const override {
+        ++ownProcesses;
+        return SystemProgramRunner::RunCapturing(program, args, workingDir, ended);
+    }
+    Result RunArchiverCapturing(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& workingDir, Ended& ended) const override {
+        return serve ? SystemProgramRunner::RunArchiverCapturing(program, args, workingDir, ended)
+                     : RunCapturing(program, args, workingDir, ended);
+    }
+    bool serve = false;
+    mutable int ownProcesses = 0;
+};
+
+struct ServedCase {
+    const char* label{};
+    std::string script{};
+    int ownProcesses{};  // calls that the served run still runs as processes of their own
+};
+
+void PrintTo(const ServedCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+struct BatchRun {
+    std::string out;
+    std::string err;
+    std::string report;
+    ZipEntries v;
+    ZipEntries w;
+    std::vector<std::string> files;
+    int ownProcesses = 0;
+};
+
+BatchRun RunPackScript(const std::string& script, bool serve) {
+    TempDir dir;
+    fs::copy_file(ZRB_SQZIP_EXE, dir / "sqzip.exe");
+    for (const char* name : {"a.zrb", "b.zrb", "c.zrb"}) {
+        WriteFile(dir / name, std::string("model ") + name);
+    }
+    WriteFile(dir / "broken.sqs", "not an archive");
+    WriteFile(dir / "Install_ZRB.bat", script);
+    PerCallRunner runner;
+    runner.serve = serve;
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(BatchMain({"--report=r.txt", "Install_ZRB.bat"}, dir.path(), in, out, err, runner),
+              0);
+    BatchRun run{out.str(),
+                 err.str(),
+                 ReadFile(dir / "r.txt"),
+                 ReadZipEntries(dir / "v.sqs"),
+                 ReadZipEntries(dir / "w.sqs"),
+                 FolderEntries(dir.path()),
+                 runner.ownProcesses};
+    // Messages name the folder: each run has its own.
+    for (std::string* text : {&run.out, &run.err, &run.report}) {
+        for (std::size_t at = text->find(dir.path()); at != std::string::npos;
+             at = text->find(dir.path())) {
+            text->replace(at, dir.path().size(), "{dir}");
+        }
+    }
+    return run;
+}
+
+class ServedArchiverTest : public ::testing::TestWithParam<ServedCase> {};
+
+TEST_P(ServedArchiverTest, EachCallReadsAsAProcessOfItsOwn) {
+    const ServedCase& c = GetParam();
+    const BatchRun own = RunPackScript(c.script, false);
+    const BatchRun served = RunPackScript(c.script, true);
+    EXPECT_EQ(served.out, own.out);
+    EXPECT_EQ(served.err, own.err);
+    EXPECT_EQ(served.report, own.report);
+    EXPECT_EQ(served.v, own.v);
+    EXPECT_EQ(served.w, own.w);
+    EXPECT_EQ(served.files, own.files);
+    EXPECT_EQ(served.ownProcesses, c.ownProcesses);
+    // Every call was reported, and something was packed.
+    std::istringstream lines(c.script);
+    std::ptrdiff_t calls = 0;
+    for (std::string line; std::getline(lines, line);) {
+        calls += StartsWithIgnoringAsciiCase(line, ".\\sqzip");
+    }
+    EXPECT_EQ(std::count(own.report.begin(), own.report.end(), '\n') - 2, calls) << own.report;
+    EXPECT_FALSE(own.v.empty());
+}
+
+const ServedCase kServedCases[] = {
+    {"PackScript",
+     "@ECHO OFF\r\nATTRIB -R v.sqs\r\nECHO Installing a.zrb...\r\n.\\SQZIP -a -f a.zrb "
+     ".\\v.sqs\r\nDEL a.zrb\r\nECHO Installing b.zrb...\r\n.\\SQZIP -a -f b.zrb "
+     ".\\v.sqs\r\nDEL b.zrb\r\nECHO Installing c.zrb...\r\n.\\SQZIP -a -f c.zrb "
+     ".\\v.sqs\r\nDEL c.zrb\r\nECHO done",
+     0},
+    {"AFailureInTheMiddle",
+     "ECHO on\r\n.\\SQZIP -a -f a.zrb .\\v.sqs\r\nDEL a.zrb\r\n.\\SQZIP -a -f missing.zrb "
+     ".\\v.sqs\r\nDEL missing.zrb\r\n.\\SQZIP -a -f b.zrb .\\v.sqs\r\nDEL b.zrb",
+     0},
+    {"ABrokenArchiveInTheMiddle",
+     ".\\SQZIP -a -f a.zrb .\\v.sqs\r\n.\\SQZIP -a -f b.zrb .\\broken.sqs\r\n"
+     ".\\SQZIP -a -f b.zrb .\\v.sqs",
+     0},
+    {"TwoArchivesInTurn",
+     ".\\SQZIP -a -f a.zrb .\\v.sqs\r\n.\\SQZIP -a -f a.zrb .\\w.sqs\r\n"
+     ".\\SQZIP -a -f b.zrb .\\v.sqs\r\n.\\SQZIP -a -f c.zrb .\\w.sqs\r\n"
+     ".\\SQZIP -a b.zrb .\\w.sqs",
+     0},
+    {"ListingsBetweenAdds",
+     ".\\SQZIP -a -f a.zrb .\\v.sqs\r\n.\\SQZIP -l .\\v.sqs\r\n.\\SQZIP -a -f b.zrb "
+     ".\\v.sqs\r\n.\\SQZIP -l .\\v.sqs",
+     2},
+    {"TheArchiveDeletedBetweenAdds",
+     ".\\SQZIP -a -f a.zrb .\\v.sqs\r\n.\\SQZIP -a -f b.zrb .\\v.sqs\r\nDEL v.sqs\r\n"
+     ".\\SQZIP -a c.zrb .\\v.sqs\r\n.\\SQZIP -a -f c.zrb .\\v.sqs\r\n"
+     ".\\SQZIP -a -f a.zrb .\\v.sqs",
+     0},
+    {"AnEntryReplacedBetweenAdds",
+     ".\\SQZIP -a -f a.zrb .\\v.sqs\r\n.\\SQZIP -a -f b.zrb .\\v.sqs\r\n"
+     ".\\SQZIP -a -f a.zrb .\\v.sqs\r\n.\\SQZIP -a -f c.zrb .\\v.sqs",
+     0},
+    {"BadUsageAndOtherSpellings",
+     ".\\sqzip -A a.zrb\r\n.\\Sqzip.EXE -AF a.zrb v.sqs\r\n.\\SQZIP -a -f -- b.zrb "
+     ".\\v.sqs\r\n.\\SQZIP -a --help\r\n.\\SQZIP -f -a c.zrb .\\v.sqs",
+     1},
+};
+INSTANTIATE_TEST_SUITE_P(Calls, ServedArchiverTest, ::testing::ValuesIn(kServedCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Only our own archiver is asked to serve: a script of someone's named sqzip.exe runs
+// once per line with the line's arguments alone.
+TEST(BatchWithArchiverTest, AScriptNamedSqzipRunsOncePerLine) {
+    TempDir dir;
+    WriteFile(dir / "sqzip.exe", "#!/bin/sh\nprintf '%s\\n' \"$*\" >> calls.txt\n");
+    fs::permissions(dir / "sqzip.exe", fs::perms::owner_all);
+    WriteFile(dir / "Install_ZRB.bat",
+              ".\\SQZIP -a -f a.zrb .\\v.sqs\r\nDEL a.zrb\r\n.\\SQZIP -a -f b.zrb .\\v.sqs");
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(BatchMain({"--report=r.txt", "Install_ZRB.bat"}, dir.path(), in, out, err,
+                        SystemProgramRunner()),
+              0);
+    EXPECT_EQ(ReadFile(dir / "calls.txt"), "-a -f a.zrb .\\v.sqs\n-a -f b.zrb .\\v.sqs\n");
 }
 
 TEST(SystemProgramRunnerTest, ReportsProgramThatCannotStart) {

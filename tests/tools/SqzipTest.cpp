@@ -279,6 +279,100 @@ TEST_F(SqzipTest, TwoProcessesAddingAtOnceLoseNoEntry) {
     EXPECT_EQ(entries.size(), 201u);
 }
 
+// One process adding one entry after another keeps the directory it wrote; whatever
+// changed the archive in between must be seen, not written over.
+TEST_F(SqzipTest, AKeptDirectoryIsReadAgainWhenTheArchiveChanged) {
+    namespace fs = std::filesystem;
+    TempDir other;
+    // Another archive, made by the full rewrite: its entry "x.zrb" is not the last added.
+    ASSERT_EQ(
+        Sqzip({"-a", "-f", (AddFile("x.zrb", "x"), dir_ / "models/x.zrb"), other / "x.sqs"}).status,
+        0);
+    ASSERT_EQ(Sqzip({"-a", dir_ / "models/x.zrb", other / "x.sqs"}).status, 0);
+    const std::string otherBytes = ReadFile(other / "x.sqs");
+    const struct {
+        const char* label;
+        void (*change)(const std::string& archive, const std::string& otherBytes);
+        ZipEntries after;
+    } cases[] = {
+        {"replaced",
+         [](const std::string& archive, const std::string& bytes) {
+             WriteFile(archive + ".new", bytes);
+             fs::rename(archive + ".new", archive);
+         },
+         ZipEntries{{"x.zrb", "x"}, {"b.zrb", "b"}}},
+        {"overwritten in place",
+         [](const std::string& archive, const std::string& bytes) { WriteFile(archive, bytes); },
+         ZipEntries{{"x.zrb", "x"}, {"b.zrb", "b"}}},
+        {"removed", [](const std::string& archive, const std::string&) { fs::remove(archive); },
+         ZipEntries{{"b.zrb", "b"}}},
+        {"added to by another",
+         [](const std::string& archive, const std::string&) {
+             const std::string input = archive + ".c.zrb";
+             WriteFile(input, "c");
+             std::ostringstream out;
+             std::ostringstream err;
+             // A process of its own: this one's kept directory must not see the add.
+             if (fork() == 0) {
+                 std::_Exit(SqzipMain({"-a", input, archive}, out, err));
+             }
+             int status = 0;
+             wait(&status);
+         },
+         ZipEntries{{"a.zrb", "a"}, {"vehicles.sqs.c.zrb", "c"}, {"b.zrb", "b"}}},
+    };
+    for (const auto& c : cases) {
+        fs::remove(archive_);
+        ASSERT_EQ(AddFile("a.zrb", "a").status, 0) << c.label;
+        c.change(archive_, otherBytes);
+        const Outcome added = AddFile("b.zrb", "b");
+        EXPECT_EQ(added.status, 0) << c.label << ": " << added.err;
+        EXPECT_EQ(ReadZipEntries(archive_), c.after) << c.label;
+    }
+}
+
+// Served calls answer as SqzipMain does; a call cut short or malformed ends the serving.
+TEST_F(SqzipTest, ServesCallsUntilItsInputEnds) {
+    const std::string a = (AddFile("a.zrb", "a"), dir_ / "models/a.zrb");
+    const auto call = [](const std::vector<std::string>& args) {
+        std::string bytes = std::to_string(args.size()) + "\n";
+        for (const std::string& arg : args) {
+            bytes += std::to_string(arg.size()) + "\n" + arg;
+        }
+        return bytes;
+    };
+    const auto answer = [](int status, const std::string& said) {
+        return std::to_string(status) + " " + std::to_string(said.size()) + "\n" + said;
+    };
+    const struct {
+        const char* label;
+        std::string in;
+        int status;
+        std::string out;
+    } cases[] = {
+        {"nothing", "", 0, ""},
+        {"a failure between adds",
+         call({"-a", "-f", a, archive_}) + call({"-a", "no.zrb", archive_}) +
+             call({"-a", "-f", a, archive_}),
+         0,
+         answer(0, "") + answer(1, "sqzip: cannot read 'no.zrb': No such file or directory\n") +
+             answer(0, "")},
+        {"an empty argument", call({"-l", ""}), 0,
+         answer(1, "sqzip: cannot open archive '': No such file\n")},
+        {"cut short", call({"-a", a, archive_}).substr(0, 9), 2, ""},
+        {"not a count", "x\n", 2, ""},
+        {"an empty line", call({"-a", "-f", a, archive_}) + "\n", 2, answer(0, "")},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(archive_);
+        std::istringstream in(c.in);
+        std::ostringstream out;
+        EXPECT_EQ(SqzipServe(in, out), c.status) << c.label;
+        const std::string greeting = std::string(kServeGreeting) + "\n";
+        EXPECT_EQ(out.str(), greeting + c.out) << c.label;
+    }
+}
+
 TEST(SqzipUsageTest, BadCommandLinesPrintUsage) {
     const std::vector<std::vector<std::string>> cases = {
         {},

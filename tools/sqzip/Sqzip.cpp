@@ -3,11 +3,14 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <istream>
 #include <ostream>
+#include <sstream>
 
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -275,6 +278,58 @@ int SqzipMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return BadUsage(err, "-l takes one archive");
     }
     return List(operands[0], out, err);
+}
+
+namespace {
+
+// A count on a line of its own, in decimal; false at the end of `in` or for anything else.
+bool ReadCount(std::istream& in, std::size_t& count) {
+    std::string line;
+    if (!std::getline(in, line) || line.empty()) {
+        return false;
+    }
+    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), count);
+    return error == std::errc() && end == line.data() + line.size();
+}
+
+template <typename Number>
+std::string Decimal(Number number) {
+    char text[24];
+    return std::string(text, std::to_chars(text, text + sizeof text, number).ptr);
+}
+
+}  // namespace
+
+int SqzipServe(std::istream& in, std::ostream& out) {
+    out << kServeGreeting << "\n" << std::flush;
+    // Far above what a script's line holds.
+    constexpr std::size_t kMaxArgs = 1 << 16;
+    constexpr std::size_t kMaxBytes = std::size_t{1} << 24;
+    for (;;) {
+        if (in.peek() == std::istream::traits_type::eof()) {
+            return kSuccess;
+        }
+        std::size_t count = 0;
+        if (!ReadCount(in, count) || count > kMaxArgs) {
+            return kBadUsage;
+        }
+        std::vector<std::string> args(count);
+        for (std::string& arg : args) {
+            std::size_t size = 0;
+            if (!ReadCount(in, size) || size > kMaxBytes) {
+                return kBadUsage;
+            }
+            arg.resize(size);
+            if (!in.read(arg.data(), static_cast<std::streamsize>(size))) {
+                return kBadUsage;
+            }
+        }
+        // One stream for both, as the runner merges a process's output and error.
+        std::ostringstream said;
+        const int status = SqzipMain(args, said, said);
+        const std::string text = said.str();
+        out << Decimal(status) << ' ' << Decimal(text.size()) << '\n' << text << std::flush;
+    }
 }
 
 }  // namespace zrb

@@ -22,4 +22,19 @@ namespace zrb {
 // usage text on `err`.
 int SqzipMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// The first argument that makes sqzip serve a script's runner ("sqzip --serve-runner"):
+// one process then runs the runner's calls one after another, each as a process of its
+// own would, and spares the start of a process for each model.
+inline constexpr const char* kServeOption = "--serve-runner";
+// Its first line out, which tells the runner that this sqzip serves.
+inline constexpr const char* kServeGreeting = "sqzip serves 1";
+
+// Serves calls from `in` until it ends, after writing kServeGreeting and LF to `out`. A
+// call is its argument count, then each argument as its byte count and its bytes, each
+// count in decimal and ending in LF. The answer to a call, written when it has run: its
+// exit status, a blank, the byte count of what it wrote (its output and error in one),
+// LF, those bytes. Returns 0 when `in` ended between calls, 2 when a call was cut short
+// or malformed.
+int SqzipServe(std::istream& in, std::ostream& out);
+
 }  // namespace zrb

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace zrb {
 namespace {
@@ -124,9 +125,37 @@ struct Directory {
     std::string endRecord;  // the end record and comment as they were
 };
 
+// The directory this process last wrote, and the names in it: a process that adds many
+// entries one after another (sqzip serving a script's runner) then neither looks for the
+// end record nor parses the directory again for each, which would grow with the square
+// of the count. It is used only while the archive's directory and end record are, byte
+// for byte, the ones written, and end the file: the archive then reads as it did.
+struct KnownDirectory {
+    std::uint64_t size = 0;  // the archive's size after the write; 0: nothing known
+    Directory dir;
+    std::unordered_set<std::string> names;
+};
+
+// Whether the archive ends in the directory and end record `known` holds.
+bool EndsAsKnown(const LockedFile& archive, const KnownDirectory& known) {
+    const Directory& dir = known.dir;
+    std::string tail;
+    return known.size != 0 && archive.size() == known.size &&
+           archive.ReadAt(dir.offset, static_cast<std::size_t>(known.size - dir.offset), tail) &&
+           std::string_view(tail).substr(0, dir.records.size()) == dir.records &&
+           std::string_view(tail).substr(dir.records.size()) == dir.endRecord;
+}
+
+KnownDirectory& Known() {
+    static KnownDirectory known;
+    return known;
+}
+
 // Reads the archive's directory when it is one this code can extend: no ZIP64, one disk,
-// nothing after the end record, the directory right before it, and no entry `name`.
-bool ReadDirectory(const LockedFile& archive, std::string_view name, Directory& dir) {
+// nothing after the end record, the directory right before it, and no entry `name`. The
+// entries' names go to `names`.
+bool ReadDirectory(const LockedFile& archive, std::string_view name, Directory& dir,
+                   std::unordered_set<std::string>& names) {
     const std::uint64_t size = archive.size();
     if (size == 0) {
         return true;  // a new archive
@@ -166,10 +195,15 @@ bool ReadDirectory(const LockedFile& archive, std::string_view name, Directory& 
         const std::size_t nameLength = Get16(dir.records, at + 28);
         const std::size_t recordSize =
             kCentralSize + nameLength + Get16(dir.records, at + 30) + Get16(dir.records, at + 32);
-        if (at + recordSize > dir.records.size() ||
-            std::string_view(dir.records).substr(at + kCentralSize, nameLength) == name) {
+        if (at + recordSize > dir.records.size()) {
             return false;
         }
+        const std::string_view entry =
+            std::string_view(dir.records).substr(at + kCentralSize, nameLength);
+        if (entry == name) {
+            return false;
+        }
+        names.emplace(entry);
         at += recordSize;
     }
     return at == dir.records.size();
@@ -179,8 +213,19 @@ bool ReadDirectory(const LockedFile& archive, std::string_view name, Directory& 
 
 AppendOutcome AppendEntry(LockedFile& archive, std::string_view name, std::string_view data,
                           std::time_t modified, std::string& why) {
-    Directory dir;
-    if (name.size() > 0xFFFF || data.size() >= 0xFFFFFFFFu || !ReadDirectory(archive, name, dir)) {
+    // Taken apart for this write, and put back only once it is on the disk.
+    KnownDirectory known = std::move(Known());
+    Known() = {};
+    Directory& dir = known.dir;
+    if (name.size() > 0xFFFF || data.size() >= 0xFFFFFFFFu) {
+        return AppendOutcome::NotHere;
+    }
+    if (!EndsAsKnown(archive, known)) {
+        known = {};
+        if (!ReadDirectory(archive, name, dir, known.names)) {
+            return AppendOutcome::NotHere;
+        }
+    } else if (known.names.count(std::string(name)) != 0) {
         return AppendOutcome::NotHere;
     }
     std::string packed;
@@ -212,37 +257,45 @@ AppendOutcome AppendEntry(LockedFile& archive, std::string_view name, std::strin
     Put16(common, static_cast<std::uint32_t>(name.size()));
     Put16(common, 0);  // no extra field
 
-    std::string tail;
-    tail.reserve(newDirOffset - dir.offset + dir.records.size() + kCentralSize + name.size() +
-                 kEndSize + dir.comment.size());
-    Put32(tail, kLocalSignature);
-    tail += common;
-    tail += name;
-    tail += stored;
-    tail += dir.records;
-    Put32(tail, kCentralSignature);
-    Put16(tail, kMadeByUnix | kVersion);
-    tail += common;
-    Put16(tail, 0);  // no comment
-    Put16(tail, 0);  // disk 0
-    Put16(tail, 0);  // internal attributes
-    Put32(tail, kFileMode);
-    Put32(tail, static_cast<std::uint32_t>(dir.offset));
-    tail += name;
+    // Written in three pieces: the new entry where the directory was, the directory as
+    // it was after it, then the new entry's record and the end record. The directory,
+    // the bulk of it, is never copied here.
+    std::string entry;
+    entry.reserve(kLocalSize + name.size() + stored.size());
+    Put32(entry, kLocalSignature);
+    entry += common;
+    entry += name;
+    entry += stored;
+    std::string last;
+    Put32(last, kCentralSignature);
+    Put16(last, kMadeByUnix | kVersion);
+    last += common;
+    Put16(last, 0);  // no comment
+    Put16(last, 0);  // disk 0
+    Put16(last, 0);  // internal attributes
+    Put32(last, kFileMode);
+    Put32(last, static_cast<std::uint32_t>(dir.offset));
+    last += name;
+    const std::size_t recordSize = last.size();
     const auto entries = static_cast<std::uint16_t>(dir.entries + 1);
-    const auto dirSize =
-        static_cast<std::uint32_t>(dir.records.size() + kCentralSize + name.size());
-    Put32(tail, kEndSignature);
-    Put16(tail, 0);
-    Put16(tail, 0);
-    Put16(tail, entries);
-    Put16(tail, entries);
-    Put32(tail, dirSize);
-    Put32(tail, static_cast<std::uint32_t>(newDirOffset));
-    Put16(tail, static_cast<std::uint32_t>(dir.comment.size()));
-    tail += dir.comment;
+    const auto dirSize = static_cast<std::uint32_t>(dir.records.size() + recordSize);
+    Put32(last, kEndSignature);
+    Put16(last, 0);
+    Put16(last, 0);
+    Put16(last, entries);
+    Put16(last, entries);
+    Put32(last, dirSize);
+    Put32(last, static_cast<std::uint32_t>(newDirOffset));
+    Put16(last, static_cast<std::uint32_t>(dir.comment.size()));
+    last += dir.comment;
 
-    Result written = archive.WriteAt(dir.offset, tail);
+    Result written = archive.WriteAt(dir.offset, entry);
+    if (written) {
+        written = archive.WriteAt(newDirOffset, dir.records);
+    }
+    if (written) {
+        written = archive.WriteAt(newDirOffset + dir.records.size(), last);
+    }
     if (written) {
         written = archive.Sync();
     }
@@ -265,6 +318,14 @@ AppendOutcome AppendEntry(LockedFile& archive, std::string_view name, std::strin
         }
         return AppendOutcome::Failed;
     }
+    // The directory as it now is on the disk, for the next entry.
+    dir.records.append(last, 0, recordSize);
+    dir.endRecord = last.substr(recordSize);
+    dir.offset = newDirOffset;
+    dir.entries = entries;
+    known.names.emplace(name);
+    known.size = dir.offset + dir.records.size() + dir.endRecord.size();
+    Known() = std::move(known);
     return AppendOutcome::Done;
 }
 

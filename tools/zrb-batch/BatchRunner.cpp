@@ -203,14 +203,21 @@ bool IsFile(const std::string& path) {
     return fs::is_regular_file(path, error);
 }
 
-// A Windows executable begins with the DOS header's "MZ".
-bool IsWindowsProgram(const std::string& path) {
+// Whether the file at `path` begins with `magic`.
+bool BeginsWith(const std::string& path, std::string_view magic) {
     ReadOnlyFile file;
     if (!file.Open(path)) {
         return false;
     }
-    char magic[2] = {};
-    return file.Read(magic, sizeof magic) == 2 && magic[0] == 'M' && magic[1] == 'Z';
+    char start[4] = {};
+    return magic.size() <= sizeof start &&
+           file.Read(start, magic.size()) == static_cast<long>(magic.size()) &&
+           std::string_view(start, magic.size()) == magic;
+}
+
+// A Windows executable begins with the DOS header's "MZ".
+bool IsWindowsProgram(const std::string& path) {
+    return BeginsWith(path, "MZ");
 }
 
 // Writes to two buffers at once: what a program call makes the runner say is shown as
@@ -251,8 +258,19 @@ class CapturingRunner : public ProgramRunner {
         out_ << last.output << std::flush;
         return ran;
     }
+    Result RunArchiver(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& workingDir) const override {
+        Result ran = inner_.RunArchiverCapturing(program, args, workingDir, last);
+        started = ran.ok();
+        out_ << last.output << std::flush;
+        return ran;
+    }
+    void EndArchiver() const override { inner_.EndArchiver(); }
     std::string FindOnPath(const std::string& name) const override {
         return inner_.FindOnPath(name);
+    }
+    std::optional<std::string> Setting(const std::string& name) const override {
+        return inner_.Setting(name);
     }
 
     mutable bool started = false;
@@ -331,6 +349,9 @@ class Interpreter {
             RunProgramReported(words[0], args);
         }
     }
+
+    // The script has run: nothing it started is left running.
+    void End() { run_.EndArchiver(); }
 
     // From now on each program call is run through `capture` and reported to `report`.
     void ReportTo(CallReport& report, const CapturingRunner& capture) {
@@ -518,9 +539,32 @@ class Interpreter {
         // The program writes to the same terminal; what this runner printed comes first.
         out_.flush();
         err_.flush();
-        if (Result ran = run_.Run(program, programArgs, workingDir_); !ran) {
+        const bool archiver = program == path && IsOurArchiverAdding(path, args);
+        if (!archiver) {
+            run_.EndArchiver();
+        }
+        if (Result ran = archiver ? run_.RunArchiver(program, programArgs, workingDir_)
+                                  : run_.Run(program, programArgs, workingDir_);
+            !ran) {
             err_ << "zrb-batch: " << ran.message() << "\n";
         }
+    }
+
+    // A call that the archiver kept running may take: our own sqzip, a Linux program (a
+    // Windows one runs through wine, and a script of someone's is not asked to serve),
+    // adding a file. Its answer to such a call is only ever on one of its output and
+    // error, so it reads the same however it is collected.
+    static bool IsOurArchiverAdding(const std::string& path, const std::vector<std::string>& args) {
+        if (LowerAscii(fs::path(path).filename().string()) != "sqzip.exe" || args.empty() ||
+            !BeginsWith(path,
+                        "\x7f"
+                        "ELF")) {
+            return false;
+        }
+        const std::string first = LowerAscii(args[0]);
+        return first.size() > 1 && first[0] == '-' &&
+               first.find_first_not_of("af", 1) == std::string::npos &&
+               first.find('a') != std::string::npos;
     }
 
     void RunProgramReported(const std::string& command, const std::vector<std::string>& args) {
@@ -623,6 +667,7 @@ int RunLines(std::istream& script, Interpreter& interpreter, std::ostream& out, 
     while (std::getline(script, line)) {
         interpreter.RunLine(line);
     }
+    interpreter.End();
     out.flush();
     if (script.bad()) {
         err << "zrb-batch: reading the script failed\n";

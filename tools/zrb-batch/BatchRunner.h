@@ -42,6 +42,23 @@ class ProgramRunner {
         ended = {};
         return Run(program, args, workingDir);
     }
+
+    // As Run, for our own archiver (a native sqzip.exe): a runner may hand this call and
+    // the ones after it to one process of the archiver kept running, which runs each as a
+    // process of its own would. This default is Run.
+    virtual Result RunArchiver(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& workingDir) const {
+        return Run(program, args, workingDir);
+    }
+    // As RunCapturing, for our own archiver, as RunArchiver. This default is RunCapturing.
+    virtual Result RunArchiverCapturing(const std::string& program,
+                                        const std::vector<std::string>& args,
+                                        const std::string& workingDir, Ended& ended) const {
+        return RunCapturing(program, args, workingDir, ended);
+    }
+    // Ends an archiver kept running, once the script has run or before another program
+    // runs.
+    virtual void EndArchiver() const {}
 };
 
 // Where a script's runner reports each program call as it ends, for whoever watches
