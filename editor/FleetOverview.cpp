@@ -277,7 +277,8 @@ void FleetOverviewController::OnSortChosen(int column, bool ascending) {
 }
 
 void FleetOverviewController::OnActivate(int row) {
-    if (row < 0 || row >= RowCount()) {
+    // Opening closes the window, which would stop an undo or redo half way unseen.
+    if (row < 0 || row >= RowCount() || Busy()) {
         return;
     }
     const std::string name = Row(row).name;
