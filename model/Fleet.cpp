@@ -209,6 +209,10 @@ bool FleetRowMatches(const FleetRow& row, std::string_view filter) {
     return contains(row.name) || (row.read && contains(Cp1252ToUtf8(row.model.description)));
 }
 
+std::string FleetCsvCell(const std::string& text, bool textCell) {
+    return textCell ? CsvTextCell(text) : CsvField(text);
+}
+
 std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::size_t>& order) {
     std::string csv;
     for (int column = 0; column < kFleetColumns; ++column) {

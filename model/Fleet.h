@@ -91,6 +91,10 @@ bool FleetRowMatches(const FleetRow& row, std::string_view filter);
 // do not run it as a formula; numbers never do.
 std::string FleetCsv(const std::vector<FleetRow>& rows, const std::vector<std::size_t>& order);
 
+// One cell of FleetCsv: quoted where it needs it; a text cell (a name, a description)
+// also kept from being taken as a formula.
+std::string FleetCsvCell(const std::string& text, bool textCell);
+
 // Told between files during long work (done of total files); returning false stops the
 // work there. Called on the thread doing the work.
 using FleetProgress = std::function<bool(std::size_t done, std::size_t total)>;
