@@ -1,6 +1,7 @@
 #include "editor/FleetOverview.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -497,6 +498,30 @@ void FleetOverviewController::OnCellEdited(int row, int column, std::string_view
     RefreshEditor(name);
 }
 
+void FleetOverviewController::OnChangeApplied(ChangeStep step) {
+    std::unordered_map<std::string, std::size_t> at;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        at.emplace(rows_[i].name, i);
+    }
+    for (const StepFile& file : step.files) {
+        const auto found = at.find(file.name);
+        if (found != at.end()) {
+            rows_[found->second] = ReadFleetRow(file.path, file.name);
+        }
+    }
+    const std::string current = editor_.editor().workspace.currentFile;
+    const bool editorsModel =
+        std::any_of(step.files.begin(), step.files.end(),
+                    [&current](const StepFile& file) { return file.name == current; });
+    history_.Record(std::move(step));
+    Reorder();
+    UpdateStatus();
+    ShowHistory();
+    if (editorsModel) {
+        RefreshEditor(current);
+    }
+}
+
 bool FleetOverviewController::CanUndo() const {
     return !Busy() && !reader_ && history_.CanUndo();
 }
@@ -600,14 +625,20 @@ void FleetOverviewController::StepDone(Job& job) {
         at.emplace(rows_[i].name, i);
     }
     bool editorsModel = false;
+    std::optional<std::size_t> first;  // the first file written, to be shown selected
     for (FleetRow& row : job.rows) {
         editorsModel = editorsModel || row.name == editor_.editor().workspace.currentFile;
         const auto found = at.find(row.name);
         if (found != at.end()) {
             rows_[found->second] = std::move(row);
+            first = first ? first : found->second;
         }
     }
     Reorder();
+    const auto shown = std::find(shown_.begin(), shown_.end(), first.value_or(rows_.size()));
+    if (shown != shown_.end()) {
+        view_.ShowCell(static_cast<int>(shown - shown_.begin()), -1);
+    }
     UpdateStatus();
     ShowHistory();
     if (editorsModel) {
