@@ -482,11 +482,7 @@ void FleetOverviewController::OnCellEdited(int row, int column, std::string_view
         step.description = DescribeChange(*change) + " on " + name;
     }
     history_.Record(std::move(step));
-    FleetRow& changed = rows_[index];
-    changed.model = preview.model;
-    changed.speedText = preview.speedText;
-    changed.bytes = preview.after;
-    changed.misread.clear();  // written as the writer writes: read as written
+    rows_[index] = WrittenRow(preview);
     Reorder();
     // The edited row stays the current one, wherever the sort has put it.
     const auto at = std::find(shown_.begin(), shown_.end(), index);
