@@ -435,9 +435,12 @@ void FleetOverviewController::OnCellEdited(int row, int column, std::string_view
         std::string refused;
         const std::optional<std::string> bytes = Utf8ToCp1252(text, refused);
         if (!bytes) {
-            view_.MessageBox("A motion model file holds only the characters of Windows-1252; \"" +
-                                 refused + "\" is not one of them.",
-                             MessageIcon::Warning);
+            std::string message =
+                "A motion model file holds only the characters of "
+                "Windows-1252; \"";
+            message += refused;
+            message += "\" is not one of them.";
+            view_.MessageBox(message, MessageIcon::Warning);
             view_.EditCell(row, column, typed);
             return;
         }

@@ -457,7 +457,9 @@ TEST_F(FleetOverviewTest, AnUndoOfManyFilesRunsAsideAndStopsBetweenFiles) {
     std::vector<ChangeTarget> targets;
     std::vector<std::string> before;
     for (int i = 0; i < 60; ++i) {
-        const std::string name = "m" + std::to_string(i) + ".zrb";
+        std::string name = "m";
+        name += std::to_string(i);
+        name += ".zrb";
         const std::string path = folder / name;
         EXPECT_TRUE(SaveFileAtomically(path, testing::ReadBytes(folder / "car.zrb")));
         before.push_back(testing::ReadBytes(path));
