@@ -356,6 +356,7 @@ xdotool search --name "^Fleet Overview" >/dev/null 2>&1 || fail "Enter in the ce
 xdotool key ctrl+z
 wait_for '[ "$(checksum "$work/models/sports_car.zrb")" = "$original" ]' \
     "Ctrl+Z did not give sports_car.zrb its bytes back"
+sleep 1  # the window's timer sees the undo end; until then Enter opens nothing
 xdotool key Return
 wait_for '! xdotool search --name "^Fleet Overview" >/dev/null 2>&1' "Enter did not close the overview"
 focus_editor
