@@ -55,5 +55,9 @@ inline constexpr int kFleetExport = IDC_FLEET_EXPORT;
 inline constexpr int kFleetSortBy = IDC_FLEET_SORT_BY;
 inline constexpr int kFleetDescending = IDC_FLEET_DESCENDING;
 inline constexpr int kCompareTable = IDC_COMPARE_TABLE;
+// The overview's undo history, and its menu IDR_FLEETMENU: Edit, Undo and Redo.
+inline constexpr int kFleetHistory = IDC_FLEET_HISTORY;
+inline constexpr int kFleetUndo = IDM_FLEET_UNDO;
+inline constexpr int kFleetRedo = IDM_FLEET_REDO;
 
 }  // namespace zrb::ids

@@ -14,6 +14,7 @@
 // The icon, the menu and the strings.
 #define IDR_MAINFRAME 128
 #define IDR_MAINMENU 129
+#define IDR_FLEETMENU 133
 #define IDS_ABOUTBOX 101
 
 // The About entry of the editor window's system menu.
@@ -28,6 +29,10 @@
 #define IDM_EXIT 32776
 #define IDM_FLEET_OVERVIEW 32777
 #define IDM_RELOAD 32778
+
+// The fleet overview's menu, IDR_FLEETMENU.
+#define IDM_FLEET_UNDO 32790
+#define IDM_FLEET_REDO 32791
 
 // The system's dialog ids, for the build that has no system header to give them.
 #ifndef IDOK
@@ -76,3 +81,4 @@
 #define IDC_FLEET_SORT_BY 1036
 #define IDC_FLEET_DESCENDING 1037
 #define IDC_COMPARE_TABLE 1040
+#define IDC_FLEET_HISTORY 1045

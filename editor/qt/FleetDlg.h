@@ -12,6 +12,8 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListView;
+class QStringListModel;
 class QTableView;
 class QTimer;
 
@@ -24,6 +26,7 @@ class FleetTableModel : public QAbstractTableModel {
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -53,12 +56,21 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     void ShowSortColumn(int column, bool ascending) override;
     void ShowComparison(const zrb::FleetComparison& comparison) override;
     bool AskYesNo(const std::string& question) override;
+    int Ask(const std::string& question, const std::vector<std::string>& answers,
+            int defaultAnswer) override;
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void Close() override;
+    void EditCell(int row, int column, const std::string& text) override;
+    void ShowCell(int row, int column) override;
+    void ShowHistory(const std::vector<std::string>& lines, int current) override;
+
+    // Escape and Close stop an undo that runs before they close.
+    void reject() override;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     std::vector<int> SelectedRows() const;
@@ -72,4 +84,8 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     QComboBox* sortBy_ = nullptr;
     QCheckBox* descending_ = nullptr;
     QTimer* timer_ = nullptr;
+    QListView* history_ = nullptr;
+    QStringListModel* historyModel_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
 };
