@@ -51,4 +51,18 @@ inline constexpr int kFleetSortBy = 1036;
 inline constexpr int kFleetDescending = 1037;
 inline constexpr int kCompareTable = 1040;
 
+// The overview's changes of many models and its reference folder, template 131.
+inline constexpr int kFleetChange = 1060;
+inline constexpr int kFleetCompareFolder = 1061;
+inline constexpr int kFleetOnlyChanged = 1062;
+
+// The change of many models, template 140 (OK is Apply).
+inline constexpr int kChangeOperation = 1070;
+inline constexpr int kChangeFields = 1071;
+inline constexpr int kChangeValue = 1072;
+inline constexpr int kChangeSource = 1073;
+inline constexpr int kChangeHint = 1074;
+inline constexpr int kChangePreview = 1075;
+inline constexpr int kChangeSummary = 1076;
+
 }  // namespace zrb::ids

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -16,10 +17,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 
 #include "editor/ControlIds.h"
 #include "editor/EditorController.h"
+#include "editor/FleetChange.h"
+#include "editor/qt/ChangeDlg.h"
 #include "editor/qt/DialogBuilder.h"
 #include "editor/qt/ModalDialogs.h"
 
@@ -35,6 +39,8 @@ constexpr int kTimerMs = 50;
 
 // A light amber that dark text reads well on; the marker in the text carries the same.
 const QColor kMarked(255, 214, 153);
+// A light blue for what differs from the reference folder; "~" in the text says the same.
+const QColor kDiffers(170, 208, 255);
 
 QString Utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -128,12 +134,17 @@ QVariant FleetTableModel::data(const QModelIndex& index, int role) const {
             return int((IsNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft) |
                        Qt::AlignVCenter);
         case Qt::BackgroundRole:
+            if (overview_.CellDiffers(row, column)) {
+                return QBrush(kDiffers);
+            }
             return overview_.CellMarked(row, column) ? QVariant(QBrush(kMarked)) : QVariant();
         case Qt::ForegroundRole:
-            if (overview_.CellMarked(row, column)) {
+            if (overview_.CellMarked(row, column) || overview_.CellDiffers(row, column)) {
                 return QBrush(Qt::black);
             }
-            return overview_.Row(row).read ? QVariant() : QVariant(QBrush(Qt::gray));
+            return overview_.Row(row).read && !overview_.RowMissing(row)
+                       ? QVariant()
+                       : QVariant(QBrush(Qt::gray));
         default:
             return {};
     }
@@ -192,6 +203,12 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
     connect(button(ids::kFleetExport), &QPushButton::clicked, this,
             [this] { controller_.OnExport(); });
     connect(button(2), &QPushButton::clicked, this, &QDialog::reject);
+    connect(button(ids::kFleetChange), &QPushButton::clicked, this,
+            [this] { controller_.OnChange(SelectedRows()); });
+    connect(button(ids::kFleetCompareFolder), &QPushButton::clicked, this,
+            [this] { controller_.OnCompareFolder(); });
+    connect(static_cast<QCheckBox*>(built.byId.value(ids::kFleetOnlyChanged)), &QCheckBox::toggled,
+            this, [this](bool on) { controller_.OnOnlyChanged(on); });
 
     timer_ = new QTimer(this);
     timer_->setInterval(kTimerMs);
@@ -271,4 +288,44 @@ zrb::FileDialogAnswer CFleetDlg::FileDialog(const zrb::FileDialogRequest& reques
 
 void CFleetDlg::Close() {
     QDialog::accept();
+}
+
+CFleetDlg::~CFleetDlg() = default;
+
+bool CFleetDlg::ShowChange(zrb::FleetChangeController& change) {
+    CChangeDlg dialog(change, this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CFleetDlg::StartTimer() {
+    timer_->start();
+}
+
+bool CFleetDlg::Progress(std::size_t done, std::size_t total) {
+    // QProgressDialog counts in int; large counts are scaled down.
+    const std::size_t scale = total / INT_MAX + 1;
+    if (!progress_) {
+        progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Writing motion models..."),
+                                                      QStringLiteral("Cancel"), 0,
+                                                      int(total / scale), this);
+        progress_->setWindowTitle(kApplicationName);
+        progress_->setWindowModality(Qt::WindowModal);
+        // Shown only when the work takes long enough to be worth a window.
+        progress_->setMinimumDuration(300);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+    }
+    progress_->setMaximum(int(total / scale));
+    progress_->setValue(int(done / scale));
+    return !progress_->wasCanceled();
+}
+
+void CFleetDlg::ProgressEnded() {
+    progress_.reset();
+}
+
+void CFleetDlg::reject() {
+    if (!controller_.OnCancel()) {
+        QDialog::reject();
+    }
 }

@@ -6,12 +6,15 @@
 #include <QDialog>
 #include <QString>
 
+#include <memory>
+
 #include "editor/FleetOverview.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QTableView;
 class QTimer;
 
@@ -41,6 +44,7 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
 
   public:
     CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget* parent);
+    ~CFleetDlg() override;
 
     zrb::FleetOverviewController& controller() { return controller_; }
 
@@ -56,6 +60,13 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void Close() override;
+    bool ShowChange(zrb::FleetChangeController& change) override;
+    void StartTimer() override;
+    bool Progress(std::size_t done, std::size_t total) override;
+    void ProgressEnded() override;
+
+    // Escape and Close: stop reading the reference first, when it is read.
+    void reject() override;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -72,4 +83,5 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     QComboBox* sortBy_ = nullptr;
     QCheckBox* descending_ = nullptr;
     QTimer* timer_ = nullptr;
+    std::unique_ptr<QProgressDialog> progress_;
 };

@@ -22,6 +22,10 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void Close() override;
+    bool ShowChange(zrb::FleetChangeController& change) override;
+    void StartTimer() override;
+    bool Progress(std::size_t done, std::size_t total) override;
+    void ProgressEnded() override;
 
   protected:
     bool OnInitDialog() override;
@@ -37,4 +41,5 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     zrb::win32::StretchingChildren stretching_;
     std::wstring cellText_;  // the text a list view asked for lives until it asks again
     std::wstring tipText_;
+    std::wstring title_;  // the caption, while progress is shown in it
 };
