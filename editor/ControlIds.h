@@ -55,6 +55,7 @@ inline constexpr int kCompareTable = 1040;
 inline constexpr int kFleetChange = 1060;
 inline constexpr int kFleetCompareFolder = 1061;
 inline constexpr int kFleetOnlyChanged = 1062;
+inline constexpr int kFleetReferenceStatus = 1063;
 
 // The change of many models, template 140 (OK is Apply).
 inline constexpr int kChangeOperation = 1070;

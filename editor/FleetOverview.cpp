@@ -314,7 +314,7 @@ void FleetOverviewController::UpdateStatus() {
             status += ", " + std::to_string(misread) + " not read as written (marked \"!\")";
         }
     }
-    status += ReferenceStatus();
+    view_.SetReferenceStatus(ReferenceStatus());
     if (!filter_.empty() || onlyChanged_) {
         status += "; " + std::to_string(shown_.size()) + " shown";
     }
@@ -507,7 +507,7 @@ void FleetOverviewController::OnOnlyChanged(bool on) {
 
 std::string FleetOverviewController::ReferenceStatus() const {
     if (referenceReader_) {
-        std::string text = "; reading the reference: ";
+        std::string text = "Reading the reference: ";
         text += std::to_string(referenceReader_->done());
         text += " of ";
         text += std::to_string(referenceReader_->total());
@@ -521,13 +521,12 @@ std::string FleetOverviewController::ReferenceStatus() const {
     for (const ReferenceMatch& match : reference_->rows) {
         ++counts[static_cast<int>(match.state)];
     }
-    std::string text = "; against ";
-    text += reference_->referenceFolder;
+    std::string text = BaseName(reference_->referenceFolder);
     text += ": ";
     text += std::to_string(counts[static_cast<int>(ReferenceState::Identical)]);
     text += " identical, ";
     text += std::to_string(counts[static_cast<int>(ReferenceState::Differs)]);
-    text += " differ (\"~\"), ";
+    text += " differ, ";
     text += std::to_string(counts[static_cast<int>(ReferenceState::New)]);
     text += " new, ";
     text += std::to_string(reference_->missing.size());

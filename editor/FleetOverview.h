@@ -113,6 +113,9 @@ class FleetView {
     virtual FileDialogAnswer FileDialog(const FileDialogRequest& request) = 0;
     virtual void Close() = 0;
 
+    // How the folder stands against the reference, or how far reading it is; empty
+    // without one.
+    virtual void SetReferenceStatus(const std::string& text) = 0;
     // Runs the change dialog over `change` until Apply (true) or Cancel (false).
     virtual bool ShowChange(FleetChangeController& change) = 0;
     // OnTimer is to be called from time to time again, until it returns false.

@@ -133,6 +133,8 @@ CChangeDlg::CChangeDlg(zrb::FleetChangeController& change, QWidget* parent)
     for (int c = 0; c < zrb::FleetChangeController::kPreviewColumns; ++c) {
         preview_->setColumnWidth(c, fm.averageCharWidth() * widths[c]);
     }
+    // The note, the reason a model is skipped, takes the room that is left.
+    preview_->horizontalHeader()->setStretchLastSection(true);
     new StretchingLayout(built, preview_, this);
 
     connect(operation_, &QComboBox::activated, this,

@@ -203,6 +203,7 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
     connect(button(ids::kFleetExport), &QPushButton::clicked, this,
             [this] { controller_.OnExport(); });
     connect(button(2), &QPushButton::clicked, this, &QDialog::reject);
+    referenceStatus_ = static_cast<QLabel*>(built.byId.value(ids::kFleetReferenceStatus));
     connect(button(ids::kFleetChange), &QPushButton::clicked, this,
             [this] { controller_.OnChange(SelectedRows()); });
     connect(button(ids::kFleetCompareFolder), &QPushButton::clicked, this,
@@ -248,6 +249,12 @@ std::vector<int> CFleetDlg::SelectedRows() const {
 void CFleetDlg::RowsChanged() {
     // The rows' order changes under a reset, so the selection would point elsewhere.
     model_->Reset();
+    if (controller_.reference() && !nameWidened_) {
+        nameWidened_ = true;
+        table_->setColumnWidth(zrb::kFleetNameColumn,
+                               table_->columnWidth(zrb::kFleetNameColumn) +
+                                   table_->fontMetrics().averageCharWidth() * 12);
+    }
 }
 
 void CFleetDlg::SetStatus(const std::string& text) {
@@ -295,6 +302,10 @@ CFleetDlg::~CFleetDlg() = default;
 bool CFleetDlg::ShowChange(zrb::FleetChangeController& change) {
     CChangeDlg dialog(change, this);
     return dialog.exec() == QDialog::Accepted;
+}
+
+void CFleetDlg::SetReferenceStatus(const std::string& text) {
+    referenceStatus_->setText(Utf8(text));
 }
 
 void CFleetDlg::StartTimer() {

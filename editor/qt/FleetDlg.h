@@ -60,6 +60,7 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void Close() override;
+    void SetReferenceStatus(const std::string& text) override;
     bool ShowChange(zrb::FleetChangeController& change) override;
     void StartTimer() override;
     bool Progress(std::size_t done, std::size_t total) override;
@@ -84,4 +85,6 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     QCheckBox* descending_ = nullptr;
     QTimer* timer_ = nullptr;
     std::unique_ptr<QProgressDialog> progress_;
+    QLabel* referenceStatus_ = nullptr;
+    bool nameWidened_ = false;  // for the state that follows each name against a reference
 };

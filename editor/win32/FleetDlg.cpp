@@ -383,6 +383,12 @@ void CFleetDlg::RowsChanged() {
     ::SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(controller_.RowCount()),
                    LVSICF_NOSCROLL);
     ::InvalidateRect(list, nullptr, FALSE);
+    if (controller_.reference() && !nameWidened_) {
+        nameWidened_ = true;
+        const LRESULT width = ::SendMessageW(list, LVM_GETCOLUMNWIDTH, zrb::kFleetNameColumn, 0);
+        ::SendMessageW(list, LVM_SETCOLUMNWIDTH, zrb::kFleetNameColumn,
+                       width + DialogUnitsAcross(hwnd(), 48));
+    }
 }
 
 void CFleetDlg::SetStatus(const std::string& text) {
@@ -480,7 +486,7 @@ class CChangeDlg final : public zrb::win32::Dialog, public zrb::FleetChangeView 
         ::SendMessageW(source, CB_SETCURSEL, static_cast<WPARAM>(change_.source()), 0);
         HWND list = Item(ids::kChangePreview);
         SetReportStyle(list);
-        const int units[] = {80, 70, 50, 50, 110};
+        const int units[] = {70, 60, 45, 45, 220};
         for (int c = 0; c < zrb::FleetChangeController::kPreviewColumns; ++c) {
             AddColumn(hwnd(), list, c, Wide(zrb::FleetChangeController::PreviewTitle(c)), units[c],
                       false);
@@ -599,6 +605,10 @@ class CChangeDlg final : public zrb::win32::Dialog, public zrb::FleetChangeView 
 bool CFleetDlg::ShowChange(zrb::FleetChangeController& change) {
     CChangeDlg dialog(change);
     return dialog.DoModal(kChangeTemplate, hwnd()) == IDOK;
+}
+
+void CFleetDlg::SetReferenceStatus(const std::string& text) {
+    SetItemText(ids::kFleetReferenceStatus, Wide(text));
 }
 
 void CFleetDlg::StartTimer() {

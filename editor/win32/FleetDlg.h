@@ -22,6 +22,7 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void Close() override;
+    void SetReferenceStatus(const std::string& text) override;
     bool ShowChange(zrb::FleetChangeController& change) override;
     void StartTimer() override;
     bool Progress(std::size_t done, std::size_t total) override;
@@ -41,5 +42,6 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     zrb::win32::StretchingChildren stretching_;
     std::wstring cellText_;  // the text a list view asked for lives until it asks again
     std::wstring tipText_;
-    std::wstring title_;  // the caption, while progress is shown in it
+    bool nameWidened_ = false;  // for the state that follows each name against a reference
+    std::wstring title_;        // the caption, while progress is shown in it
 };
