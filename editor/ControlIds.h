@@ -50,6 +50,10 @@ inline constexpr int kFleetExport = 1035;
 inline constexpr int kFleetSortBy = 1036;
 inline constexpr int kFleetDescending = 1037;
 inline constexpr int kCompareTable = 1040;
+// The overview's undo history, and its menu 133: Edit, Undo and Redo.
+inline constexpr int kFleetHistory = 1045;
+inline constexpr int kFleetUndo = 32790;
+inline constexpr int kFleetRedo = 32791;
 
 // The overview's changes of many models and its reference folder, template 131.
 inline constexpr int kFleetChange = 1060;

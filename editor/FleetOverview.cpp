@@ -1,5 +1,6 @@
 #include "editor/FleetOverview.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 
@@ -18,10 +19,6 @@ namespace {
 // that the lock is rarely taken.
 constexpr std::size_t kBatch = 64;
 
-// Shown before a value outside its advice, so that the mark does not rest on colour.
-constexpr std::string_view kAdviceMarker = "! ";
-// Shown before a value that differs from the reference's.
-constexpr std::string_view kReferenceMarker = "~ ";
 // Shown before a compared value that differs from the first model's.
 constexpr std::string_view kDifferenceMarker = "* ";
 
@@ -35,7 +32,86 @@ std::string FieldText(const FleetRow& row, int column) {
     return column == kFleetDescriptionColumn ? Cp1252ToUtf8(text) : text;
 }
 
+// "a.zrb, b.zrb and 3 more": enough names to tell which, not a page of them.
+std::string NamesInShort(const std::vector<std::string>& names) {
+    constexpr std::size_t kNamed = 5;
+    std::string list;
+    for (std::size_t i = 0; i < names.size() && i < kNamed; ++i) {
+        if (i > 0) {
+            list += ", ";
+        }
+        list += names[i];
+    }
+    if (names.size() > kNamed) {
+        list += " and ";
+        list += std::to_string(names.size() - kNamed);
+        list += " more";
+    }
+    return list;
+}
+
 }  // namespace
+
+// An undo or redo on a thread of its own. Its results are written by the thread and
+// read by the window's thread once Finished(), after Wait().
+class FleetOverviewController::Job {
+  public:
+    enum class Phase { Check, Step };
+
+    Job(Phase phase, bool redo, std::string what, std::function<void(Job&)> work)
+        : phase(phase), redo(redo), what(std::move(what)) {
+        thread_ = std::thread([this, work = std::move(work)] {
+            work(*this);
+            finished_ = true;
+        });
+    }
+    ~Job() {
+        stop_ = true;
+        Wait();
+    }
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+
+    bool Finished() const { return finished_; }
+    void Wait() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+    void Stop() { stop_ = true; }
+    bool Stopped() const { return stop_; }
+    // Told between files; false once the user stopped the work.
+    FleetProgress Progress() {
+        return [this](std::size_t done, std::size_t total) {
+            done_ = done;
+            total_ = total;
+            return !stop_;
+        };
+    }
+    std::string Status() const {
+        std::string status = what;
+        status += phase == Phase::Check ? ": reading " : ": ";
+        status += std::to_string(done_);
+        status += " of ";
+        status += std::to_string(total_);
+        status += stop_ ? " files, stopping after the file at hand" : " files (Esc stops)";
+        return status;
+    }
+
+    const Phase phase;
+    const bool redo;
+    const std::string what;                   // "Undo mass ×1.1 on 12 models"
+    std::vector<std::string> changedOutside;  // Check
+    ChangeOutcome outcome;                    // Step
+    std::vector<FleetRow> rows;               // Step: the files written, read again
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    std::atomic<std::size_t> done_{0};
+    std::atomic<std::size_t> total_{0};
+    std::thread thread_;
+};
 
 FleetReader::FleetReader(std::string folder, std::vector<std::string> names)
     : folder_(std::move(folder)), names_(std::move(names)), thread_([this] { Run(); }) {}
@@ -116,6 +192,15 @@ FleetComparison CompareFleetRows(const std::vector<const FleetRow*>& rows) {
     return comparison;
 }
 
+FleetColumnLook FleetColumnLookOf(int column) {
+    // Wide enough for a typical name, a short description and a number.
+    const int width = column == kFleetNameColumn          ? 80
+                      : column == kFleetDescriptionColumn ? 120
+                                                          : 45;
+    return {FleetColumnTitle(column), width,
+            column >= kFleetFirstFieldColumn ? CellAlignment::Right : CellAlignment::Left};
+}
+
 const FileDialogRequest& FleetCsvDialog() {
     static const FileDialogRequest request = {FileDialogType::Save, "csv", "fleet.csv", false,
                                               "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*||"};
@@ -125,20 +210,35 @@ const FileDialogRequest& FleetCsvDialog() {
 FleetOverviewController::FleetOverviewController(FleetView& view, EditorController& editor)
     : view_(view), editor_(editor) {}
 
+FleetOverviewController::~FleetOverviewController() = default;
+
 void FleetOverviewController::OnShow() {
-    reader_ = std::make_unique<FleetReader>(editor_.editor().workspace.modelsFolder,
-                                            editor_.ListedModels());
+    folder_ = editor_.editor().workspace.modelsFolder;
+    reader_ = std::make_unique<FleetReader>(folder_, editor_.ListedModels());
     rows_.reserve(reader_->total());
     view_.ShowSortColumn(sortColumn_, ascending_);
     UpdateStatus();
 }
 
 bool FleetOverviewController::OnTimer() {
+    if (job_) {
+        if (job_->Finished()) {
+            const std::unique_ptr<Job> job = std::move(job_);
+            job->Wait();
+            if (job->phase == Job::Phase::Check) {
+                StepChecked(*job);
+            } else {
+                StepDone(*job);
+            }
+        } else {
+            view_.SetStatus(job_->Status());
+        }
+    }
     if (referenceReader_) {
         TakeReference();
     }
     if (!reader_) {
-        return referenceReader_ != nullptr;
+        return job_ != nullptr || referenceReader_ != nullptr;
     }
     std::vector<FleetRow> read = reader_->Take();
     const bool finished = reader_->Finished();
@@ -154,7 +254,7 @@ bool FleetOverviewController::OnTimer() {
     if (!read.empty() || finished) {
         UpdateStatus();
     }
-    return !finished || referenceReader_ != nullptr;
+    return !finished || job_ != nullptr || referenceReader_ != nullptr;
 }
 
 void FleetOverviewController::OnFilterEdited(std::string_view filter) {
@@ -181,7 +281,8 @@ void FleetOverviewController::OnSortChosen(int column, bool ascending) {
 }
 
 void FleetOverviewController::OnActivate(int row) {
-    if (row < 0 || row >= RowCount()) {
+    // Opening closes the window, which would stop an undo or redo half way unseen.
+    if (row < 0 || row >= RowCount() || Busy()) {
         return;
     }
     if (RowMissing(row)) {
@@ -199,6 +300,26 @@ void FleetOverviewController::OnActivate(int row) {
         editor_.LoadListedModel(name);
     }
     view_.Close();
+}
+
+void FleetOverviewController::OnDoubleClick(int row, int column) {
+    if (row < 0 || row >= RowCount()) {
+        return;
+    }
+    if (CellEditable(row, column)) {
+        view_.EditCell(row, column, EditText(row, column));
+    } else {
+        OnActivate(row);
+    }
+}
+
+bool FleetOverviewController::CellEditable(int row, int column) const {
+    return row >= 0 && row < RowCount() && Row(row).read && !RowMissing(row) && !reader_ &&
+           !Busy() && column >= kFleetDescriptionColumn && column < kFleetSpeedColumn;
+}
+
+std::string FleetOverviewController::EditText(int row, int column) const {
+    return CellEditable(row, column) ? FieldText(Row(row), column) : std::string();
 }
 
 void FleetOverviewController::OnCompare(const std::vector<int>& rows) {
@@ -246,10 +367,10 @@ std::string FleetOverviewController::CellText(int row, int column) const {
         text += ReferenceStateText(ReferenceStateOf(row));
         text += ')';
     } else if (CellDiffers(row, column)) {
-        text.insert(0, kReferenceMarker);
+        text.insert(0, kFleetReferenceText);
     }
     return FleetOutsideAdvice(r, column) || MisreadName(r, column)
-               ? std::string(kAdviceMarker) + text
+               ? std::string(kFleetMarkText) + text
                : text;
 }
 
@@ -295,6 +416,10 @@ void FleetOverviewController::Reorder() {
 }
 
 void FleetOverviewController::UpdateStatus() {
+    if (job_) {
+        view_.SetStatus(job_->Status());
+        return;
+    }
     std::string status;
     if (reader_) {
         status = "Reading models: " + std::to_string(rows_.size()) + " of " +
@@ -448,7 +573,7 @@ std::string FleetOverviewController::ExportCsv(bool withReference) const {
 }
 
 void FleetOverviewController::OnCompareFolder() {
-    if (reader_ || referenceReader_) {
+    if (reader_ || referenceReader_ || Busy()) {
         view_.MessageBox(
             "The models are still being read: compare once the status line says "
             "they all are.",
@@ -459,8 +584,7 @@ void FleetOverviewController::OnCompareFolder() {
     if (!answer.confirmed) {
         return;
     }
-    const std::string folder = FolderOf(answer.path);
-    referenceReader_ = std::make_unique<ReferenceReader>(rows_, folder);
+    referenceReader_ = std::make_unique<ReferenceReader>(rows_, FolderOf(answer.path));
     UpdateStatus();
     view_.StartTimer();
 }
@@ -534,15 +658,21 @@ std::string FleetOverviewController::ReferenceStatus() const {
     return text;
 }
 
+void FleetOverviewController::Rematch() {
+    if (reference_) {
+        reference_ = MatchReference(rows_, reference_->referenceFolder,
+                                    std::move(reference_->referenceRows));
+    }
+}
+
 void FleetOverviewController::OnChange(const std::vector<int>& rows) {
-    if (reader_ || referenceReader_) {
+    if (reader_ || referenceReader_ || Busy()) {
         view_.MessageBox(
             "The models are still being read: change them once the status line "
             "says they all are.",
             MessageIcon::None);
         return;
     }
-    const std::string& folder = editor_.editor().workspace.modelsFolder;
     std::vector<ChangeTarget> targets;
     for (const int row : rows) {
         if (row < 0 || row >= RowCount() || RowMissing(row)) {
@@ -551,7 +681,7 @@ void FleetOverviewController::OnChange(const std::vector<int>& rows) {
         const std::size_t i = shown_[static_cast<std::size_t>(row)];
         const FleetRow& r = rows_[i];
         ChangeTarget target;
-        target.path = JoinPath(folder, r.name);
+        target.path = JoinPath(folder_, r.name);
         target.name = r.name;
         if (r.read) {
             target.bytesShown = r.bytes;
@@ -582,13 +712,8 @@ void FleetOverviewController::OnChange(const std::vector<int>& rows) {
 void FleetOverviewController::ApplyPrepared(const ChangePreview& preview) {
     // The editor's own model among them: its unsaved edits would be replaced.
     const std::string current = editor_.editor().workspace.currentFile;
-    bool touchesCurrent = false;
     for (const ChangePreviewRow& row : preview.rows) {
-        touchesCurrent = touchesCurrent || (row.WillWrite() && row.name == current);
-    }
-    if (touchesCurrent) {
-        const std::string question = editor_.DiscardQuestion();
-        if (!question.empty() && !view_.AskYesNo(question)) {
+        if (row.WillWrite() && !MayDropEditorEdits(row.name, "write the change")) {
             return;
         }
     }
@@ -614,18 +739,249 @@ void FleetOverviewController::ApplyPrepared(const ChangePreview& preview) {
             rows_[it->second] = ReadFleetRow(file.path, file.name);
         }
     }
-    if (reference_) {
-        reference_ = MatchReference(rows_, reference_->referenceFolder,
-                                    std::move(reference_->referenceRows));
-    }
+    Rematch();
     Reorder();
     UpdateStatus();
+    ShowHistory();
     if (currentWritten) {
-        editor_.LoadListedModel(current);
+        RefreshEditor(current);
     }
     const bool allWritten = outcome.Count(FileOutcome::Kind::Failed) == 0 &&
                             outcome.Count(FileOutcome::Kind::Skipped) == 0 && !outcome.cancelled;
     view_.MessageBox(outcome.Message(), allWritten ? MessageIcon::None : MessageIcon::Warning);
+}
+
+}  // namespace zrb
+
+namespace zrb {
+
+void FleetOverviewController::OnCellEdited(int row, int column, std::string_view text) {
+    if (!CellEditable(row, column)) {
+        return;
+    }
+    // The view hands over UTF-8; the file holds the description as Windows-1252.
+    std::string typed(text);
+    if (column == kFleetDescriptionColumn) {
+        std::string refused;
+        const std::optional<std::string> bytes = Utf8ToCp1252(text, refused);
+        if (!bytes) {
+            view_.MessageBox("A motion model file holds only the characters of Windows-1252; \"" +
+                                 refused + "\" is not one of them.",
+                             MessageIcon::Warning);
+            view_.EditCell(row, column, typed);
+            return;
+        }
+        typed = *bytes;
+    }
+    std::string problem;
+    const std::optional<FleetChange> change = CellEditChange(column, typed, problem);
+    if (!change) {
+        view_.MessageBox(problem, MessageIcon::Warning);
+        view_.EditCell(row, column, std::string(text));
+        return;
+    }
+    const std::size_t index = shown_[static_cast<std::size_t>(row)];
+    const std::string name = rows_[index].name;
+    ChangePreviewRow preview =
+        PreviewChangeRow(*change, {JoinPath(folder_, name), name, rows_[index].bytes, nullptr});
+    if (preview.skip == ChangeSkip::Unchanged) {
+        return;
+    }
+    if (preview.skip != ChangeSkip::None) {
+        // A misread file, or one changed on disk since it was read, as Save Changes does.
+        if (!preview.forceable) {
+            view_.MessageBox(name + " was not changed: " + preview.reason, MessageIcon::Warning);
+            return;
+        }
+        if (!view_.AskYesNo(name + ": " + preview.reason + "\n\nWrite the new value into " + name +
+                            " all the same?")) {
+            return;
+        }
+        Force(preview);
+    }
+    if (!MayDropEditorEdits(name, "write the new value")) {
+        return;
+    }
+    ChangeStep step;
+    const FileOutcome outcome = ApplyChangeRow(preview, step);
+    if (outcome.kind != FileOutcome::Kind::Written) {
+        view_.MessageBox(name + " was not changed: " + outcome.reason, MessageIcon::Warning);
+        return;
+    }
+    if (step.description.empty()) {
+        step.description = DescribeChange(*change) + " on " + name;
+    }
+    history_.Record(std::move(step));
+    FleetRow& changed = rows_[index];
+    changed.model = preview.model;
+    changed.speedText = preview.speedText;
+    changed.bytes = preview.after;
+    changed.misread.clear();  // written as the writer writes: read as written
+    Rematch();
+    Reorder();
+    // The edited row stays the current one, wherever the sort has put it.
+    const auto at = std::find(shown_.begin(), shown_.end(), index);
+    if (at != shown_.end()) {
+        view_.ShowCell(static_cast<int>(at - shown_.begin()), column);
+    }
+    UpdateStatus();
+    ShowHistory();
+    RefreshEditor(name);
+}
+
+bool FleetOverviewController::CanUndo() const {
+    return !Busy() && !reader_ && history_.CanUndo();
+}
+
+bool FleetOverviewController::CanRedo() const {
+    return !Busy() && !reader_ && history_.CanRedo();
+}
+
+bool FleetOverviewController::Busy() const {
+    return job_ != nullptr;
+}
+
+void FleetOverviewController::OnUndo() {
+    if (CanUndo()) {
+        StartStep(false);
+    }
+}
+
+void FleetOverviewController::OnRedo() {
+    if (CanRedo()) {
+        StartStep(true);
+    }
+}
+
+bool FleetOverviewController::OnCloseRequested() {
+    if (OnCancel()) {
+        return false;
+    }
+    if (!job_) {
+        return true;
+    }
+    job_->Stop();
+    UpdateStatus();
+    return false;
+}
+
+void FleetOverviewController::StartStep(bool redo) {
+    const ChangeStep& step = history_.step(redo ? history_.done() : history_.done() - 1);
+    std::string what = redo ? "Redo " : "Undo ";
+    what += step.description;
+    job_ = std::make_unique<Job>(Job::Phase::Check, redo, std::move(what), [this, redo](Job& job) {
+        job.changedOutside = history_.ChangedOutside(redo, job.Progress());
+    });
+    UpdateStatus();
+    ShowHistory();  // no Undo or Redo while it runs
+}
+
+void FleetOverviewController::StepChecked(Job& job) {
+    const auto giveUp = [this] {
+        UpdateStatus();
+        ShowHistory();
+    };
+    if (job.Stopped()) {
+        giveUp();
+        return;
+    }
+    OutsideChange outside = OutsideChange::Overwrite;
+    const std::vector<std::string>& changed = job.changedOutside;
+    if (!changed.empty()) {
+        const bool one = changed.size() == 1;
+        std::string question = NamesInShort(changed);
+        question += one ? " was" : " were";
+        question += " changed on disk since ";
+        question += job.redo ? "the change was undone. " : "the change. ";
+        question += job.what;
+        question += " would overwrite ";
+        question += one ? "it" : "them";
+        question += ".\n\nOverwrite, skip ";
+        question += one ? "it" : "them";
+        question += " and go on with the others, or cancel?";
+        const int answer = view_.Ask(question, {"&Overwrite", "&Skip", "Cancel"}, 2);
+        if (answer == 2) {
+            giveUp();
+            return;
+        }
+        outside = answer == 0 ? OutsideChange::Overwrite : OutsideChange::Skip;
+    }
+    const ChangeStep& step = history_.step(job.redo ? history_.done() : history_.done() - 1);
+    for (const StepFile& file : step.files) {
+        if (file.name == editor_.editor().workspace.currentFile) {
+            if (!MayDropEditorEdits(file.name, job.redo ? "redo the change" : "undo the change")) {
+                giveUp();
+                return;
+            }
+            break;
+        }
+    }
+    const bool redo = job.redo;
+    job_ = std::make_unique<Job>(Job::Phase::Step, redo, job.what, [this, redo, outside](Job& j) {
+        j.outcome =
+            redo ? history_.Redo(outside, j.Progress()) : history_.Undo(outside, j.Progress());
+        for (const FileOutcome& file : j.outcome.files) {
+            if (file.kind == FileOutcome::Kind::Written) {
+                j.rows.push_back(ReadFleetRow(file.path, file.name));
+            }
+        }
+    });
+    UpdateStatus();
+}
+
+void FleetOverviewController::StepDone(Job& job) {
+    std::unordered_map<std::string, std::size_t> at;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        at.emplace(rows_[i].name, i);
+    }
+    bool editorsModel = false;
+    for (FleetRow& row : job.rows) {
+        editorsModel = editorsModel || row.name == editor_.editor().workspace.currentFile;
+        const auto found = at.find(row.name);
+        if (found != at.end()) {
+            rows_[found->second] = std::move(row);
+        }
+    }
+    Rematch();
+    Reorder();
+    UpdateStatus();
+    ShowHistory();
+    if (editorsModel) {
+        RefreshEditor(editor_.editor().workspace.currentFile);
+    }
+    const ChangeOutcome& outcome = job.outcome;
+    if (outcome.cancelled || outcome.Count(FileOutcome::Kind::Written) != outcome.files.size()) {
+        view_.MessageBox(outcome.Message(), MessageIcon::Warning);
+    }
+}
+
+void FleetOverviewController::ShowHistory() {
+    const std::vector<std::string> descriptions = history_.Descriptions();
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < descriptions.size(); ++i) {
+        std::string line = std::to_string(i + 1) + ". ";
+        if (i >= history_.done()) {
+            line += "(undone) ";
+        }
+        line += descriptions[i];
+        lines.push_back(std::move(line));
+    }
+    view_.ShowHistory(lines, static_cast<int>(history_.done()) - 1);
+}
+
+bool FleetOverviewController::MayDropEditorEdits(const std::string& name,
+                                                 const std::string& action) {
+    if (name != editor_.editor().workspace.currentFile || !editor_.editor().HasUnsavedEdits()) {
+        return true;
+    }
+    return view_.AskYesNo(name + " is open in the editor with changes not saved. Drop them and " +
+                          action + "?");
+}
+
+void FleetOverviewController::RefreshEditor(const std::string& name) {
+    if (!name.empty() && name == editor_.editor().workspace.currentFile) {
+        editor_.LoadListedModel(name);
+    }
 }
 
 }  // namespace zrb

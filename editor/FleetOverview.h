@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -66,6 +67,28 @@ struct FleetComparison {
 
 FleetComparison CompareFleetRows(const std::vector<const FleetRow*>& rows);
 
+// How both front-ends show the overview's columns.
+enum class CellAlignment { Left, Right };
+struct FleetColumnLook {
+    std::string title;
+    int width;  // dialog units; a front-end widens a column whose title needs more room
+    CellAlignment alignment;
+};
+FleetColumnLook FleetColumnLookOf(int column);
+
+struct Colour {
+    unsigned char red;
+    unsigned char green;
+    unsigned char blue;
+};
+// The background of a marked cell: a light amber that dark (black) text reads well on.
+inline constexpr Colour kFleetMarkColour{255, 214, 153};
+// Put before a marked cell's text, so that the mark does not rest on colour alone.
+inline constexpr std::string_view kFleetMarkText = "! ";
+// The background of a cell that differs from the reference folder's: a light blue.
+inline constexpr Colour kFleetReferenceColour{170, 208, 255};
+// Put before such a cell's text.
+inline constexpr std::string_view kFleetReferenceText = "~ ";
 // Reads a reference folder and matches it with the folder's rows on a thread of its own;
 // the window looks how far it is from time to time.
 class ReferenceReader {
@@ -109,10 +132,24 @@ class FleetView {
     virtual void ShowSortColumn(int column, bool ascending) = 0;
     virtual void ShowComparison(const FleetComparison& comparison) = 0;
     virtual bool AskYesNo(const std::string& question) = 0;
+    // A question with one button per entry of `answers` (an "&" before a button's key);
+    // the index of the one chosen. `defaultAnswer` is the default, and Escape's answer.
+    virtual int Ask(const std::string& question, const std::vector<std::string>& answers,
+                    int defaultAnswer) = 0;
     virtual void MessageBox(const std::string& text, MessageIcon icon) = 0;
     virtual FileDialogAnswer FileDialog(const FileDialogRequest& request) = 0;
     virtual void Close() = 0;
 
+    // Opens the in-place editor on shown row `row`, column `column`, holding `text`
+    // (UTF-8), all of it selected.
+    virtual void EditCell(int row, int column, const std::string& text) = 0;
+    // Makes the cell at shown row `row`, column `column` the current one, its row
+    // selected alone (after RowsChanged, which drops the selection).
+    virtual void ShowCell(int row, int column) = 0;
+    // The undo history changed: one line per step, in the order they were made, steps
+    // taken back marked "(undone)"; `current` is the last step in effect (-1: none),
+    // shown selected. Undo and Redo are offered as CanUndo and CanRedo say.
+    virtual void ShowHistory(const std::vector<std::string>& lines, int current) = 0;
     // How the folder stands against the reference, or how far reading it is; empty
     // without one.
     virtual void SetReferenceStatus(const std::string& text) = 0;
@@ -135,10 +172,15 @@ const FileDialogRequest& FleetCsvDialog();
 class FleetOverviewController {
   public:
     FleetOverviewController(FleetView& view, EditorController& editor);
+    // Stops an undo or redo that runs, after the file being written, and waits for it.
+    ~FleetOverviewController();
+    FleetOverviewController(const FleetOverviewController&) = delete;
+    FleetOverviewController& operator=(const FleetOverviewController&) = delete;
 
     // Starts reading the listed models.
     void OnShow();
-    // From time to time while reading: takes what was read. False once all is read.
+    // From time to time while the window is open: takes what was read, shows how far an
+    // undo or redo is and finishes it. False once all is read and no undo or redo runs.
     bool OnTimer();
     void OnFilterEdited(std::string_view filter);
     // A column's header was clicked: sorts by it, the other way round on a second click.
@@ -148,6 +190,38 @@ class FleetOverviewController {
     // Enter or a double click on shown row `row`: loads that model into the editor
     // window, after asking when unsaved edits would be lost, and closes.
     void OnActivate(int row);
+    // Enter outside the in-place editor opens the row's model (OnActivate); a double
+    // click edits the cell in place when it can be edited and opens the model otherwise
+    // (on the name, on a row that is no readable model). F2 or typing edits the cell.
+    void OnEnter(int row) { OnActivate(row); }
+    void OnDoubleClick(int row, int column);
+
+    // Whether the cell can be edited in place: a field or the description of a readable
+    // model, once every row has been read and while no undo or redo runs.
+    bool CellEditable(int row, int column) const;
+    // The text the in-place editor starts with (UTF-8): the cell's value without marks.
+    std::string EditText(int row, int column) const;
+    // The in-place editor was committed with `text` (UTF-8). A number must be a plain
+    // number and the description must be Windows-1252 text, else the user is told and the
+    // editor opens again with `text`. A changed value is written at once to that one
+    // file, as Save Changes writes it (asking first when the file is misread or was changed
+    // on disk since it was read, and when it is the editor's model with unsaved edits),
+    // and becomes a step of the undo history.
+    void OnCellEdited(int row, int column, std::string_view text);
+    // Edit, Undo: every file of the last step in effect gets back the exact bytes it
+    // had before it; a file changed on disk since the step is not overwritten unasked.
+    // Edit, Redo: the step taken back last is made again, under the same care.
+    void OnUndo();
+    void OnRedo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // An undo or redo of many files runs off the window's thread (OnTimer shows how far
+    // it is): no cell can be edited meanwhile and no other step starts.
+    bool Busy() const;
+    // Escape or Close: while an undo or redo runs it stops after the file being written
+    // and the window stays (false); otherwise the window may close (true).
+    bool OnCloseRequested();
+
     // Compare on the shown rows `rows`: the readable ones side by side.
     void OnCompare(const std::vector<int>& rows);
     // Export: the shown rows, in their order, as CSV.
@@ -181,18 +255,34 @@ class FleetOverviewController {
     const FleetRow& Row(int row) const;
 
   private:
+    class Job;
+
     void Reorder();
     void UpdateStatus();
+    // The unsaved edits of the editor's model `name` may go (asks first); true when the
+    // editor shows another model or has none.
+    bool MayDropEditorEdits(const std::string& name, const std::string& action);
+    // The editor's model is `name`: it reads the file again.
+    void RefreshEditor(const std::string& name);
+    // Undo or redo of the step at hand: first, off the window's thread, which of its files
+    // were changed on disk since; then, once the user has been asked about those, the
+    // step itself.
+    void StartStep(bool redo);
+    void StepChecked(Job& job);
+    void StepDone(Job& job);
+    void ShowHistory();
 
     FleetView& view_;
     EditorController& editor_;
+    std::string folder_;  // the models' folder when the window opened
     std::unique_ptr<FleetReader> reader_;
     std::vector<FleetRow> rows_;  // in the list's order
     std::vector<std::size_t> shown_;
     std::string filter_;
     int sortColumn_ = -1;  // -1: the list's order
     bool ascending_ = true;
-
+    ChangeHistory history_;  // touched by a job's thread only while it runs
+    std::unique_ptr<Job> job_;
     // The reference folder; shown_ entries from rows_.size() on are its missing models.
     void TakeReference();
     ReferenceState ReferenceStateOf(int row) const;
@@ -201,11 +291,12 @@ class FleetOverviewController {
     void AppendMissing();
     std::string ExportCsv(bool withReference) const;
     void ApplyPrepared(const ChangePreview& preview);
+    // The rows changed: matched with the reference again.
+    void Rematch();
     std::string ReferenceStatus() const;
     std::unique_ptr<ReferenceReader> referenceReader_;
     std::optional<ReferenceComparison> reference_;
     bool onlyChanged_ = false;
-    ChangeHistory history_;
 };
 
 }  // namespace zrb

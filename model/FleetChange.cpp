@@ -241,8 +241,8 @@ ChangePreviewRow PreviewChangeRow(const FleetChange& change, const ChangeTarget&
     }
     MotionModel old;
     std::string oldSpeed;
-    std::vector<ModelFinding> findings;
-    ReadAndCheckModelBytes(row.before, old, oldSpeed, findings);
+    ReadAndCheckModelBytes(row.before, old, oldSpeed, row.findings);
+    const std::vector<ModelFinding>& findings = row.findings;
 
     // Every reason that holds, so that the row can say all of them.
     std::vector<std::pair<ChangeSkip, std::string>> reasons;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "model/Fleet.h"
+#include "model/ModelCheck.h"
 #include "model/ModelFile.h"
 #include "platform/Result.h"
 
@@ -113,6 +114,8 @@ struct ChangePreviewRow {
     std::string after;              // the bytes Apply writes
     MotionModel model;              // the model those bytes hold, as the reader reads them
     std::string speedText;          // its speed text
+    // What the checker found on the bytes read (all kinds), also for an Unchanged row.
+    std::vector<ModelFinding> findings;
 
     // Whether Apply writes this row.
     bool WillWrite() const { return skip == ChangeSkip::None || (forceable && forced); }

@@ -1,5 +1,6 @@
 #include "editor/qt/FleetDlg.h"
 
+#include <QAction>
 #include <QBrush>
 #include <QCheckBox>
 #include <QColor>
@@ -9,10 +10,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMenuBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
+#include <QStringListModel>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 
@@ -37,31 +42,65 @@ constexpr int kCompareTemplate = 132;
 // How often the rows read so far are taken while reading.
 constexpr int kTimerMs = 50;
 
-// A light amber that dark text reads well on; the marker in the text carries the same.
-const QColor kMarked(255, 214, 153);
-// A light blue for what differs from the reference folder; "~" in the text says the same.
-const QColor kDiffers(170, 208, 255);
+const QColor kMarked(zrb::kFleetMarkColour.red, zrb::kFleetMarkColour.green,
+                     zrb::kFleetMarkColour.blue);
+const QColor kDiffers(zrb::kFleetReferenceColour.red, zrb::kFleetReferenceColour.green,
+                      zrb::kFleetReferenceColour.blue);
 
 QString Utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-bool IsNumberColumn(int column) {
-    return column >= zrb::kFleetFirstFieldColumn;
+Qt::Alignment AlignmentOf(int column) {
+    return (zrb::FleetColumnLookOf(column).alignment == zrb::CellAlignment::Right ? Qt::AlignRight
+                                                                                  : Qt::AlignLeft) |
+           Qt::AlignVCenter;
 }
 
-// Widths that show typical values whole: a name, a short description, a number.
-void SetColumnWidths(QTableView* table, int columns, const std::function<QString(int)>& title) {
-    const QFontMetrics fm(table->font());
-    for (int c = 0; c < columns; ++c) {
-        const int chars = c == zrb::kFleetNameColumn          ? 18
-                          : c == zrb::kFleetDescriptionColumn ? 30
-                                                              : 10;
-        const int room =
-            std::max(fm.averageCharWidth() * chars, fm.horizontalAdvance(title(c)) + 24);
-        table->setColumnWidth(c, room);
+// The columns' widths in the dialog's units, each wide enough for its title and the
+// header's sort arrow.
+void SetColumnWidths(QTableView* table, const DialogUnits& units) {
+    const QFontMetrics fm(table->horizontalHeader()->font());
+    for (int c = 0; c < zrb::kFleetColumns; ++c) {
+        const zrb::FleetColumnLook look = zrb::FleetColumnLookOf(c);
+        table->setColumnWidth(
+            c, std::max(units.X(look.width), fm.horizontalAdvance(Utf8(look.title)) + 24));
     }
 }
+
+// The in-place editor of a cell: a line edit aligned as the column is. What it holds is
+// handed to the controller once the editor has closed, never from inside its own focus
+// handling, since the commit may ask a question.
+class CellDelegate : public QStyledItemDelegate {
+  public:
+    CellDelegate(std::function<void(int, int, std::string)> commit, QObject* parent)
+        : QStyledItemDelegate(parent), commit_(std::move(commit)) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setAlignment(AlignmentOf(index.column()));
+        }
+        return editor;
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* /*model*/,
+                      const QModelIndex& index) const override {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (line == nullptr) {
+            return;
+        }
+        QMetaObject::invokeMethod(
+            parent(),
+            [commit = commit_, row = index.row(), column = index.column(),
+             text = line->text().toStdString()] { commit(row, column, text); },
+            Qt::QueuedConnection);
+    }
+
+  private:
+    std::function<void(int, int, std::string)> commit_;
+};
 
 // The models side by side, template 132.
 class CompareDlg : public QDialog {
@@ -117,6 +156,14 @@ int FleetTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : zrb::kFleetColumns;
 }
 
+Qt::ItemFlags FleetTableModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && overview_.CellEditable(index.row(), index.column())) {
+        flags |= Qt::ItemIsEditable;
+    }
+    return flags;
+}
+
 QVariant FleetTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= overview_.RowCount()) {
         return {};
@@ -126,13 +173,14 @@ QVariant FleetTableModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             return Utf8(overview_.CellText(row, column));
+        case Qt::EditRole:
+            return Utf8(overview_.EditText(row, column));
         case Qt::ToolTipRole: {
             const std::string tip = overview_.CellTooltip(row, column);
             return tip.empty() ? QVariant() : QVariant(Utf8(tip));
         }
         case Qt::TextAlignmentRole:
-            return int((IsNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft) |
-                       Qt::AlignVCenter);
+            return int(AlignmentOf(column));
         case Qt::BackgroundRole:
             if (overview_.CellDiffers(row, column)) {
                 return QBrush(kDiffers);
@@ -171,9 +219,25 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
     model_ = new FleetTableModel(controller_, this);
     table_->setModel(model_);
     table_->horizontalHeader()->setSortIndicatorShown(true);
-    SetColumnWidths(table_, zrb::kFleetColumns,
-                    [](int c) { return Utf8(zrb::FleetColumnTitle(c)); });
+    SetColumnWidths(table_, built.units);
+    // F2 or typing edits the current cell; a double click is the controller's to decide.
+    table_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    table_->setItemDelegate(new CellDelegate(
+        [this](int row, int column, const std::string& text) {
+            controller_.OnCellEdited(row, column, text);
+        },
+        this));
+    history_ = static_cast<QListView*>(built.byId.value(ids::kFleetHistory));
+    historyModel_ = new QStringListModel(this);
+    history_->setModel(historyModel_);
     new StretchingLayout(built, table_, this);
+    undo_ = findChild<QAction*>(QStringLiteral("id%1").arg(ids::kFleetUndo));
+    redo_ = findChild<QAction*>(QStringLiteral("id%1").arg(ids::kFleetRedo));
+    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    connect(undo_, &QAction::triggered, this, [this] { controller_.OnUndo(); });
+    connect(redo_, &QAction::triggered, this, [this] { controller_.OnRedo(); });
+    ShowHistory({}, -1);
 
     sortBy_ = static_cast<QComboBox*>(built.byId.value(ids::kFleetSortBy));
     descending_ = static_cast<QCheckBox*>(built.byId.value(ids::kFleetDescending));
@@ -192,8 +256,9 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
             [this](const QString& text) { controller_.OnFilterEdited(text.toStdString()); });
     connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { controller_.OnHeaderClicked(column); });
-    connect(table_, &QTableView::doubleClicked, this,
-            [this](const QModelIndex& index) { controller_.OnActivate(index.row()); });
+    connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        controller_.OnDoubleClick(index.row(), index.column());
+    });
     auto button = [this](int id) {
         return findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
     };
@@ -211,22 +276,36 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
     connect(static_cast<QCheckBox*>(built.byId.value(ids::kFleetOnlyChanged)), &QCheckBox::toggled,
             this, [this](bool on) { controller_.OnOnlyChanged(on); });
 
+    // It ticks while the window is open: reading first, then any long undo or redo.
     timer_ = new QTimer(this);
     timer_->setInterval(kTimerMs);
-    connect(timer_, &QTimer::timeout, this, [this] {
-        if (!controller_.OnTimer()) {
-            timer_->stop();
-        }
-    });
+    connect(timer_, &QTimer::timeout, this, [this] { controller_.OnTimer(); });
     controller_.OnShow();
     timer_->start();
     table_->setFocus(Qt::OtherFocusReason);
 }
 
 void CFleetDlg::accept() {
+    // Enter in the in-place editor commits the edit; it opens nothing.
     const QModelIndex current = table_->currentIndex();
+    if (current.isValid() && table_->indexWidget(current) != nullptr) {
+        return;
+    }
     if (current.isValid()) {
-        controller_.OnActivate(current.row());
+        controller_.OnEnter(current.row());
+    }
+}
+
+void CFleetDlg::reject() {
+    if (controller_.OnCloseRequested()) {
+        QDialog::reject();
+    }
+}
+
+void CFleetDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (auto* bar = findChild<QMenuBar*>()) {
+        bar->setFixedWidth(width());
     }
 }
 
@@ -335,8 +414,40 @@ void CFleetDlg::ProgressEnded() {
     progress_.reset();
 }
 
-void CFleetDlg::reject() {
-    if (!controller_.OnCancel()) {
-        QDialog::reject();
+void CFleetDlg::EditCell(int row, int column, const std::string& text) {
+    const QModelIndex index = model_->index(row, column);
+    table_->setCurrentIndex(index);
+    table_->edit(index);
+    if (auto* line = qobject_cast<QLineEdit*>(table_->indexWidget(index))) {
+        line->setText(Utf8(text));
+        line->selectAll();
     }
+}
+
+void CFleetDlg::ShowHistory(const std::vector<std::string>& lines, int current) {
+    QStringList shown;
+    for (const std::string& line : lines) {
+        shown << Utf8(line);
+    }
+    historyModel_->setStringList(shown);
+    if (current >= 0) {
+        history_->setCurrentIndex(historyModel_->index(current));
+    }
+    undo_->setEnabled(controller_.CanUndo());
+    redo_->setEnabled(controller_.CanRedo());
+}
+
+int CFleetDlg::Ask(const std::string& question, const std::vector<std::string>& answers,
+                   int defaultAnswer) {
+    QStringList labels;
+    for (const std::string& answer : answers) {
+        labels << Utf8(answer);
+    }
+    return MessageBoxes::Choose(this, Utf8(question), labels, defaultAnswer);
+}
+
+void CFleetDlg::ShowCell(int row, int column) {
+    const QModelIndex index = model_->index(row, column);
+    table_->setCurrentIndex(index);
+    table_->scrollTo(index);
 }

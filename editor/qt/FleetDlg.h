@@ -15,6 +15,8 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressDialog;
+class QListView;
+class QStringListModel;
 class QTableView;
 class QTimer;
 
@@ -27,6 +29,7 @@ class FleetTableModel : public QAbstractTableModel {
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -57,6 +60,8 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     void ShowSortColumn(int column, bool ascending) override;
     void ShowComparison(const zrb::FleetComparison& comparison) override;
     bool AskYesNo(const std::string& question) override;
+    int Ask(const std::string& question, const std::vector<std::string>& answers,
+            int defaultAnswer) override;
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void Close() override;
@@ -66,11 +71,16 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     bool Progress(std::size_t done, std::size_t total) override;
     void ProgressEnded() override;
 
-    // Escape and Close: stop reading the reference first, when it is read.
+    void EditCell(int row, int column, const std::string& text) override;
+    void ShowCell(int row, int column) override;
+    void ShowHistory(const std::vector<std::string>& lines, int current) override;
+
+    // Escape and Close stop reading a reference, or an undo, that runs before they close.
     void reject() override;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     std::vector<int> SelectedRows() const;
@@ -87,4 +97,8 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     std::unique_ptr<QProgressDialog> progress_;
     QLabel* referenceStatus_ = nullptr;
     bool nameWidened_ = false;  // for the state that follows each name against a reference
+    QListView* history_ = nullptr;
+    QStringListModel* historyModel_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
 };

@@ -19,6 +19,8 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     void ShowSortColumn(int column, bool ascending) override;
     void ShowComparison(const zrb::FleetComparison& comparison) override;
     bool AskYesNo(const std::string& question) override;
+    int Ask(const std::string& question, const std::vector<std::string>& answers,
+            int defaultAnswer) override;
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void Close() override;
@@ -27,6 +29,9 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     void StartTimer() override;
     bool Progress(std::size_t done, std::size_t total) override;
     void ProgressEnded() override;
+    void EditCell(int row, int column, const std::string& text) override;
+    void ShowCell(int row, int column) override;
+    void ShowHistory(const std::vector<std::string>& lines, int current) override;
 
   protected:
     bool OnInitDialog() override;
@@ -36,6 +41,19 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
   private:
     bool OnNotify(NMHDR& header, INT_PTR& result);
     HWND Table() const;
+    // The row with the keyboard's focus, else the first selected; -1 when none.
+    int CurrentRow() const;
+    // The in-place editor on the current cell, starting with `text` (all selected, or
+    // the caret after it when typing began it).
+    void OpenEditor(int row, int column, const std::wstring& text, bool selectAll);
+    // Ends the in-place editor, handing its text to the controller when `commit`.
+    void CloseEditor(bool commit);
+    // Moves the current column (the cell F2 and typing edit) by `by` columns.
+    void MoveCurrentColumn(int by);
+    static LRESULT CALLBACK TableProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR self);
 
     zrb::FleetOverviewController controller_;
     std::wstring& lastFolder_;
@@ -44,4 +62,10 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     std::wstring tipText_;
     bool nameWidened_ = false;  // for the state that follows each name against a reference
     std::wstring title_;        // the caption, while progress is shown in it
+    // The list view knows rows only: the column F2 and typing edit is kept here.
+    int column_ = zrb::kFleetDescriptionColumn;
+    HWND editor_ = nullptr;  // the in-place editor while a cell is edited
+    int editRow_ = -1;
+    int editColumn_ = -1;
+    bool editorClosing_ = false;  // its end is posted, and comes once
 };

@@ -75,6 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{{"diff", "a.zrb", "b.zrb", "c.zrb"}, "exactly two files"},
                     UsageCase{{"set", "a.zrb"}, "no NAME=VALUE given"},
                     UsageCase{{"set", "mass=1"}, "no file given"},
+                    UsageCase{{"set", "a.zrb", "mass", "--from"}, "--from needs a value"},
+                    UsageCase{{"set", "--from", "t.zrb", "a.zrb"}, "no field to copy given"},
+                    UsageCase{{"diff", ".", "a.zrb"}, "not one of each"},
                     UsageCase{{"help", "frobnicate"}, "unknown command"}));
 
 // The overview's usage lines are made from the command table; the descriptions in the
@@ -380,7 +383,39 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{{"description=Left \xe2\x86\x92 right"},
                     "the description holds \"\xe2\x86\x92\" (U+2192), which a model file cannot "
                     "hold: it is written in Windows-1252"},
-        RefusedCase{{"description=Caf\xe9"}, "the description is not UTF-8 text (the byte 0xE9)"}));
+        RefusedCase{{"description=Caf\xe9"}, "the description is not UTF-8 text (the byte 0xE9)"},
+        RefusedCase{{"mass*=heavy"}, "the value \"heavy\" for mass is not a plain number"},
+        RefusedCase{{"mass+=1e999"}, "the value \"1e999\" for mass is too large"},
+        RefusedCase{{"description+=x"}, "the description can only be set"},
+        RefusedCase{{"mass*=2", "mass=1"}, "mass is given more than once"},
+        // The factor is fine, the product is not: refused before any file is saved.
+        RefusedCase{{"horsePower=1", "mass*=1e306"},
+                    "The new value of mass would be inf, which a model file cannot hold."}));
+
+TEST_F(SetTest, MultipliesAddsAndCopiesRoundedAsTheFileKeepsThem) {
+    MotionModel source = SmallCityCar();
+    source.description = "//Van";
+    source.bumpyFactor = 0.7;
+    WriteModel(folder_ / "van.zrb", source);
+    const auto run = Zrb(Args({"--from", folder_ / "van.zrb", "mass*=1.1", "horsePower+=-0.5",
+                               "description", "bumpyFactor"}));
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (auto& [path, model] : models_) {
+        model.mass *= 1.1;
+        model.horsePower = model.horsePower - 0.5;
+        model.description = "//Van";
+        model.bumpyFactor = 0.7;
+        EXPECT_EQ(ReadBytes(path), ModelFileBytes(model, ModelFileVariant::SaveChanges)) << path;
+    }
+    // A misread model to copy from is refused like a misread target.
+    WriteBytes(folder_ / "van.zrb", WithLine(12, ".mass\t7500.00"));
+    const auto before = Snapshot();
+    const auto refused = Zrb(Args({"--from", folder_ / "van.zrb", "mass"}));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("copying would take what the editor reads"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(Snapshot(), before);
+}
 
 TEST_F(SetTest, FolderEntryNamedLikeAModelIsNamedAndTheModelsAreSaved) {
     std::filesystem::create_directory(folder_ / "models/old.zrb");
@@ -550,6 +585,39 @@ INSTANTIATE_TEST_SUITE_P(
         // The description as the editor shows it, control characters escaped.
         DiffCase{WithLine(1, "//Caf\xe9\x1b[2J\x81"), 1,
                  "description: \"//Small city car\" -> \"//Caf\xc3\xa9\\x1b[2J\\x81\"\n"}));
+
+TEST(DiffFolderTest, ListsEachDifferingModelThenTheNewAndTheMissing) {
+    TestFolder folder;
+    std::filesystem::create_directories(folder / "mine");
+    std::filesystem::create_directories(folder / "ref");
+    WriteModel(folder / "mine/Car.zrb", Changed());
+    WriteModel(folder / "ref/car.zrb", SmallCityCar());
+    WriteModel(folder / "mine/same.zrb", SmallCityCar());
+    WriteModel(folder / "ref/same.zrb", SmallCityCar(), ModelFileVariant::SaveAsNew);
+    WriteModel(folder / "mine/bus.zrb", SmallCityCar());
+    WriteModel(folder / "ref/tank.zrb", SmallCityCar());
+    const auto run = Zrb({"diff", folder / "mine", folder / "ref"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out,
+              "==> Car.zrb <==\n"
+              "description: \"//Big car\" -> \"//Small city car\"\n"
+              "mass: 1200 -> 950 (-250)\n"
+              "coeffKineticFriction: 0.45 -> 0.5 (+0.05)\n"
+              "bumpyFactor: 0 -> 0.1 (+0.1)\n"
+              "new: bus.zrb\n"
+              "missing: tank.zrb\n");
+    std::filesystem::remove(folder / "mine/bus.zrb");
+    std::filesystem::remove(folder / "ref/tank.zrb");
+    WriteModel(folder / "mine/Car.zrb", SmallCityCar());
+    const auto equal = Zrb({"diff", folder / "mine", folder / "ref"});
+    EXPECT_EQ(equal.status, 0) << equal.err;
+    EXPECT_EQ(equal.out, "");
+    std::filesystem::remove(folder / "ref/same.zrb");
+    std::filesystem::create_directories(folder / "ref/same.zrb");
+    const auto unreadable = Zrb({"diff", folder / "mine", folder / "ref"});
+    EXPECT_EQ(unreadable.status, 2);
+    EXPECT_NE(unreadable.err.find("same.zrb"), std::string::npos) << unreadable.err;
+}
 
 TEST(DiffErrorTest, UnreadableFileGivesStatus2) {
     TestFolder folder;

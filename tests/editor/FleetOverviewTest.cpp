@@ -72,6 +72,37 @@ class FakeFleetView : public FleetView {
         return true;
     }
     void ProgressEnded() override {}
+
+    struct Edit {
+        int row;
+        int column;
+        std::string text;
+    };
+    std::vector<Edit> edits;  // each time the in-place editor was opened
+    std::vector<std::string> history;
+    int current = -1;
+    std::deque<int> choices;  // the answers to Ask; with none queued, the default
+    std::vector<std::string> asked;
+
+    int Ask(const std::string& question, const std::vector<std::string>&,
+            int defaultAnswer) override {
+        asked.push_back(question);
+        if (choices.empty()) {
+            return defaultAnswer;
+        }
+        const int answer = choices.front();
+        choices.pop_front();
+        return answer;
+    }
+    void EditCell(int row, int column, const std::string& text) override {
+        edits.push_back({row, column, text});
+    }
+    void ShowCell(int row, int column) override { shownCell = {row, column}; }
+    std::pair<int, int> shownCell{-1, -1};
+    void ShowHistory(const std::vector<std::string>& lines, int at) override {
+        history = lines;
+        current = at;
+    }
 };
 
 // A folder of four models (masses 300, 100, 200 and 0, the last outside the advice) and
@@ -434,7 +465,7 @@ TEST_F(FleetOverviewTest, ApplyWritesEveryModelNotSkippedAndTellsWhich) {
     controller.OnBoxEdited(ids::kMass, "5");  // bus.zrb, the editor's model, is edited
     view.answers = {false};
     overview.OnChange({RowOf("attic.zrb"), RowOf("bus.zrb"), RowOf("car.zrb"), RowOf("Truck.zrb")});
-    EXPECT_THAT(view.questions, ElementsAre("Discard the unsaved changes to bus.zrb?"));
+    EXPECT_THAT(view.questions, ElementsAre(HasSubstr("bus.zrb is open in the editor")));
     EXPECT_TRUE(view.messages.empty());  // No: nothing written
     EXPECT_NE(testing::ReadBytes(folder / "bus.zrb").find("300.00"), std::string::npos);
 
@@ -538,6 +569,12 @@ TEST_F(FleetReferenceTest, RevertingToTheReferenceMakesARowIdentical) {
     overview.OnChange({RowOf("car.zrb"), RowOf("Truck.zrb")});
     EXPECT_EQ(overview.CellText(RowOf("car.zrb"), kFleetNameColumn), "car.zrb (identical)");
     EXPECT_THAT(view.referenceStatus, HasSubstr(": 2 identical, 0 differ"));
+    // The revert is a step of the history like any other, and its undo is compared anew.
+    EXPECT_THAT(view.history, ElementsAre("1. mass reverted to the reference on car.zrb"));
+    overview.OnUndo();
+    while (overview.OnTimer()) {
+    }
+    EXPECT_EQ(overview.CellText(RowOf("car.zrb"), kFleetNameColumn), "car.zrb (differs)");
 }
 
 TEST_F(FleetReferenceTest, ExportCanAddTheReferencesValues) {
@@ -562,6 +599,184 @@ TEST_F(FleetOverviewTest, EscapeStopsReadingAReferenceBeforeItClosesTheWindow) {
     while (overview.OnTimer()) {
     }
     EXPECT_FALSE(overview.OnCancel());
+}
+
+TEST_F(FleetOverviewTest, ADoubleClickEditsAValueAndOpensOtherwise) {
+    struct Case {
+        const char* name;
+        int column;
+        bool edits;
+    };
+    const Case cases[] = {
+        {"bus.zrb", kFleetNameColumn, false},
+        {"bus.zrb", kFleetDescriptionColumn, true},
+        {"bus.zrb", kMassColumn, true},
+        {"bus.zrb", kFleetSpeedColumn, false},
+        {"attic.zrb", kFleetDescriptionColumn, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " column " + std::to_string(c.column));
+        view = FakeFleetView();
+        overview.OnDoubleClick(RowOf(c.name), c.column);
+        ASSERT_EQ(view.edits.size(), c.edits ? 1u : 0u);
+        EXPECT_EQ(view.closed, !c.edits);  // opened: the overview closes
+        if (c.edits) {
+            EXPECT_EQ(view.edits[0].text, c.column == kMassColumn ? "300" : "//bus.zrb");
+        }
+    }
+}
+
+// Edits mass or the description of car.zrb in the table; the file is written at once,
+// as Save Changes writes it.
+TEST_F(FleetOverviewTest, ACellEditWritesThatFileByTheEditorsRules) {
+    struct Case {
+        const char* what;
+        int column;
+        const char* typed;  // UTF-8
+        const char* line;   // the line the file then holds; nullptr: unchanged
+        bool reopened;      // told why, and the editor opened again
+    };
+    const Case cases[] = {
+        {"a plain number", kMassColumn, " 1200 ", ".mass\t\t\t\t\t1200.00\r\n", false},
+        {"rounded as the file keeps it", kMassColumn, "12.345", ".mass\t\t\t\t\t12.35\r\n", false},
+        {"no plain number", kMassColumn, "12abc", nullptr, true},
+        {"empty", kMassColumn, "", nullptr, true},
+        {"the value the file holds", kMassColumn, "12.350", nullptr, false},
+        {"1252 text", kFleetDescriptionColumn, "Caf\xC3\xA9 \xE2\x82\xAC", "//Caf\xE9 \x80\r\n",
+         false},
+        {"beyond 1252", kFleetDescriptionColumn, "Car \xE2\x9C\x93", nullptr, true},
+    };
+    const std::string path = folder / "car.zrb";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = testing::ReadBytes(path);
+        view.messages.clear();
+        view.edits.clear();
+        overview.OnCellEdited(RowOf("car.zrb"), c.column, c.typed);
+        const std::string after = testing::ReadBytes(path);
+        if (c.line == nullptr) {
+            EXPECT_EQ(after, before);
+        } else {
+            EXPECT_NE(after.find(c.line), std::string::npos) << after;
+            EXPECT_EQ(overview.Row(RowOf("car.zrb")).bytes, after);
+            EXPECT_EQ(view.shownCell, std::make_pair(RowOf("car.zrb"), c.column));
+        }
+        EXPECT_EQ(view.messages.size(), c.reopened ? 1u : 0u);
+        ASSERT_EQ(view.edits.size(), c.reopened ? 1u : 0u);
+        if (c.reopened) {
+            EXPECT_EQ(view.edits[0].text, c.typed);
+        }
+    }
+    EXPECT_EQ(view.history.size(), 3u);
+}
+
+// Before a cell edit writes: a file misread or changed on disk since the table read it,
+// and the editor's own model with unsaved edits, are asked about; No writes nothing.
+TEST_F(FleetOverviewTest, ACellEditAsksFirstWhereSaveChangesWould) {
+    struct Case {
+        const char* what;
+        const char* name;
+        bool answer;
+    };
+    const Case cases[] = {
+        {"changed on disk, No", "car.zrb", false}, {"changed on disk, Yes", "car.zrb", true},
+        {"misread, No", "Truck.zrb", false},       {"misread, Yes", "Truck.zrb", true},
+        {"editor's edits, No", "bus.zrb", false},  {"editor's edits, Yes", "bus.zrb", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = folder / c.name;
+        std::string bytes = ModelFileBytes(testing::WorkedExample(), ModelFileVariant::SaveChanges);
+        if (std::string(c.name) == "Truck.zrb") {
+            bytes.replace(bytes.find(".mass\t\t\t\t\t"), 10, ".mass\t");
+        }
+        testing::WriteBytes(path, bytes);
+        if (std::string(c.name) == "bus.zrb") {
+            window.ListSelect(1);
+            controller.editor().LoadSelectedModel();
+            controller.OnBoxEdited(ids::kBumpyFactor, "0.5");
+        }
+        FakeFleetView fresh;
+        FleetOverviewController table(fresh, controller);
+        table.OnShow();
+        while (table.OnTimer()) {
+        }
+        if (std::string(c.name) == "car.zrb") {
+            bytes += "// changed meanwhile\r\n";
+            testing::WriteBytes(path, bytes);
+        }
+        int row = 0;
+        while (table.Row(row).name != c.name) {
+            ++row;
+        }
+        fresh.answers = {c.answer};
+        table.OnCellEdited(row, kMassColumn, "4321");
+        EXPECT_EQ(fresh.questions.size(), 1u);
+        EXPECT_THAT(fresh.questions, ElementsAre(HasSubstr(c.name)));
+        const bool written = testing::ReadBytes(path).find("4321.00") != std::string::npos;
+        EXPECT_EQ(written, c.answer);
+        if (std::string(c.name) == "bus.zrb") {
+            // The editor shows what the file now holds, or keeps its own edits.
+            EXPECT_EQ(controller.editor().model.mass == 4321, c.answer);
+            EXPECT_EQ(controller.editor().HasUnsavedEdits(), !c.answer);
+        }
+    }
+}
+
+// Undo and Redo give each file its exact bytes back; a file changed on disk since the
+// change is asked about, by name.
+TEST_F(FleetOverviewTest, UndoAndRedoRestoreExactBytesAndAskAboutOutsideChanges) {
+    const std::string car = folder / "car.zrb";
+    const std::string truck = folder / "Truck.zrb";
+    const std::string carBefore = testing::ReadBytes(car);
+    const std::string truckBefore = testing::ReadBytes(truck);
+    const auto finish = [this] {
+        while (overview.OnTimer()) {
+        }
+    };
+    overview.OnCellEdited(RowOf("car.zrb"), kMassColumn, "111");
+    overview.OnCellEdited(RowOf("Truck.zrb"), kFleetDescriptionColumn, "Lorry");
+    const std::string carAfter = testing::ReadBytes(car);
+    const std::string truckAfter = testing::ReadBytes(truck);
+    EXPECT_THAT(view.history,
+                ElementsAre("1. mass = 111 on car.zrb", "2. description = \"Lorry\" on Truck.zrb"));
+    EXPECT_EQ(view.current, 1);
+
+    overview.OnUndo();
+    EXPECT_TRUE(overview.Busy());
+    EXPECT_FALSE(overview.CanUndo());
+    finish();
+    EXPECT_EQ(testing::ReadBytes(truck), truckBefore);
+    EXPECT_EQ(overview.CellText(RowOf("Truck.zrb"), kFleetDescriptionColumn), "//Truck.zrb");
+    EXPECT_THAT(view.history, ElementsAre("1. mass = 111 on car.zrb",
+                                          "2. (undone) description = \"Lorry\" on Truck.zrb"));
+    EXPECT_EQ(view.current, 0);
+    overview.OnUndo();
+    finish();
+    EXPECT_EQ(testing::ReadBytes(car), carBefore);
+    EXPECT_FALSE(overview.CanUndo());
+    overview.OnRedo();
+    finish();
+    overview.OnRedo();
+    finish();
+    EXPECT_EQ(testing::ReadBytes(car), carAfter);
+    EXPECT_EQ(testing::ReadBytes(truck), truckAfter);
+    EXPECT_TRUE(view.asked.empty());
+
+    // Changed outside since: Cancel leaves it as it is, Overwrite gives it its bytes
+    // from before the change.
+    const std::string outside = truckAfter + "// by hand\r\n";
+    testing::WriteBytes(truck, outside);
+    const std::pair<int, std::string> answers[] = {{2, outside}, {0, truckBefore}};
+    for (const auto& [answer, afterwards] : answers) {
+        SCOPED_TRACE(answer);
+        view.asked.clear();
+        view.choices = {answer};
+        overview.OnUndo();
+        finish();
+        EXPECT_THAT(view.asked, ElementsAre(HasSubstr("Truck.zrb was changed on disk")));
+        EXPECT_EQ(testing::ReadBytes(truck), afterwards);
+    }
 }
 
 TEST(FleetCommandTest, NeedsAnOpenFolder) {

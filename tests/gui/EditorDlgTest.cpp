@@ -961,6 +961,67 @@ class EditorDlgTest : public QObject {
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
         QCOMPARE(dlg.editor().model.mass, 200.0);  // the editor's model shows it too
     }
+
+    // The wiring of the in-place editor: a double click on a value opens it, Enter
+    // commits it into the file and opens no model, Ctrl+Z takes it back; the history
+    // list shows the step.
+    void fleetOverviewEditsACellAndUndoesIt() {
+        QTemporaryDir dir;
+        MakeModels(dir);
+        const QString path = dir.filePath(QStringLiteral("c.zrb"));
+        const auto bytes = [&path] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes();
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        Open(dlg, dir.filePath(QStringLiteral("a.zrb")));
+        QByteArray written;
+        QByteArray undone;
+        QStringList history;
+        bool openAfterEnter = false;
+        WhenModal<CFleetDlg>([&](CFleetDlg* fleet) {
+            [&] {
+                auto* table = fleet->findChild<QTableView*>(QStringLiteral("id1032"));
+                QVERIFY(table != nullptr);
+                QTRY_COMPARE(table->model()->rowCount(), 3);
+                QTRY_VERIFY(table->model()->flags(table->model()->index(2, 6)) &
+                            Qt::ItemIsEditable);
+                constexpr int kMass = 6;
+                const QModelIndex cell = table->model()->index(2, kMass);  // c.zrb
+                table->scrollTo(cell);
+                const QPoint at = table->visualRect(cell).center();
+                QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
+                auto* editor = qobject_cast<QLineEdit*>(table->indexWidget(cell));
+                QVERIFY(editor != nullptr);
+                editor->selectAll();
+                QTest::keyClicks(editor, QStringLiteral("4321"));
+                QTest::keyClick(editor, Qt::Key_Return);
+                QTRY_VERIFY(bytes() != before);
+                written = bytes();
+                openAfterEnter = fleet->isVisible();
+                QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+                QVERIFY(fleet->controller().Busy());
+                QTRY_VERIFY(!fleet->controller().Busy());
+                undone = bytes();
+                auto* list = fleet->findChild<QListView*>(QStringLiteral("id1045"));
+                QVERIFY(list != nullptr);
+                for (int row = 0; row < list->model()->rowCount(); ++row) {
+                    history << list->model()->index(row, 0).data().toString();
+                }
+            }();
+            fleet->done(QDialog::Rejected);  // whatever runs
+        });
+        QTest::keyClick(&dlg, Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(written.contains(".mass\t\t\t\t\t4321.00\r\n"));
+        QVERIFY(openAfterEnter);
+        QCOMPARE(undone, before);
+        QCOMPARE(history, QStringList{QStringLiteral("1. (undone) mass = 4321 on c.zrb")});
+        QCOMPARE(QString::fromStdString(dlg.editor().workspace.currentFile),
+                 QStringLiteral("a.zrb"));
+    }
 };
 
 QTEST_MAIN(EditorDlgTest)

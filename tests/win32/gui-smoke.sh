@@ -317,12 +317,12 @@ wait_for '[ -f "$work/models/fleet.csv" ]' "Export CSV wrote no fleet.csv"
     fail "fleet.csv is not the filtered table: $(cat "$work/models/fleet.csv")"
 # The filter emptied, a click on the name column's header sorts by name, Descending
 # (Alt+D) turns it round, so the first row is sports_car.zrb. (The header starts 24
-# dialog units down, under the caption.)
+# dialog units down, under the caption and the menu bar.)
 focus_window "^Fleet Overview"
 xdotool key alt+f ctrl+a BackSpace
 sleep 0.5
 overview=$(xdotool search --name "^Fleet Overview" | head -1)
-xdotool mousemove --window "$overview" 24 68 click 1
+xdotool mousemove --window "$overview" 24 87 click 1
 sleep 1
 xdotool key alt+d
 sleep 0.5
@@ -338,12 +338,25 @@ wait_for '[ -f "$work/models/sorted.csv" ]' "Export CSV wrote no sorted.csv"
 sed -n 2p "$work/models/sorted.csv" | grep -q "^sports_car.zrb," ||
     fail "the sorted table does not begin with sports_car.zrb: $(head -3 "$work/models/sorted.csv")"
 rm "$work/models/sorted.csv"
-# With the filter, the one row left is the model Enter opens.
+# With the filter, the one row left is the model Enter opens. First F2 edits its
+# description in place and Enter writes it into the file, without opening the model;
+# Ctrl+Z gives the file its bytes back.
 focus_window "^Fleet Overview"
 xdotool key alt+f
 xdotool type --delay 20 "sports_car"
 sleep 0.5
-xdotool key alt+f Tab Down Return
+original=$(checksum "$work/models/sports_car.zrb")
+xdotool key alt+f Tab Down F2
+sleep 0.5
+xdotool type --delay 20 "Edited in place"
+xdotool key Return
+wait_for 'head -1 "$work/models/sports_car.zrb" | grep -q "^//Edited in place"' \
+    "the cell edit did not reach sports_car.zrb: $(head -1 "$work/models/sports_car.zrb")"
+xdotool search --name "^Fleet Overview" >/dev/null 2>&1 || fail "Enter in the cell editor closed the overview"
+xdotool key ctrl+z
+wait_for '[ "$(checksum "$work/models/sports_car.zrb")" = "$original" ]' \
+    "Ctrl+Z did not give sports_car.zrb its bytes back"
+xdotool key Return
 wait_for '! xdotool search --name "^Fleet Overview" >/dev/null 2>&1' "Enter did not close the overview"
 focus_editor
 xdotool key alt+p s

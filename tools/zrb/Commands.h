@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/ModelCheck.h"
@@ -16,7 +17,11 @@ struct CommandLine {
     std::string command;
     std::vector<std::string> options;   // "--json"
     std::vector<std::string> operands;  // files, folders, NAME=VALUE
+    // Options that take a value ("--from", "MODEL.zrb"), in the order given.
+    std::vector<std::pair<std::string, std::string>> values;
     bool HasOption(std::string_view option) const;
+    // The value of `option`, or nullptr when it was not given.
+    const std::string* Value(std::string_view option) const;
 };
 
 // Reports a wrong use of `command` with `message` and the command's usage line;

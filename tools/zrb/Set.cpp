@@ -2,8 +2,11 @@
 #include <optional>
 
 #include "model/Cp1252.h"
+#include "model/FleetChange.h"
+#include "model/InputFile.h"
 #include "model/LineReader.h"
 #include "model/Numbers.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "tools/zrb/Commands.h"
 
@@ -14,15 +17,22 @@ namespace {
 struct Setting {
     std::string name;
     std::string text;
+    FieldOp op = FieldOp::Set;      // NAME=, NAME*=, NAME+=, or a bare NAME after --from
     const ModelKey* key = nullptr;  // nullptr for the description
     double value = 0.0;
 };
 
-// Whether `arg` has the form NAME=VALUE with a NAME made of letters, digits and
-// underscores, which no path with a folder part has.
+// Whether `arg` has the form NAME=VALUE (or NAME*=, NAME+=) with a NAME made of
+// letters, digits and underscores, which no path with a folder part has.
 bool LooksLikeSetting(const std::string& arg) {
-    const auto equals = arg.find('=');
+    auto equals = arg.find('=');
     if (equals == std::string::npos || equals == 0) {
+        return false;
+    }
+    if (arg[equals - 1] == '*' || arg[equals - 1] == '+') {
+        --equals;
+    }
+    if (equals == 0) {
         return false;
     }
     for (std::size_t i = 0; i < equals; ++i) {
@@ -34,8 +44,27 @@ bool LooksLikeSetting(const std::string& arg) {
     return true;
 }
 
+// Whether `arg` names a field (or the description) exactly: what --from copies.
+bool IsFieldName(const std::string& arg) {
+    if (arg == "description") {
+        return true;
+    }
+    for (const ModelKey& key : ModelKeys()) {
+        if (key.name == arg) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Checks one NAME=VALUE; returns the reason it is refused, or nothing.
 std::optional<std::string> Validate(Setting& setting) {
+    if (setting.name == "description" && setting.op != FieldOp::Set) {
+        if (setting.op == FieldOp::CopyFrom) {
+            return std::nullopt;
+        }
+        return std::string("the description can only be set (description=TEXT) or copied");
+    }
     if (setting.name == "description") {
         if (setting.text.find_first_of("\r\n") != std::string::npos) {
             return std::string("the description must be one line");
@@ -82,6 +111,9 @@ std::optional<std::string> Validate(Setting& setting) {
         }
         return message;
     }
+    if (setting.op == FieldOp::CopyFrom) {
+        return std::nullopt;
+    }
     if (!ParseWholePlainNumber(setting.text, setting.value)) {
         return "the value \"" + setting.text + "\" for " + setting.name + " is not a plain number";
     }
@@ -91,17 +123,51 @@ std::optional<std::string> Validate(Setting& setting) {
     return std::nullopt;
 }
 
+// Reads the model --from names; false, with the reason told, when it cannot be used.
+bool ReadSource(const std::string& path, bool force, FleetChange& change, std::ostream& err,
+                int& status) {
+    std::string bytes;
+    if (Result read = ReadModelBytes(path, bytes); !read) {
+        err << "zrb: " << Shown(read.message()) << '\n';
+        status = 2;
+        return false;
+    }
+    std::string speedText;
+    std::vector<ModelFinding> findings;
+    ReadAndCheckModelBytes(bytes, change.source, speedText, findings);
+    bool misread = false;
+    for (const ModelFinding& finding : findings) {
+        if (finding.kind == FindingKind::Misread && !force) {
+            err << FormatFinding(path, finding) << '\n';
+            misread = true;
+        }
+    }
+    if (misread) {
+        err << "zrb: \"" << Shown(path)
+            << "\" is not read as its text says; copying would take what the editor reads. "
+               "Correct it, or use --force.\n";
+        status = 1;
+        return false;
+    }
+    change.sourceName = BaseName(path);
+    return true;
+}
+
 }  // namespace
 
 int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
-    // The settings are the trailing NAME=VALUE operands; the files come before them.
+    const std::string* from = line.Value("--from");
+    // The settings are the trailing NAME=VALUE operands (and, with --from, the names of
+    // the fields to copy); the files come before them.
     std::size_t split = line.operands.size();
-    while (split > 0 && LooksLikeSetting(line.operands[split - 1])) {
+    while (split > 0 && (LooksLikeSetting(line.operands[split - 1]) ||
+                         (from != nullptr && IsFieldName(line.operands[split - 1])))) {
         --split;
     }
     const std::vector<std::string> operands(line.operands.begin(), line.operands.begin() + split);
     if (split == line.operands.size()) {
-        return UsageError(err, line.command, "no NAME=VALUE given");
+        return UsageError(err, line.command,
+                          from != nullptr ? "no field to copy given" : "no NAME=VALUE given");
     }
     if (operands.empty()) {
         return UsageError(err, line.command, "no file given");
@@ -111,8 +177,19 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
     bool refused = false;
     for (std::size_t i = split; i < line.operands.size(); ++i) {
         const std::string& arg = line.operands[i];
+        Setting setting;
         const auto equals = arg.find('=');
-        Setting setting{arg.substr(0, equals), arg.substr(equals + 1)};
+        if (equals == std::string::npos) {
+            setting.name = arg;
+            setting.op = FieldOp::CopyFrom;
+        } else {
+            setting.name = arg.substr(0, equals);
+            setting.text = arg.substr(equals + 1);
+            if (setting.name.back() == '*' || setting.name.back() == '+') {
+                setting.op = setting.name.back() == '*' ? FieldOp::Multiply : FieldOp::Add;
+                setting.name.pop_back();
+            }
+        }
         std::optional<std::string> problem = Validate(setting);
         for (const Setting& earlier : settings) {
             if (!problem && earlier.name == setting.name) {
@@ -130,54 +207,85 @@ int RunSet(const CommandLine& line, std::ostream& /*out*/, std::ostream& err) {
         return 2;
     }
 
+    const bool force = line.HasOption("--force");
+    FleetChange change;
+    for (const Setting& setting : settings) {
+        change.edits.push_back({setting.key, setting.op, setting.value, setting.text});
+    }
+    if (from != nullptr) {
+        int status = 0;
+        if (!ReadSource(*from, force, change, err, status)) {
+            err << "zrb: No file was changed.\n";
+            return status;
+        }
+    }
+
     // Read and check every file before changing any, so that a batch either goes
     // through or leaves everything as it was.
     std::vector<std::string> paths;
     std::vector<std::string> folderEntries;
     bool unreadable = !ExpandModelPaths(operands, paths, err, &folderEntries);
     ReportFolderEntries(folderEntries, err);
+    std::vector<ChangeTarget> targets;
+    targets.reserve(paths.size());
+    for (const std::string& path : paths) {
+        targets.push_back({path, BaseName(path), std::nullopt, nullptr});
+    }
+    ChangePreview preview = PreviewChange(change, targets);
     bool misread = false;
-    const bool force = line.HasOption("--force");
-    std::vector<MotionModel> models(paths.size());
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        std::vector<ModelFinding> findings;
-        if (Result checked = CheckModelFile(paths[i], findings, &models[i]); !checked) {
-            err << "zrb: " << Shown(checked.message()) << '\n';
+    bool unwritable = false;
+    for (ChangePreviewRow& row : preview.rows) {
+        if (row.skip == ChangeSkip::Unreadable) {
+            err << "zrb: " << Shown(row.reason) << '\n';
             unreadable = true;
             continue;
         }
         bool fileMisread = false;
-        for (const ModelFinding& finding : findings) {
+        for (const ModelFinding& finding : row.findings) {
             if (finding.kind == FindingKind::Misread && !force) {
-                err << FormatFinding(paths[i], finding) << '\n';
+                err << FormatFinding(row.path, finding) << '\n';
                 fileMisread = true;
             }
         }
         if (fileMisread) {
-            err << "zrb: \"" << paths[i]
+            err << "zrb: \"" << Shown(row.path)
                 << "\" is not read as its text says; saving would keep what the editor "
                    "reads. Correct it, or use --force.\n";
             misread = true;
         }
+        if (row.skip == ChangeSkip::NotFinite || row.skip == ChangeSkip::NotRepresentable) {
+            err << "zrb: \"" << Shown(row.path) << "\": " << Shown(row.reason) << '\n';
+            unwritable = true;
+        }
+        if (force) {
+            (void)Force(row);
+        }
     }
-    if (unreadable || misread) {
+    if (unreadable || misread || unwritable) {
         err << "zrb: No file was changed.\n";
-        return unreadable ? 2 : 1;
+        return unreadable || unwritable ? 2 : 1;
     }
 
     int status = 0;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        MotionModel& model = models[i];
-        for (const Setting& setting : settings) {
-            if (setting.key == nullptr) {
-                model.description = setting.text;
-            } else {
-                model.*setting.key->field = setting.value;
+    ChangeStep step;
+    for (ChangePreviewRow& row : preview.rows) {
+        if (row.skip == ChangeSkip::Unchanged) {
+            // Saved all the same, as Save Changes saves an unchanged model: in the
+            // writer's layout.
+            if (Result written = WriteModelFile(row.path, row.model, ModelFileVariant::SaveChanges);
+                !written) {
+                err << "zrb: " << Shown(written.message()) << '\n';
+                status = 2;
             }
+            continue;
         }
-        if (Result written = WriteModelFile(paths[i], model, ModelFileVariant::SaveChanges);
-            !written) {
-            err << "zrb: " << Shown(written.message()) << '\n';
+        const FileOutcome outcome = ApplyChangeRow(row, step);
+        if (outcome.kind != FileOutcome::Kind::Written) {
+            err << "zrb: ";
+            if (outcome.kind == FileOutcome::Kind::Skipped) {
+                err << '"' << Shown(row.path) << "\": ";
+            }
+            err << Shown(outcome.reason) << '\n';
             status = 2;
         }
     }

@@ -27,8 +27,12 @@ const std::array<Command, 5>& Commands() {
     static const std::array<Command, 5> commands = {{
         {"show", "zrb show [--json] FILE|FOLDER...", {"--json"}, RunShow},
         {"check", "zrb check [--no-warnings] FILE|FOLDER...", {"--no-warnings"}, RunCheck},
-        {"set", "zrb set [--force] FILE|FOLDER... NAME=VALUE...", {"--force"}, RunSet},
-        {"diff", "zrb diff FILE_A FILE_B", {}, RunDiff},
+        {"set",
+         "zrb set [--force] [--from MODEL.zrb] FILE|FOLDER... NAME=VALUE|NAME*=FACTOR|"
+         "NAME+=AMOUNT|NAME...",
+         {"--force", "--from"},
+         RunSet},
+        {"diff", "zrb diff FILE_A FILE_B | zrb diff FOLDER REFERENCE", {}, RunDiff},
         {"table", "zrb table [--csv] FILE|FOLDER...", {"--csv"}, RunTable},
     }};
     return commands;
@@ -53,7 +57,7 @@ void PrintOverview(std::ostream& out) {
            "  show   the description, the eleven fields and the speed as the editor reads them\n"
            "  check  where the editor reads a file differently from what its text says\n"
            "  set    change fields in many files and save them as the editor does\n"
-           "  diff   the fields in which two models differ\n"
+           "  diff   the fields in which two models differ, or a folder and a reference\n"
            "  table  many models side by side, one row each, as text columns or CSV\n"
            "\n"
            "A FOLDER stands for its *.zrb files, in the order of the editor's model list.\n"
@@ -121,8 +125,16 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
                "UTF-8 and stored in Windows-1252, so a character that 1252 cannot hold is\n"
                "refused). A VALUE\n"
                "must be a plain number as a whole, however long (1200, 0.35, 1.5e3).\n"
-               "The trailing NAME=VALUE arguments are the settings; name a file that looks\n"
-               "like one as ./NAME=VALUE.\n"
+               "NAME*=FACTOR multiplies a field by FACTOR, NAME+=AMOUNT adds AMOUNT to it\n"
+               "(a negative AMOUNT subtracts); both are plain numbers, and the result is\n"
+               "saved rounded as the file keeps the field (mass*=1.1 on 950 saves 1045.00).\n"
+               "\n"
+               "  --from MODEL.zrb  copy the fields named after the files (bare NAMEs, such\n"
+               "                    as mass horsePower description) from MODEL.zrb\n"
+               "\n"
+               "The trailing NAME=VALUE, NAME*=FACTOR, NAME+=AMOUNT (and with --from, NAME)\n"
+               "arguments are the settings; name a file that looks like one as ./NAME=VALUE.\n"
+               "Example: zrb set models/ mass*=1.1 horsePower+=5\n"
                "\n"
                "No file is changed when a NAME or VALUE is refused, when a file cannot be\n"
                "read, or when \"zrb check\" finds that a file is not read as its text says (a\n"
@@ -131,7 +143,10 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
                "are still saved. A folder entry named like a model (a folder \"x.zrb\") is\n"
                "named and left out.\n"
                "\n"
+               "A result that is not a finite number (mass*=1e308) refuses the batch too.\n"
+               "\n"
                "  --force  save such files all the same, with the values the editor reads\n"
+               "           (and copy from a MODEL.zrb that is not read as its text says)\n"
                "\n"
                "Exit status: 0 all saved, 1 refused because of findings, 2 bad arguments or\n"
                "a file that could not be read or saved.\n";
@@ -140,6 +155,13 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
                "\"name: A -> B (+difference)\", and a differing description as\n"
                "description: \"A\" -> \"B\". A difference is rounded to the decimals the\n"
                "file keeps for the field: 4, 2 or 1 (horsePower as its variant writes it).\n"
+               "\n"
+               "With two folders, FOLDER and REFERENCE (a copy of the original models, say):\n"
+               "for each model of FOLDER that differs from the model of the same name in\n"
+               "REFERENCE (names matched without regard to case, as the editor's list\n"
+               "finds them), a line \"==> NAME <==\" and its differences as above, FOLDER's\n"
+               "value first; then \"new: NAME\" for each model REFERENCE lacks and\n"
+               "\"missing: NAME\" for each model of REFERENCE that FOLDER lacks.\n"
                "\n"
                "Exit status: 0 equal, 1 different, 2 a file could not be read.\n";
     } else if (command.name == "table") {
@@ -161,10 +183,24 @@ bool IsOption(std::string_view arg) {
     return arg.size() > 1 && arg.front() == '-';
 }
 
+// The options that take the next argument as their value.
+bool TakesValue(std::string_view option) {
+    return option == "--from";
+}
+
 }  // namespace
 
 bool CommandLine::HasOption(std::string_view option) const {
     return std::find(options.begin(), options.end(), option) != options.end();
+}
+
+const std::string* CommandLine::Value(std::string_view option) const {
+    for (const auto& [name, value] : values) {
+        if (name == option) {
+            return &value;
+        }
+    }
+    return nullptr;
 }
 
 int UsageError(std::ostream& err, std::string_view command, const std::string& message) {
@@ -333,11 +369,17 @@ int ZrbMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         } else if (arg == "--help" || arg == "-h") {
             PrintCommandHelp(*command, out);
             return 0;
-        } else if (std::find(command->options.begin(), command->options.end(), arg) !=
+        } else if (std::find(command->options.begin(), command->options.end(), arg) ==
                    command->options.end()) {
-            line.options.push_back(arg);
-        } else {
             return UsageError(err, first, "unknown option \"" + arg + "\" for " + first);
+        } else if (!TakesValue(arg)) {
+            line.options.push_back(arg);
+        } else if (i + 1 == args.size()) {
+            return UsageError(err, first, arg + " needs a value");
+        } else if (line.Value(arg) != nullptr) {
+            return UsageError(err, first, arg + " is given more than once");
+        } else {
+            line.values.emplace_back(arg, args[++i]);
         }
     }
     return command->run(line, out, err);
