@@ -703,216 +703,214 @@ void CFleetDlg::ShowCell(int row, int column) {
     ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     column_ = column;
     MoveCurrentColumn(0);
-    namespace {
+}
 
-    constexpr int kChangeTemplate = 140;
-    // How often the preview reads on while models are left.
-    constexpr UINT kChangeTimerMs = 10;
+namespace {
 
-    // The change of many models: template 140 over a FleetChangeController; OK is Apply.
-    class CChangeDlg final : public zrb::win32::Dialog, public zrb::FleetChangeView {
-      public:
-        explicit CChangeDlg(zrb::FleetChangeController& change) : change_(change) {}
-        ~CChangeDlg() override { change_.SetView(nullptr); }
-        CChangeDlg(const CChangeDlg&) = delete;
-        CChangeDlg& operator=(const CChangeDlg&) = delete;
+constexpr int kChangeTemplate = 140;
+// How often the preview reads on while models are left.
+constexpr UINT kChangeTimerMs = 10;
 
-        void StartTimer() override { ::SetTimer(hwnd(), kTimer, kChangeTimerMs, nullptr); }
+// The change of many models: template 140 over a FleetChangeController; OK is Apply.
+class CChangeDlg final : public zrb::win32::Dialog, public zrb::FleetChangeView {
+  public:
+    explicit CChangeDlg(zrb::FleetChangeController& change) : change_(change) {}
+    ~CChangeDlg() override { change_.SetView(nullptr); }
+    CChangeDlg(const CChangeDlg&) = delete;
+    CChangeDlg& operator=(const CChangeDlg&) = delete;
 
-        void PreviewChanged() override {
-            HWND list = Item(ids::kChangePreview);
-            ::SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(change_.PreviewCount()), 0);
-            ::InvalidateRect(list, nullptr, FALSE);
-            SetItemText(ids::kChangeHint, Wide(change_.Hint()));
-            SetItemText(ids::kChangeSummary, Wide(change_.Summary()));
-            ::EnableWindow(Item(ids::kChangeValue), change_.ValueUsed() ? TRUE : FALSE);
-            ::EnableWindow(Item(ids::kChangeSource), change_.SourceUsed() ? TRUE : FALSE);
-            ::EnableWindow(Item(IDOK), change_.CanApply() ? TRUE : FALSE);
+    void StartTimer() override { ::SetTimer(hwnd(), kTimer, kChangeTimerMs, nullptr); }
+
+    void PreviewChanged() override {
+        HWND list = Item(ids::kChangePreview);
+        ::SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(change_.PreviewCount()), 0);
+        ::InvalidateRect(list, nullptr, FALSE);
+        SetItemText(ids::kChangeHint, Wide(change_.Hint()));
+        SetItemText(ids::kChangeSummary, Wide(change_.Summary()));
+        ::EnableWindow(Item(ids::kChangeValue), change_.ValueUsed() ? TRUE : FALSE);
+        ::EnableWindow(Item(ids::kChangeSource), change_.SourceUsed() ? TRUE : FALSE);
+        ::EnableWindow(Item(IDOK), change_.CanApply() ? TRUE : FALSE);
+    }
+
+  protected:
+    bool OnInitDialog() override {
+        HWND operation = Item(ids::kChangeOperation);
+        for (const std::string& name : zrb::FleetChangeController::OperationNames()) {
+            ::SendMessageW(operation, CB_ADDSTRING, 0,
+                           reinterpret_cast<LPARAM>(Wide(name).c_str()));
         }
-
-      protected:
-        bool OnInitDialog() override {
-            HWND operation = Item(ids::kChangeOperation);
-            for (const std::string& name : zrb::FleetChangeController::OperationNames()) {
-                ::SendMessageW(operation, CB_ADDSTRING, 0,
-                               reinterpret_cast<LPARAM>(Wide(name).c_str()));
-            }
-            ::SendMessageW(operation, CB_SETCURSEL, static_cast<WPARAM>(change_.operation()), 0);
-            HWND fields = Item(ids::kChangeFields);
-            for (const std::string& name : zrb::FleetChangeController::FieldNames()) {
-                ::SendMessageW(fields, LB_ADDSTRING, 0,
-                               reinterpret_cast<LPARAM>(Wide(name).c_str()));
-            }
-            for (const int field : change_.fields()) {
-                ::SendMessageW(fields, LB_SETSEL, TRUE, static_cast<LPARAM>(field));
-                ::SendMessageW(fields, LB_SETCARETINDEX, static_cast<WPARAM>(field), FALSE);
-            }
-            HWND source = Item(ids::kChangeSource);
-            for (const std::string& name : change_.SourceNames()) {
-                ::SendMessageW(source, CB_ADDSTRING, 0,
-                               reinterpret_cast<LPARAM>(Wide(name).c_str()));
-            }
-            ::SendMessageW(source, CB_SETCURSEL, static_cast<WPARAM>(change_.source()), 0);
-            HWND list = Item(ids::kChangePreview);
-            SetReportStyle(list);
-            const int units[] = {70, 60, 45, 45, 220};
-            for (int c = 0; c < zrb::FleetChangeController::kPreviewColumns; ++c) {
-                AddColumn(hwnd(), list, c, Wide(zrb::FleetChangeController::PreviewTitle(c)),
-                          units[c], false);
-            }
-            stretching_.Capture(hwnd(), list);
-            ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
-                           ::SendMessageW(::GetParent(hwnd()), WM_GETICON, ICON_SMALL, 0));
-            change_.SetView(this);
-            PreviewChanged();
-            ::SetFocus(operation);
-            return false;
+        ::SendMessageW(operation, CB_SETCURSEL, static_cast<WPARAM>(change_.operation()), 0);
+        HWND fields = Item(ids::kChangeFields);
+        for (const std::string& name : zrb::FleetChangeController::FieldNames()) {
+            ::SendMessageW(fields, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
         }
-
-        bool OnCommand(int id, int code, HWND /*control*/) override {
-            switch (id) {
-                case IDOK:
-                    if (change_.CanApply()) {
-                        End(IDOK);
-                    }
-                    return true;
-                case IDCANCEL:
-                    End(IDCANCEL);
-                    return true;
-                case ids::kChangeOperation:
-                    if (code == CBN_SELCHANGE) {
-                        change_.OnOperationChosen(static_cast<int>(
-                            ::SendMessageW(Item(ids::kChangeOperation), CB_GETCURSEL, 0, 0)));
-                    }
-                    return true;
-                case ids::kChangeSource:
-                    if (code == CBN_SELCHANGE) {
-                        change_.OnSourceChosen(static_cast<int>(
-                            ::SendMessageW(Item(ids::kChangeSource), CB_GETCURSEL, 0, 0)));
-                    }
-                    return true;
-                case ids::kChangeFields:
-                    if (code == LBN_SELCHANGE) {
-                        HWND fields = Item(ids::kChangeFields);
-                        const LRESULT count = ::SendMessageW(fields, LB_GETSELCOUNT, 0, 0);
-                        std::vector<int> chosen(
-                            static_cast<std::size_t>(std::max<LRESULT>(count, 0)));
-                        if (!chosen.empty()) {
-                            ::SendMessageW(fields, LB_GETSELITEMS, chosen.size(),
-                                           reinterpret_cast<LPARAM>(chosen.data()));
-                        }
-                        change_.OnFieldsChosen(chosen);
-                    }
-                    return true;
-                case ids::kChangeValue:
-                    if (code == EN_CHANGE) {
-                        change_.OnValueEdited(Utf8(ItemText(ids::kChangeValue)));
-                    }
-                    return true;
-                default:
-                    return false;
-            }
+        for (const int field : change_.fields()) {
+            ::SendMessageW(fields, LB_SETSEL, TRUE, static_cast<LPARAM>(field));
+            ::SendMessageW(fields, LB_SETCARETINDEX, static_cast<WPARAM>(field), FALSE);
         }
+        HWND source = Item(ids::kChangeSource);
+        for (const std::string& name : change_.SourceNames()) {
+            ::SendMessageW(source, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+        }
+        ::SendMessageW(source, CB_SETCURSEL, static_cast<WPARAM>(change_.source()), 0);
+        HWND list = Item(ids::kChangePreview);
+        SetReportStyle(list);
+        const int units[] = {70, 60, 45, 45, 220};
+        for (int c = 0; c < zrb::FleetChangeController::kPreviewColumns; ++c) {
+            AddColumn(hwnd(), list, c, Wide(zrb::FleetChangeController::PreviewTitle(c)), units[c],
+                      false);
+        }
+        stretching_.Capture(hwnd(), list);
+        ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
+                       ::SendMessageW(::GetParent(hwnd()), WM_GETICON, ICON_SMALL, 0));
+        change_.SetView(this);
+        PreviewChanged();
+        ::SetFocus(operation);
+        return false;
+    }
 
-        bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
-            switch (message) {
-                case WM_TIMER:
-                    if (wParam == kTimer && !change_.OnTimer()) {
-                        ::KillTimer(hwnd(), kTimer);
+    bool OnCommand(int id, int code, HWND /*control*/) override {
+        switch (id) {
+            case IDOK:
+                if (change_.CanApply()) {
+                    End(IDOK);
+                }
+                return true;
+            case IDCANCEL:
+                End(IDCANCEL);
+                return true;
+            case ids::kChangeOperation:
+                if (code == CBN_SELCHANGE) {
+                    change_.OnOperationChosen(static_cast<int>(
+                        ::SendMessageW(Item(ids::kChangeOperation), CB_GETCURSEL, 0, 0)));
+                }
+                return true;
+            case ids::kChangeSource:
+                if (code == CBN_SELCHANGE) {
+                    change_.OnSourceChosen(static_cast<int>(
+                        ::SendMessageW(Item(ids::kChangeSource), CB_GETCURSEL, 0, 0)));
+                }
+                return true;
+            case ids::kChangeFields:
+                if (code == LBN_SELCHANGE) {
+                    HWND fields = Item(ids::kChangeFields);
+                    const LRESULT count = ::SendMessageW(fields, LB_GETSELCOUNT, 0, 0);
+                    std::vector<int> chosen(static_cast<std::size_t>(std::max<LRESULT>(count, 0)));
+                    if (!chosen.empty()) {
+                        ::SendMessageW(fields, LB_GETSELITEMS, chosen.size(),
+                                       reinterpret_cast<LPARAM>(chosen.data()));
                     }
-                    result = 0;
-                    return true;
-                case WM_DESTROY:
+                    change_.OnFieldsChosen(chosen);
+                }
+                return true;
+            case ids::kChangeValue:
+                if (code == EN_CHANGE) {
+                    change_.OnValueEdited(Utf8(ItemText(ids::kChangeValue)));
+                }
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
+        switch (message) {
+            case WM_TIMER:
+                if (wParam == kTimer && !change_.OnTimer()) {
                     ::KillTimer(hwnd(), kTimer);
-                    return false;
-                case WM_SIZE:
-                    stretching_.Apply(hwnd());
-                    return false;
-                case WM_GETMINMAXINFO:
-                    stretching_.LimitTracking(*reinterpret_cast<MINMAXINFO*>(lParam));
-                    result = 0;
-                    return true;
-                case WM_NOTIFY: {
-                    auto& header = *reinterpret_cast<NMHDR*>(lParam);
-                    if (header.idFrom != static_cast<UINT_PTR>(ids::kChangePreview)) {
-                        return false;
-                    }
-                    if (header.code == LVN_GETDISPINFOW) {
-                        auto& info = *reinterpret_cast<NMLVDISPINFOW*>(&header);
-                        if ((info.item.mask & LVIF_TEXT) != 0 &&
-                            info.item.iItem < change_.PreviewCount()) {
-                            cellText_ =
-                                Wide(change_.PreviewCell(info.item.iItem, info.item.iSubItem));
-                            CopyInto(cellText_, info.item.pszText, info.item.cchTextMax);
-                        }
-                        result = 0;
-                        return true;
-                    }
-                    if (header.code == NM_CUSTOMDRAW) {
-                        result = CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(&header),
-                                            [this](int row, int /*column*/) {
-                                                return row < change_.PreviewCount() &&
-                                                               change_.PreviewSkipped(row)
-                                                           ? CellLook::Unreadable
-                                                           : CellLook::Plain;
-                                            });
-                        return true;
-                    }
+                }
+                result = 0;
+                return true;
+            case WM_DESTROY:
+                ::KillTimer(hwnd(), kTimer);
+                return false;
+            case WM_SIZE:
+                stretching_.Apply(hwnd());
+                return false;
+            case WM_GETMINMAXINFO:
+                stretching_.LimitTracking(*reinterpret_cast<MINMAXINFO*>(lParam));
+                result = 0;
+                return true;
+            case WM_NOTIFY: {
+                auto& header = *reinterpret_cast<NMHDR*>(lParam);
+                if (header.idFrom != static_cast<UINT_PTR>(ids::kChangePreview)) {
                     return false;
                 }
-                default:
-                    return false;
+                if (header.code == LVN_GETDISPINFOW) {
+                    auto& info = *reinterpret_cast<NMLVDISPINFOW*>(&header);
+                    if ((info.item.mask & LVIF_TEXT) != 0 &&
+                        info.item.iItem < change_.PreviewCount()) {
+                        cellText_ = Wide(change_.PreviewCell(info.item.iItem, info.item.iSubItem));
+                        CopyInto(cellText_, info.item.pszText, info.item.cchTextMax);
+                    }
+                    result = 0;
+                    return true;
+                }
+                if (header.code == NM_CUSTOMDRAW) {
+                    result = CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(&header),
+                                        [this](int row, int /*column*/) {
+                                            return row < change_.PreviewCount() &&
+                                                           change_.PreviewSkipped(row)
+                                                       ? CellLook::Unreadable
+                                                       : CellLook::Plain;
+                                        });
+                    return true;
+                }
+                return false;
             }
-        }
-
-      private:
-        zrb::FleetChangeController& change_;
-        zrb::win32::StretchingChildren stretching_;
-        std::wstring cellText_;
-    };
-
-    }  // namespace
-
-    bool CFleetDlg::ShowChange(zrb::FleetChangeController & change) {
-        CChangeDlg dialog(change);
-        return dialog.DoModal(kChangeTemplate, hwnd()) == IDOK;
-    }
-
-    void CFleetDlg::SetReferenceStatus(const std::string& text) {
-        SetItemText(ids::kFleetReferenceStatus, Wide(text));
-    }
-
-    void CFleetDlg::StartTimer() {
-        ::SetTimer(hwnd(), kTimer, kTimerMs, nullptr);
-    }
-
-    bool CFleetDlg::Progress(std::size_t done, std::size_t total) {
-        // The caption tells how far writing is, and Escape stops it; the window keeps being
-        // drawn meanwhile. Other keys typed meanwhile are dropped.
-        if (title_.empty()) {
-            const int length = ::GetWindowTextLengthW(hwnd());
-            title_.resize(static_cast<std::size_t>(length) + 1);
-            title_.resize(
-                static_cast<std::size_t>(::GetWindowTextW(hwnd(), title_.data(), length + 1)));
-        }
-        const std::size_t percent = total == 0 ? 100 : done * 100 / total;
-        const std::wstring text = L"Writing motion models... " + std::to_wstring(percent) +
-                                  L"% (Esc cancels) - " + title_;
-        ::SetWindowTextW(hwnd(), text.c_str());
-        MSG message;
-        bool cancelled = false;
-        while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-            cancelled = cancelled || (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE);
-        }
-        while (::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
-            ::DispatchMessageW(&message);
-        }
-        return !cancelled;
-    }
-
-    void CFleetDlg::ProgressEnded() {
-        if (!title_.empty()) {
-            ::SetWindowTextW(hwnd(), title_.c_str());
-            title_.clear();
+            default:
+                return false;
         }
     }
+
+  private:
+    zrb::FleetChangeController& change_;
+    zrb::win32::StretchingChildren stretching_;
+    std::wstring cellText_;
+};
+
+}  // namespace
+
+bool CFleetDlg::ShowChange(zrb::FleetChangeController& change) {
+    CChangeDlg dialog(change);
+    return dialog.DoModal(kChangeTemplate, hwnd()) == IDOK;
+}
+
+void CFleetDlg::SetReferenceStatus(const std::string& text) {
+    SetItemText(ids::kFleetReferenceStatus, Wide(text));
+}
+
+void CFleetDlg::StartTimer() {
+    ::SetTimer(hwnd(), kTimer, kTimerMs, nullptr);
+}
+
+bool CFleetDlg::Progress(std::size_t done, std::size_t total) {
+    // The caption tells how far writing is, and Escape stops it; the window keeps being
+    // drawn meanwhile. Other keys typed meanwhile are dropped.
+    if (title_.empty()) {
+        const int length = ::GetWindowTextLengthW(hwnd());
+        title_.resize(static_cast<std::size_t>(length) + 1);
+        title_.resize(
+            static_cast<std::size_t>(::GetWindowTextW(hwnd(), title_.data(), length + 1)));
+    }
+    const std::size_t percent = total == 0 ? 100 : done * 100 / total;
+    const std::wstring text =
+        L"Writing motion models... " + std::to_wstring(percent) + L"% (Esc cancels) - " + title_;
+    ::SetWindowTextW(hwnd(), text.c_str());
+    MSG message;
+    bool cancelled = false;
+    while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        cancelled = cancelled || (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE);
+    }
+    while (::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+        ::DispatchMessageW(&message);
+    }
+    return !cancelled;
+}
+
+void CFleetDlg::ProgressEnded() {
+    if (!title_.empty()) {
+        ::SetWindowTextW(hwnd(), title_.c_str());
+        title_.clear();
+    }
+}
