@@ -1,6 +1,7 @@
 #include "editor/FleetOverview.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -711,7 +712,6 @@ void FleetOverviewController::OnChange(const std::vector<int>& rows) {
 
 void FleetOverviewController::ApplyPrepared(const ChangePreview& preview) {
     // The editor's own model among them: its unsaved edits would be replaced.
-    const std::string current = editor_.editor().workspace.currentFile;
     for (const ChangePreviewRow& row : preview.rows) {
         if (row.WillWrite() && !MayDropEditorEdits(row.name, "write the change")) {
             return;
@@ -722,30 +722,7 @@ void FleetOverviewController::ApplyPrepared(const ChangePreview& preview) {
         preview, step,
         [this](std::size_t done, std::size_t total) { return view_.Progress(done, total); });
     view_.ProgressEnded();
-    history_.Record(std::move(step));
-
-    // The table shows what the files hold now.
-    std::unordered_map<std::string, std::size_t> byName;
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        byName.emplace(rows_[i].name, i);
-    }
-    bool currentWritten = false;
-    for (const FileOutcome& file : outcome.files) {
-        if (file.kind != FileOutcome::Kind::Written) {
-            continue;
-        }
-        currentWritten = currentWritten || file.name == current;
-        if (const auto it = byName.find(file.name); it != byName.end()) {
-            rows_[it->second] = ReadFleetRow(file.path, file.name);
-        }
-    }
-    Rematch();
-    Reorder();
-    UpdateStatus();
-    ShowHistory();
-    if (currentWritten) {
-        RefreshEditor(current);
-    }
+    OnChangeApplied(std::move(step));
     const bool allWritten = outcome.Count(FileOutcome::Kind::Failed) == 0 &&
                             outcome.Count(FileOutcome::Kind::Skipped) == 0 && !outcome.cancelled;
     view_.MessageBox(outcome.Message(), allWritten ? MessageIcon::None : MessageIcon::Warning);
@@ -765,9 +742,12 @@ void FleetOverviewController::OnCellEdited(int row, int column, std::string_view
         std::string refused;
         const std::optional<std::string> bytes = Utf8ToCp1252(text, refused);
         if (!bytes) {
-            view_.MessageBox("A motion model file holds only the characters of Windows-1252; \"" +
-                                 refused + "\" is not one of them.",
-                             MessageIcon::Warning);
+            std::string message =
+                "A motion model file holds only the characters of "
+                "Windows-1252; \"";
+            message += refused;
+            message += "\" is not one of them.";
+            view_.MessageBox(message, MessageIcon::Warning);
             view_.EditCell(row, column, typed);
             return;
         }
@@ -812,11 +792,7 @@ void FleetOverviewController::OnCellEdited(int row, int column, std::string_view
         step.description = DescribeChange(*change) + " on " + name;
     }
     history_.Record(std::move(step));
-    FleetRow& changed = rows_[index];
-    changed.model = preview.model;
-    changed.speedText = preview.speedText;
-    changed.bytes = preview.after;
-    changed.misread.clear();  // written as the writer writes: read as written
+    rows_[index] = WrittenRow(preview);
     Rematch();
     Reorder();
     // The edited row stays the current one, wherever the sort has put it.
@@ -827,6 +803,31 @@ void FleetOverviewController::OnCellEdited(int row, int column, std::string_view
     UpdateStatus();
     ShowHistory();
     RefreshEditor(name);
+}
+
+void FleetOverviewController::OnChangeApplied(ChangeStep step) {
+    std::unordered_map<std::string, std::size_t> at;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        at.emplace(rows_[i].name, i);
+    }
+    for (const StepFile& file : step.files) {
+        const auto found = at.find(file.name);
+        if (found != at.end()) {
+            rows_[found->second] = ReadFleetRow(file.path, file.name);
+        }
+    }
+    const std::string current = editor_.editor().workspace.currentFile;
+    const bool editorsModel =
+        std::any_of(step.files.begin(), step.files.end(),
+                    [&current](const StepFile& file) { return file.name == current; });
+    history_.Record(std::move(step));
+    Rematch();
+    Reorder();
+    UpdateStatus();
+    ShowHistory();
+    if (editorsModel) {
+        RefreshEditor(current);
+    }
 }
 
 bool FleetOverviewController::CanUndo() const {
@@ -935,15 +936,21 @@ void FleetOverviewController::StepDone(Job& job) {
         at.emplace(rows_[i].name, i);
     }
     bool editorsModel = false;
+    std::optional<std::size_t> first;  // the first file written, to be shown selected
     for (FleetRow& row : job.rows) {
         editorsModel = editorsModel || row.name == editor_.editor().workspace.currentFile;
         const auto found = at.find(row.name);
         if (found != at.end()) {
             rows_[found->second] = std::move(row);
+            first = first ? first : found->second;
         }
     }
     Rematch();
     Reorder();
+    const auto shown = std::find(shown_.begin(), shown_.end(), first.value_or(rows_.size()));
+    if (shown != shown_.end()) {
+        view_.ShowCell(static_cast<int>(shown - shown_.begin()), -1);
+    }
     UpdateStatus();
     ShowHistory();
     if (editorsModel) {

@@ -143,8 +143,9 @@ class FleetView {
     // Opens the in-place editor on shown row `row`, column `column`, holding `text`
     // (UTF-8), all of it selected.
     virtual void EditCell(int row, int column, const std::string& text) = 0;
-    // Makes the cell at shown row `row`, column `column` the current one, its row
-    // selected alone (after RowsChanged, which drops the selection).
+    // Makes the cell at shown row `row`, column `column` the current one (column -1: the
+    // current column stays), its row selected alone (after RowsChanged, which drops the
+    // selection).
     virtual void ShowCell(int row, int column) = 0;
     // The undo history changed: one line per step, in the order they were made, steps
     // taken back marked "(undone)"; `current` is the last step in effect (-1: none),
@@ -208,6 +209,11 @@ class FleetOverviewController {
     // on disk since it was read, and when it is the editor's model with unsaved edits),
     // and becomes a step of the undo history.
     void OnCellEdited(int row, int column, std::string_view text);
+    // A change that another of the overview's commands wrote to many models (Change...,
+    // Revert to reference): becomes the newest step of the undo history, and the rows of
+    // the files it wrote are read again.
+    void OnChangeApplied(ChangeStep step);
+
     // Edit, Undo: every file of the last step in effect gets back the exact bytes it
     // had before it; a file changed on disk since the step is not overwritten unasked.
     // Edit, Redo: the step taken back last is made again, under the same care.

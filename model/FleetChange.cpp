@@ -68,6 +68,27 @@ bool ReadBytesAgain(const std::string& path, std::string& bytes) {
 
 }  // namespace
 
+bool ParseEditNumber(std::string_view typed, FieldEdit& edit, std::string& problem) {
+    const std::string_view what = edit.op == FieldOp::Multiply ? " as the factor for "
+                                  : edit.op == FieldOp::Add    ? " as the amount for "
+                                                               : " for ";
+    const std::string name = FieldName(edit.key);
+    double number = 0;
+    if (!ParsePlainNumber(typed, number)) {
+        problem =
+            Concat(std::string_view("\""), typed, std::string_view("\" is not a number"), what,
+                   name, std::string_view(". Enter a plain number such as 950 or 0.25."));
+        return false;
+    }
+    if (!std::isfinite(number)) {
+        problem = Concat(std::string_view("\""), typed, std::string_view("\" is too large"), what,
+                         name, std::string_view(": a model file cannot hold it."));
+        return false;
+    }
+    edit.number = number;
+    return true;
+}
+
 std::optional<FleetChange> CellEditChange(int column, std::string_view typed,
                                           std::string& problem) {
     FieldEdit edit;
@@ -75,24 +96,11 @@ std::optional<FleetChange> CellEditChange(int column, std::string_view typed,
         edit.text.assign(typed);
     } else if (column >= kFleetFirstFieldColumn && column < kFleetSpeedColumn) {
         edit.key = &ModelKeys()[static_cast<std::size_t>(column - kFleetFirstFieldColumn)];
-        if (!ParsePlainNumber(typed, edit.number)) {
-            problem = "\"";
-            problem += typed;
-            problem += "\" is not a number for ";
-            problem += edit.key->name;
-            problem += ". Enter a plain number such as 950 or 0.25.";
-            return std::nullopt;
-        }
-        if (!std::isfinite(edit.number)) {
-            problem = "\"";
-            problem += typed;
-            problem += "\" is too large for ";
-            problem += edit.key->name;
-            problem += ": a model file cannot hold it.";
+        if (!ParseEditNumber(typed, edit, problem)) {
             return std::nullopt;
         }
     } else {
-        problem = "This column cannot be edited.";
+        problem = std::string("This column cannot be edited.");
         return std::nullopt;
     }
     FleetChange change;
@@ -359,6 +367,16 @@ ChangePreviewRow PreviewChangeRow(const FleetChange& change, const ChangeTarget&
     }
     row.model = std::move(model);
     return row;
+}
+
+FleetRow WrittenRow(const ChangePreviewRow& row) {
+    FleetRow written;
+    written.name = row.name;
+    written.read = true;
+    written.model = row.model;
+    written.speedText = row.speedText;
+    written.bytes = row.after;
+    return written;
 }
 
 ChangePreview PreviewChange(const FleetChange& change, const std::vector<ChangeTarget>& targets,

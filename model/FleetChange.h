@@ -52,6 +52,11 @@ struct FleetChange {
 // (UTF-8), when `typed` is no plain number or the column holds no editable value.
 std::optional<FleetChange> CellEditChange(int column, std::string_view typed, std::string& problem);
 
+// Takes the number typed for `edit` (a Set value, a Multiply factor, an Add amount, as
+// the Change dialog's box holds it) into `edit.number` by the editor's plain-number rule.
+// False, with the reason in `problem` (UTF-8), when it is no plain number or too large.
+bool ParseEditNumber(std::string_view typed, FieldEdit& edit, std::string& problem);
+
 // Why `change` cannot be previewed (no edit, Multiply or Add on the description, a field
 // given twice); nothing when it can.
 std::optional<std::string> ChangeProblem(const FleetChange& change);
@@ -131,6 +136,9 @@ struct ChangePreview {
 
 // Reads `target` and works out what `change` does to it. Touches nothing.
 ChangePreviewRow PreviewChangeRow(const FleetChange& change, const ChangeTarget& target);
+
+// The table's row for the file once `row` is written: what ReadFleetRow would read.
+FleetRow WrittenRow(const ChangePreviewRow& row);
 
 // Every target in turn; a stop leaves the rows read so far, `cancelled` set.
 ChangePreview PreviewChange(const FleetChange& change, const std::vector<ChangeTarget>& targets,

@@ -269,8 +269,11 @@ TEST_P(ChangeOperationTest, PreviewsTheFilesTextAndApplyWritesIt) {
     EXPECT_EQ(step.files[0].before, before);
     // What the row says the file holds is what the reader reads from it.
     const FleetRow reread = ReadFleetRow(car.folder / "car.zrb", "car.zrb");
-    EXPECT_EQ(reread.model, row.model);
-    EXPECT_EQ(reread.speedText, row.speedText);
+    const FleetRow written = WrittenRow(row);
+    EXPECT_EQ(reread.model, written.model);
+    EXPECT_EQ(reread.speedText, written.speedText);
+    EXPECT_EQ(reread.bytes, written.bytes);
+    EXPECT_EQ(reread.misread, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -362,6 +365,13 @@ TEST(ChangeTest, RefusesChangesThatCannotBeMadeAndDescribesTheRest) {
     EXPECT_FALSE(CellEditChange(kMassColumn, "1,5", problem));
     EXPECT_FALSE(CellEditChange(kMassColumn, "1e999", problem));
     EXPECT_FALSE(CellEditChange(kFleetSpeedColumn, "1", problem));
+    FieldEdit factor = Edit(&MotionModel::mass, FieldOp::Multiply);
+    EXPECT_FALSE(ParseEditNumber("x1.1", factor, problem));
+    EXPECT_EQ(problem,
+              "\"x1.1\" is not a number as the factor for mass. Enter a plain number such as 950 "
+              "or 0.25.");
+    ASSERT_TRUE(ParseEditNumber("1.1\t", factor, problem));
+    EXPECT_EQ(factor.number, 1.1);
 }
 
 // The rows that are skipped, why, and which of them the user may have written anyway.

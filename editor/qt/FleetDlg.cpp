@@ -447,6 +447,9 @@ int CFleetDlg::Ask(const std::string& question, const std::vector<std::string>& 
 }
 
 void CFleetDlg::ShowCell(int row, int column) {
+    if (column < 0) {
+        column = std::max(table_->currentIndex().column(), 0);
+    }
     const QModelIndex index = model_->index(row, column);
     table_->setCurrentIndex(index);
     table_->scrollTo(index);

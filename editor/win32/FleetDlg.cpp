@@ -701,7 +701,7 @@ void CFleetDlg::ShowCell(int row, int column) {
     ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                    reinterpret_cast<LPARAM>(&state));
     ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-    column_ = column;
+    column_ = column < 0 ? column_ : column;
     MoveCurrentColumn(0);
 }
 

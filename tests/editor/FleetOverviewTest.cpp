@@ -20,6 +20,7 @@
 #include "editor/FleetOverview.h"
 #include "model/ModelNames.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 namespace zrb {
 namespace {
@@ -748,6 +749,7 @@ TEST_F(FleetOverviewTest, UndoAndRedoRestoreExactBytesAndAskAboutOutsideChanges)
     finish();
     EXPECT_EQ(testing::ReadBytes(truck), truckBefore);
     EXPECT_EQ(overview.CellText(RowOf("Truck.zrb"), kFleetDescriptionColumn), "//Truck.zrb");
+    EXPECT_EQ(view.shownCell, std::make_pair(RowOf("Truck.zrb"), -1));
     EXPECT_THAT(view.history, ElementsAre("1. mass = 111 on car.zrb",
                                           "2. (undone) description = \"Lorry\" on Truck.zrb"));
     EXPECT_EQ(view.current, 0);
@@ -777,6 +779,63 @@ TEST_F(FleetOverviewTest, UndoAndRedoRestoreExactBytesAndAskAboutOutsideChanges)
         EXPECT_THAT(view.asked, ElementsAre(HasSubstr("Truck.zrb was changed on disk")));
         EXPECT_EQ(testing::ReadBytes(truck), afterwards);
     }
+}
+
+// A change of many models undone off the window's thread: it shows how far it is, and
+// Escape stops it between files, every file then holding either of its two texts.
+TEST_F(FleetOverviewTest, AnUndoOfManyFilesRunsAsideAndStopsBetweenFiles) {
+    std::vector<ChangeTarget> targets;
+    std::vector<std::string> before;
+    for (int i = 0; i < 60; ++i) {
+        std::string name = "m";
+        name += std::to_string(i);
+        name += ".zrb";
+        const std::string path = folder / name;
+        EXPECT_TRUE(SaveFileAtomically(path, testing::ReadBytes(folder / "car.zrb")));
+        before.push_back(testing::ReadBytes(path));
+        targets.push_back({path, name, std::nullopt, nullptr});
+    }
+    std::string problem;
+    const std::optional<FleetChange> change = CellEditChange(kMassColumn, "5", problem);
+    ASSERT_TRUE(change);
+    ChangeStep step;
+    ApplyChange(PreviewChange(*change, targets), step);
+    std::vector<std::string> after;
+    for (const ChangeTarget& target : targets) {
+        after.push_back(testing::ReadBytes(target.path));
+    }
+    overview.OnChangeApplied(step);
+    ASSERT_THAT(view.history, ElementsAre("1. mass = 5 on 60 models"));
+
+    // Stopped while it reads the files: nothing is written, the step stays.
+    overview.OnUndo();
+    EXPECT_FALSE(overview.OnCloseRequested());
+    while (overview.OnTimer()) {
+    }
+    EXPECT_TRUE(overview.CanUndo());
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        EXPECT_EQ(testing::ReadBytes(targets[i].path), after[i]);
+    }
+
+    // Stopped while it writes them.
+    overview.OnUndo();
+    while (overview.Busy() && view.status.find(": reading") != std::string::npos) {
+        overview.OnTimer();
+    }
+    EXPECT_THAT(view.status, HasSubstr("Undo mass = 5 on 60 models: "));
+    EXPECT_FALSE(overview.OnCloseRequested());
+    view.messages.clear();
+    while (overview.OnTimer()) {
+    }
+    EXPECT_TRUE(overview.OnCloseRequested());
+    std::size_t undone = 0;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const std::string now = testing::ReadBytes(targets[i].path);
+        EXPECT_TRUE(now == before[i] || now == after[i]) << targets[i].name;
+        undone += now == before[i] ? 1 : 0;
+    }
+    // Told unless the stop came too late to keep any file.
+    EXPECT_EQ(view.messages.size(), undone < targets.size() ? 1u : 0u);
 }
 
 TEST(FleetCommandTest, NeedsAnOpenFolder) {

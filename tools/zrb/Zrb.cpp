@@ -28,8 +28,7 @@ const std::array<Command, 5>& Commands() {
         {"show", "zrb show [--json] FILE|FOLDER...", {"--json"}, RunShow},
         {"check", "zrb check [--no-warnings] FILE|FOLDER...", {"--no-warnings"}, RunCheck},
         {"set",
-         "zrb set [--force] [--from MODEL.zrb] FILE|FOLDER... NAME=VALUE|NAME*=FACTOR|"
-         "NAME+=AMOUNT|NAME...",
+         "zrb set [--force] [--from MODEL.zrb] FILE|FOLDER... SETTING...",
          {"--force", "--from"},
          RunSet},
         {"diff", "zrb diff FILE_A FILE_B | zrb diff FOLDER REFERENCE", {}, RunDiff},
@@ -115,8 +114,9 @@ void PrintCommandHelp(const Command& command, std::ostream& out) {
                "read (the others are still checked).\n";
     } else if (command.name == "set") {
         out << "Sets fields in every file and saves it as the editor's \"Save Changes\"\n"
-               "does: the whole file rewritten in the fixed layout, CR LF line ends. NAME is\n"
-               "one of\n ";
+               "does: the whole file rewritten in the fixed layout, CR LF line ends. A\n"
+               "SETTING is NAME=VALUE, NAME*=FACTOR, NAME+=AMOUNT or, with --from, a bare\n"
+               "NAME. NAME is one of\n ";
         for (const ModelKey& key : ModelKeys()) {
             out << ' ' << key.name;
         }
