@@ -139,7 +139,9 @@ void FleetChangeController::Restart() {
                     std::string refused;
                     const std::optional<std::string> text = Utf8ToCp1252(value_, refused);
                     if (!text) {
-                        problem_ = "A description cannot hold \"" + refused + "\".";
+                        problem_ = "A description cannot hold \"";
+                        problem_ += refused;
+                        problem_ += "\".";
                     } else {
                         edit.text = *text;
                     }
@@ -237,18 +239,25 @@ std::string FleetChangeController::Summary() const {
         return problem_;
     }
     if (preview_.cancelled) {
-        return "Reading the models: " + std::to_string(preview_.rows.size()) + " of " +
-               std::to_string(targets_.size());
+        std::string text = "Reading the models: ";
+        text += std::to_string(preview_.rows.size());
+        text += " of ";
+        text += std::to_string(targets_.size());
+        return text;
     }
     const std::size_t write = preview_.WillWrite();
     const std::size_t unchanged = preview_.Count(ChangeSkip::Unchanged);
     const std::size_t skipped = preview_.rows.size() - write - unchanged;
     std::string text = Plural(write, "model to write", "models to write");
     if (unchanged > 0) {
-        text += ", " + std::to_string(unchanged) + " unchanged";
+        text += ", ";
+        text += std::to_string(unchanged);
+        text += " unchanged";
     }
     if (skipped > 0) {
-        text += ", " + std::to_string(skipped) + " skipped";
+        text += ", ";
+        text += std::to_string(skipped);
+        text += " skipped";
     }
     return text;
 }
@@ -282,7 +291,9 @@ std::string FleetChangeController::PreviewCell(int line, int column) const {
             std::string note(row.skip == ChangeSkip::Unchanged ? "" : "skipped: ");
             note += ChangeSkipText(row.skip);
             if (!row.reason.empty()) {
-                note += " (" + row.reason + ")";
+                note += " (";
+                note += row.reason;
+                note += ')';
             }
             return note;
         }

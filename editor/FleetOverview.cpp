@@ -530,7 +530,9 @@ std::string FleetOverviewController::ReferenceTooltip(int row, int column) const
     }
     if (CellDiffers(row, column)) {
         const std::string text = reference_->ReferenceCellText(i, column);
-        return "Reference: " + (column == kFleetDescriptionColumn ? Cp1252ToUtf8(text) : text);
+        std::string tip = "Reference: ";
+        tip += column == kFleetDescriptionColumn ? Cp1252ToUtf8(text) : text;
+        return tip;
     }
     return {};
 }
@@ -600,7 +602,7 @@ void FleetOverviewController::TakeReference() {
     referenceReader_.reset();
     if (!read) {
         UpdateStatus();
-        view_.MessageBox("The reference folder was not compared: " + read.message(),
+        view_.MessageBox(std::string("The reference folder was not compared: ") += read.message(),
                          MessageIcon::Warning);
         return;
     }
