@@ -60,4 +60,19 @@ inline constexpr int kFleetHistory = IDC_FLEET_HISTORY;
 inline constexpr int kFleetUndo = IDM_FLEET_UNDO;
 inline constexpr int kFleetRedo = IDM_FLEET_REDO;
 
+// The overview's changes of many models and its reference folder.
+inline constexpr int kFleetChange = IDC_FLEET_CHANGE;
+inline constexpr int kFleetCompareFolder = IDC_FLEET_COMPARE_FOLDER;
+inline constexpr int kFleetOnlyChanged = IDC_FLEET_ONLY_CHANGED;
+inline constexpr int kFleetReferenceStatus = IDC_FLEET_REFERENCE_STATUS;
+
+// The change of many models, template IDD_CHANGE (OK is Apply).
+inline constexpr int kChangeOperation = IDC_CHANGE_OPERATION;
+inline constexpr int kChangeFields = IDC_CHANGE_FIELDS;
+inline constexpr int kChangeValue = IDC_CHANGE_VALUE;
+inline constexpr int kChangeSource = IDC_CHANGE_SOURCE;
+inline constexpr int kChangeHint = IDC_CHANGE_HINT;
+inline constexpr int kChangePreview = IDC_CHANGE_PREVIEW;
+inline constexpr int kChangeSummary = IDC_CHANGE_SUMMARY;
+
 }  // namespace zrb::ids

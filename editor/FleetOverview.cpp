@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "editor/EditorController.h"
+#include "editor/FleetChange.h"
 #include "model/Cp1252.h"
 #include "model/Numbers.h"
 #include "platform/Paths.h"
@@ -235,8 +236,11 @@ bool FleetOverviewController::OnTimer() {
             view_.SetStatus(job_->Status());
         }
     }
+    if (referenceReader_) {
+        TakeReference();
+    }
     if (!reader_) {
-        return job_ != nullptr;
+        return job_ != nullptr || referenceReader_ != nullptr;
     }
     std::vector<FleetRow> read = reader_->Take();
     const bool finished = reader_->Finished();
@@ -252,7 +256,7 @@ bool FleetOverviewController::OnTimer() {
     if (!read.empty() || finished) {
         UpdateStatus();
     }
-    return !finished || job_ != nullptr;
+    return !finished || job_ != nullptr || referenceReader_ != nullptr;
 }
 
 void FleetOverviewController::OnFilterEdited(std::string_view filter) {
@@ -283,6 +287,12 @@ void FleetOverviewController::OnActivate(int row) {
     if (row < 0 || row >= RowCount() || Busy()) {
         return;
     }
+    if (RowMissing(row)) {
+        view_.MessageBox(
+            Row(row).name + " is only in the reference folder: there is nothing to open here.",
+            MessageIcon::None);
+        return;
+    }
     const std::string name = Row(row).name;
     if (name != editor_.editor().workspace.currentFile) {
         const std::string question = editor_.DiscardQuestion();
@@ -306,8 +316,8 @@ void FleetOverviewController::OnDoubleClick(int row, int column) {
 }
 
 bool FleetOverviewController::CellEditable(int row, int column) const {
-    return row >= 0 && row < RowCount() && Row(row).read && !reader_ && !Busy() &&
-           column >= kFleetDescriptionColumn && column < kFleetSpeedColumn;
+    return row >= 0 && row < RowCount() && Row(row).read && !RowMissing(row) && !reader_ &&
+           !Busy() && column >= kFleetDescriptionColumn && column < kFleetSpeedColumn;
 }
 
 std::string FleetOverviewController::EditText(int row, int column) const {
@@ -332,11 +342,15 @@ void FleetOverviewController::OnCompare(const std::vector<int>& rows) {
 }
 
 void FleetOverviewController::OnExport() {
+    const bool withReference =
+        reference_ && view_.AskYesNo(
+                          "Add the reference folder's values beside each value that differs "
+                          "from it?");
     const FileDialogAnswer answer = view_.FileDialog(FleetCsvDialog());
     if (!answer.confirmed) {
         return;
     }
-    const Result saved = SaveFileAtomically(answer.path, FleetCsv(rows_, shown_));
+    const Result saved = SaveFileAtomically(answer.path, ExportCsv(withReference));
     if (!saved) {
         view_.MessageBox("The table was not saved: " + saved.message(), MessageIcon::Warning);
         return;
@@ -350,6 +364,13 @@ std::string FleetOverviewController::CellText(int row, int column) const {
         return "(not readable: " + r.reason + ")";
     }
     std::string text = FieldText(r, column);
+    if (reference_ && column == kFleetNameColumn) {
+        text += " (";
+        text += ReferenceStateText(ReferenceStateOf(row));
+        text += ')';
+    } else if (CellDiffers(row, column)) {
+        text.insert(0, kFleetReferenceText);
+    }
     return FleetOutsideAdvice(r, column) || MisreadName(r, column)
                ? std::string(kFleetMarkText) + text
                : text;
@@ -361,6 +382,9 @@ bool FleetOverviewController::CellMarked(int row, int column) const {
 
 std::string FleetOverviewController::CellTooltip(int row, int column) const {
     const FleetRow& r = Row(row);
+    if (const std::string tip = ReferenceTooltip(row, column); !tip.empty()) {
+        return tip;
+    }
     if (!r.read) {
         return r.reason;
     }
@@ -385,10 +409,11 @@ void FleetOverviewController::Reorder() {
     }
     shown_.clear();
     for (const std::size_t i : order) {
-        if (filter_.empty() || FleetRowMatches(rows_[i], filter_)) {
+        if ((filter_.empty() || FleetRowMatches(rows_[i], filter_)) && KeptByReference(i)) {
             shown_.push_back(i);
         }
     }
+    AppendMissing();
     view_.RowsChanged();
 }
 
@@ -416,10 +441,294 @@ void FleetOverviewController::UpdateStatus() {
             status += ", " + std::to_string(misread) + " not read as written (marked \"!\")";
         }
     }
-    if (!filter_.empty()) {
+    view_.SetReferenceStatus(ReferenceStatus());
+    if (!filter_.empty() || onlyChanged_) {
         status += "; " + std::to_string(shown_.size()) + " shown";
     }
     view_.SetStatus(status);
+}
+
+ReferenceReader::ReferenceReader(std::vector<FleetRow> rows, std::string folder)
+    : rows_(std::move(rows)), folder_(std::move(folder)), thread_([this] {
+          ReferenceComparison comparison;
+          Result result = CompareWithReference(rows_, folder_, comparison,
+                                               [this](std::size_t done, std::size_t total) {
+                                                   done_ = done;
+                                                   total_ = total;
+                                                   return !stop_;
+                                               });
+          result_ = std::move(result);
+          comparison_ = std::move(comparison);
+          finished_ = true;
+      }) {}
+
+ReferenceReader::~ReferenceReader() {
+    stop_ = true;
+    thread_.join();
+}
+
+Result ReferenceReader::Take(ReferenceComparison& comparison) {
+    comparison = std::move(comparison_);
+    return result_;
+}
+
+const FileDialogRequest& FleetReferenceDialog() {
+    static const FileDialogRequest request = {FileDialogType::Open, "zrb", "*.zrb", true,
+                                              "Motion Models (*.zrb)|*.zrb||"};
+    return request;
+}
+
+const FleetRow& FleetOverviewController::Row(int row) const {
+    const std::size_t i = shown_[static_cast<std::size_t>(row)];
+    if (i < rows_.size()) {
+        return rows_[i];
+    }
+    return reference_->referenceRows[reference_->missing[i - rows_.size()].reference];
+}
+
+bool FleetOverviewController::RowMissing(int row) const {
+    return row >= 0 && row < RowCount() && shown_[static_cast<std::size_t>(row)] >= rows_.size();
+}
+
+ReferenceState FleetOverviewController::ReferenceStateOf(int row) const {
+    const std::size_t i = shown_[static_cast<std::size_t>(row)];
+    return i < rows_.size() ? reference_->rows[i].state : ReferenceState::Missing;
+}
+
+bool FleetOverviewController::CellDiffers(int row, int column) const {
+    if (!reference_ || row < 0 || row >= RowCount()) {
+        return false;
+    }
+    const std::size_t i = shown_[static_cast<std::size_t>(row)];
+    if (column == kFleetNameColumn) {
+        // The name carries the row's state; what is not as in the reference stands out.
+        const ReferenceState state = ReferenceStateOf(row);
+        return state == ReferenceState::Differs || state == ReferenceState::New ||
+               state == ReferenceState::Missing;
+    }
+    return i < rows_.size() && reference_->CellDiffers(i, column);
+}
+
+std::string FleetOverviewController::ReferenceTooltip(int row, int column) const {
+    if (!reference_) {
+        return {};
+    }
+    const std::size_t i = shown_[static_cast<std::size_t>(row)];
+    if (column == kFleetNameColumn) {
+        switch (ReferenceStateOf(row)) {
+            case ReferenceState::Identical:
+                return "Identical to the reference's model of this name.";
+            case ReferenceState::Differs:
+                return std::to_string(reference_->rows[i].differences.size()) +
+                       " value(s) differ from the reference's model of this name.";
+            case ReferenceState::New:
+                return "New: the reference folder has no model of this name.";
+            case ReferenceState::Missing:
+                return "Missing: only the reference folder has this model (read-only here).";
+            case ReferenceState::Unreadable:
+                return "Not compared: this model or the reference's could not be read.";
+        }
+    }
+    if (CellDiffers(row, column)) {
+        const std::string text = reference_->ReferenceCellText(i, column);
+        std::string tip = "Reference: ";
+        tip += column == kFleetDescriptionColumn ? Cp1252ToUtf8(text) : text;
+        return tip;
+    }
+    return {};
+}
+
+bool FleetOverviewController::KeptByReference(std::size_t i) const {
+    if (!onlyChanged_ || !reference_) {
+        return true;
+    }
+    const ReferenceState state = reference_->rows[i].state;
+    return state == ReferenceState::Differs || state == ReferenceState::New;
+}
+
+void FleetOverviewController::AppendMissing() {
+    // Missing models follow the folder's rows, in the reference's order; "only changed"
+    // keeps the rows of this folder that differ or are new, which a missing one is not.
+    if (!reference_ || onlyChanged_) {
+        return;
+    }
+    for (std::size_t m = 0; m < reference_->missing.size(); ++m) {
+        const FleetRow& row = reference_->referenceRows[reference_->missing[m].reference];
+        if (filter_.empty() || FleetRowMatches(row, filter_)) {
+            shown_.push_back(rows_.size() + m);
+        }
+    }
+}
+
+std::string FleetOverviewController::ExportCsv(bool withReference) const {
+    std::vector<std::size_t> order;
+    bool missingShown = false;
+    for (const std::size_t i : shown_) {
+        if (i < rows_.size()) {
+            order.push_back(i);
+        } else {
+            missingShown = true;
+        }
+    }
+    if (!withReference) {
+        return FleetCsv(rows_, order);
+    }
+    return FleetCsvWithReference(rows_, order, *reference_, missingShown);
+}
+
+void FleetOverviewController::OnCompareFolder() {
+    if (reader_ || referenceReader_ || Busy()) {
+        view_.MessageBox(
+            "The models are still being read: compare once the status line says "
+            "they all are.",
+            MessageIcon::None);
+        return;
+    }
+    const FileDialogAnswer answer = view_.FileDialog(FleetReferenceDialog());
+    if (!answer.confirmed) {
+        return;
+    }
+    referenceReader_ = std::make_unique<ReferenceReader>(rows_, FolderOf(answer.path));
+    UpdateStatus();
+    view_.StartTimer();
+}
+
+void FleetOverviewController::TakeReference() {
+    if (!referenceReader_->Finished()) {
+        UpdateStatus();
+        return;
+    }
+    ReferenceComparison comparison;
+    const Result read = referenceReader_->Take(comparison);
+    referenceReader_.reset();
+    if (!read) {
+        UpdateStatus();
+        view_.MessageBox(std::string("The reference folder was not compared: ") += read.message(),
+                         MessageIcon::Warning);
+        return;
+    }
+    if (comparison.cancelled) {
+        // Half a reference would call every model it did not reach "new".
+        UpdateStatus();
+        view_.MessageBox("The comparison was stopped; the table shows no reference.",
+                         MessageIcon::None);
+        return;
+    }
+    reference_ = std::move(comparison);
+    Reorder();
+    UpdateStatus();
+}
+
+bool FleetOverviewController::OnCancel() {
+    if (!referenceReader_) {
+        return false;
+    }
+    referenceReader_->Stop();
+    return true;
+}
+
+void FleetOverviewController::OnOnlyChanged(bool on) {
+    onlyChanged_ = on;
+    Reorder();
+    UpdateStatus();
+}
+
+std::string FleetOverviewController::ReferenceStatus() const {
+    if (referenceReader_) {
+        std::string text = "Reading the reference: ";
+        text += std::to_string(referenceReader_->done());
+        text += " of ";
+        text += std::to_string(referenceReader_->total());
+        text += " (Esc stops)";
+        return text;
+    }
+    if (!reference_) {
+        return {};
+    }
+    std::size_t counts[5] = {};
+    for (const ReferenceMatch& match : reference_->rows) {
+        ++counts[static_cast<int>(match.state)];
+    }
+    std::string text = BaseName(reference_->referenceFolder);
+    text += ": ";
+    text += std::to_string(counts[static_cast<int>(ReferenceState::Identical)]);
+    text += " identical, ";
+    text += std::to_string(counts[static_cast<int>(ReferenceState::Differs)]);
+    text += " differ, ";
+    text += std::to_string(counts[static_cast<int>(ReferenceState::New)]);
+    text += " new, ";
+    text += std::to_string(reference_->missing.size());
+    text += " missing";
+    return text;
+}
+
+void FleetOverviewController::Rematch() {
+    if (reference_) {
+        reference_ = MatchReference(rows_, reference_->referenceFolder,
+                                    std::move(reference_->referenceRows));
+    }
+}
+
+void FleetOverviewController::OnChange(const std::vector<int>& rows) {
+    if (reader_ || referenceReader_ || Busy()) {
+        view_.MessageBox(
+            "The models are still being read: change them once the status line "
+            "says they all are.",
+            MessageIcon::None);
+        return;
+    }
+    std::vector<ChangeTarget> targets;
+    for (const int row : rows) {
+        if (row < 0 || row >= RowCount() || RowMissing(row)) {
+            continue;
+        }
+        const std::size_t i = shown_[static_cast<std::size_t>(row)];
+        const FleetRow& r = rows_[i];
+        ChangeTarget target;
+        target.path = JoinPath(folder_, r.name);
+        target.name = r.name;
+        if (r.read) {
+            target.bytesShown = r.bytes;
+        }
+        if (reference_) {
+            const FleetRow* original = reference_->ReferenceOf(i);
+            target.reference = original != nullptr ? &original->model : nullptr;
+        }
+        targets.push_back(std::move(target));
+    }
+    if (targets.empty()) {
+        view_.MessageBox("Select the models to change (Ctrl+click or Shift+click, Ctrl+A for all).",
+                         MessageIcon::None);
+        return;
+    }
+    std::vector<ChangeSource> sources;
+    for (const FleetRow& row : rows_) {
+        if (row.read) {
+            sources.push_back({row.name, row.model});
+        }
+    }
+    FleetChangeController change(std::move(targets), std::move(sources), reference_.has_value());
+    if (view_.ShowChange(change)) {
+        ApplyPrepared(change.preview());
+    }
+}
+
+void FleetOverviewController::ApplyPrepared(const ChangePreview& preview) {
+    // The editor's own model among them: its unsaved edits would be replaced.
+    for (const ChangePreviewRow& row : preview.rows) {
+        if (row.WillWrite() && !MayDropEditorEdits(row.name, "write the change")) {
+            return;
+        }
+    }
+    ChangeStep step;
+    const ChangeOutcome outcome = ApplyChange(
+        preview, step,
+        [this](std::size_t done, std::size_t total) { return view_.Progress(done, total); });
+    view_.ProgressEnded();
+    OnChangeApplied(std::move(step));
+    const bool allWritten = outcome.Count(FileOutcome::Kind::Failed) == 0 &&
+                            outcome.Count(FileOutcome::Kind::Skipped) == 0 && !outcome.cancelled;
+    view_.MessageBox(outcome.Message(), allWritten ? MessageIcon::None : MessageIcon::Warning);
 }
 
 }  // namespace zrb
@@ -487,6 +796,7 @@ void FleetOverviewController::OnCellEdited(int row, int column, std::string_view
     }
     history_.Record(std::move(step));
     rows_[index] = WrittenRow(preview);
+    Rematch();
     Reorder();
     // The edited row stays the current one, wherever the sort has put it.
     const auto at = std::find(shown_.begin(), shown_.end(), index);
@@ -514,6 +824,7 @@ void FleetOverviewController::OnChangeApplied(ChangeStep step) {
         std::any_of(step.files.begin(), step.files.end(),
                     [&current](const StepFile& file) { return file.name == current; });
     history_.Record(std::move(step));
+    Rematch();
     Reorder();
     UpdateStatus();
     ShowHistory();
@@ -547,6 +858,9 @@ void FleetOverviewController::OnRedo() {
 }
 
 bool FleetOverviewController::OnCloseRequested() {
+    if (OnCancel()) {
+        return false;
+    }
     if (!job_) {
         return true;
     }
@@ -634,6 +948,7 @@ void FleetOverviewController::StepDone(Job& job) {
             first = first ? first : found->second;
         }
     }
+    Rematch();
     Reorder();
     const auto shown = std::find(shown_.begin(), shown_.end(), first.value_or(rows_.size()));
     if (shown != shown_.end()) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -15,11 +16,13 @@
 
 #include "model/Fleet.h"
 #include "model/FleetChange.h"
+#include "model/FleetReference.h"
 #include "model/WindowOps.h"
 
 namespace zrb {
 
 class EditorController;
+class FleetChangeController;
 
 // Reads the rows of a folder's models on a thread of its own, so that the window stays
 // responsive on big folders; the window takes what is ready from time to time.
@@ -83,6 +86,40 @@ struct Colour {
 inline constexpr Colour kFleetMarkColour{255, 214, 153};
 // Put before a marked cell's text, so that the mark does not rest on colour alone.
 inline constexpr std::string_view kFleetMarkText = "! ";
+// The background of a cell that differs from the reference folder's: a light blue.
+inline constexpr Colour kFleetReferenceColour{170, 208, 255};
+// Put before such a cell's text.
+inline constexpr std::string_view kFleetReferenceText = "~ ";
+// Reads a reference folder and matches it with the folder's rows on a thread of its own;
+// the window looks how far it is from time to time.
+class ReferenceReader {
+  public:
+    ReferenceReader(std::vector<FleetRow> rows, std::string folder);
+    // Stops reading and waits for the thread.
+    ~ReferenceReader();
+    ReferenceReader(const ReferenceReader&) = delete;
+    ReferenceReader& operator=(const ReferenceReader&) = delete;
+
+    // Models read of the reference, and how many it has (0 until it is listed).
+    std::size_t done() const { return done_; }
+    std::size_t total() const { return total_; }
+    bool Finished() const { return finished_; }
+    // Stops after the file being read.
+    void Stop() { stop_ = true; }
+    // Once finished: whether the folder could be listed, and the comparison.
+    Result Take(ReferenceComparison& comparison);
+
+  private:
+    const std::vector<FleetRow> rows_;
+    const std::string folder_;
+    std::atomic<std::size_t> done_{0};
+    std::atomic<std::size_t> total_{0};
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    Result result_ = Result::Success();  // written by the thread before finished_
+    ReferenceComparison comparison_;
+    std::thread thread_;
+};
 
 // What the overview window must do for its logic.
 class FleetView {
@@ -115,7 +152,21 @@ class FleetView {
     // taken back marked "(undone)"; `current` is the last step in effect (-1: none),
     // shown selected. Undo and Redo are offered as CanUndo and CanRedo say.
     virtual void ShowHistory(const std::vector<std::string>& lines, int current) = 0;
+    // How the folder stands against the reference, or how far reading it is; empty
+    // without one.
+    virtual void SetReferenceStatus(const std::string& text) = 0;
+    // Runs the change dialog over `change` until Apply (true) or Cancel (false).
+    virtual bool ShowChange(FleetChangeController& change) = 0;
+    // OnTimer is to be called from time to time again, until it returns false.
+    virtual void StartTimer() = 0;
+    // Progress of writing many models; false when the user cancelled.
+    virtual bool Progress(std::size_t done, std::size_t total) = 0;
+    // The writing has ended, however it ended: a progress window still shown goes.
+    virtual void ProgressEnded() = 0;
 };
+
+// The dialog that picks the reference folder: a model in it.
+const FileDialogRequest& FleetReferenceDialog();
 
 // The dialog that asks where the table goes as CSV.
 const FileDialogRequest& FleetCsvDialog();
@@ -183,12 +234,32 @@ class FleetOverviewController {
     // Export: the shown rows, in their order, as CSV.
     void OnExport();
 
+    // Change on the shown rows `rows`: the change dialog, then the change written to
+    // every model it does not skip, as one step of the undo history.
+    void OnChange(const std::vector<int>& rows);
+    // Compare with folder: picks a reference folder (through a model in it) and reads it
+    // off the window's thread; every row then shows how it stands against it.
+    void OnCompareFolder();
+    // Only changed: keeps the rows that differ from the reference or are new.
+    void OnOnlyChanged(bool on);
+    // Escape: stops reading the reference when it is read (true), else nothing (false:
+    // the window may close).
+    bool OnCancel();
+    // Whether shown row `row` is a model only the reference has (read-only).
+    bool RowMissing(int row) const;
+    // Whether the cell differs from the reference's (the second colour).
+    bool CellDiffers(int row, int column) const;
+    const std::optional<ReferenceComparison>& reference() const { return reference_; }
+    // The changes made in the window, for Undo and Redo.
+    const ChangeHistory& history() const { return history_; }
+
     // What the view shows.
     int RowCount() const { return static_cast<int>(shown_.size()); }
     std::string CellText(int row, int column) const;
     bool CellMarked(int row, int column) const;
     std::string CellTooltip(int row, int column) const;
-    const FleetRow& Row(int row) const { return rows_[shown_[static_cast<std::size_t>(row)]]; }
+    // A model of the folder, or of the reference for a missing one.
+    const FleetRow& Row(int row) const;
 
   private:
     class Job;
@@ -219,6 +290,20 @@ class FleetOverviewController {
     bool ascending_ = true;
     ChangeHistory history_;  // touched by a job's thread only while it runs
     std::unique_ptr<Job> job_;
+    // The reference folder; shown_ entries from rows_.size() on are its missing models.
+    void TakeReference();
+    ReferenceState ReferenceStateOf(int row) const;
+    std::string ReferenceTooltip(int row, int column) const;
+    bool KeptByReference(std::size_t i) const;
+    void AppendMissing();
+    std::string ExportCsv(bool withReference) const;
+    void ApplyPrepared(const ChangePreview& preview);
+    // The rows changed: matched with the reference again.
+    void Rematch();
+    std::string ReferenceStatus() const;
+    std::unique_ptr<ReferenceReader> referenceReader_;
+    std::optional<ReferenceComparison> reference_;
+    bool onlyChanged_ = false;
 };
 
 }  // namespace zrb

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -21,10 +22,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 
 #include "editor/ControlIds.h"
 #include "editor/EditorController.h"
+#include "editor/FleetChange.h"
+#include "editor/qt/ChangeDlg.h"
 #include "editor/qt/DialogBuilder.h"
 #include "editor/qt/ModalDialogs.h"
 
@@ -40,6 +44,8 @@ constexpr int kTimerMs = 50;
 
 const QColor kMarked(zrb::kFleetMarkColour.red, zrb::kFleetMarkColour.green,
                      zrb::kFleetMarkColour.blue);
+const QColor kDiffers(zrb::kFleetReferenceColour.red, zrb::kFleetReferenceColour.green,
+                      zrb::kFleetReferenceColour.blue);
 
 QString Utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -175,12 +181,17 @@ QVariant FleetTableModel::data(const QModelIndex& index, int role) const {
         case Qt::TextAlignmentRole:
             return int(AlignmentOf(column));
         case Qt::BackgroundRole:
+            if (overview_.CellDiffers(row, column)) {
+                return QBrush(kDiffers);
+            }
             return overview_.CellMarked(row, column) ? QVariant(QBrush(kMarked)) : QVariant();
         case Qt::ForegroundRole:
-            if (overview_.CellMarked(row, column)) {
+            if (overview_.CellMarked(row, column) || overview_.CellDiffers(row, column)) {
                 return QBrush(Qt::black);
             }
-            return overview_.Row(row).read ? QVariant() : QVariant(QBrush(Qt::gray));
+            return overview_.Row(row).read && !overview_.RowMissing(row)
+                       ? QVariant()
+                       : QVariant(QBrush(Qt::gray));
         default:
             return {};
     }
@@ -254,6 +265,13 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
     connect(button(ids::kFleetExport), &QPushButton::clicked, this,
             [this] { controller_.OnExport(); });
     connect(button(IDCANCEL), &QPushButton::clicked, this, &QDialog::reject);
+    referenceStatus_ = Control<QLabel>(built, ids::kFleetReferenceStatus);
+    connect(button(ids::kFleetChange), &QPushButton::clicked, this,
+            [this] { controller_.OnChange(SelectedRows()); });
+    connect(button(ids::kFleetCompareFolder), &QPushButton::clicked, this,
+            [this] { controller_.OnCompareFolder(); });
+    connect(Control<QCheckBox>(built, ids::kFleetOnlyChanged), &QCheckBox::toggled, this,
+            [this](bool on) { controller_.OnOnlyChanged(on); });
 
     // It ticks while the window is open: reading first, then any long undo or redo.
     timer_ = new QTimer(this);
@@ -307,6 +325,12 @@ std::vector<int> CFleetDlg::SelectedRows() const {
 void CFleetDlg::RowsChanged() {
     // The rows' order changes under a reset, so the selection would point elsewhere.
     model_->Reset();
+    if (controller_.reference() && !nameWidened_) {
+        nameWidened_ = true;
+        table_->setColumnWidth(zrb::kFleetNameColumn,
+                               table_->columnWidth(zrb::kFleetNameColumn) +
+                                   table_->fontMetrics().averageCharWidth() * 12);
+    }
 }
 
 void CFleetDlg::SetStatus(const std::string& text) {
@@ -347,6 +371,44 @@ zrb::FileDialogAnswer CFleetDlg::FileDialog(const zrb::FileDialogRequest& reques
 
 void CFleetDlg::Close() {
     QDialog::accept();
+}
+
+CFleetDlg::~CFleetDlg() = default;
+
+bool CFleetDlg::ShowChange(zrb::FleetChangeController& change) {
+    CChangeDlg dialog(change, this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CFleetDlg::SetReferenceStatus(const std::string& text) {
+    referenceStatus_->setText(Utf8(text));
+}
+
+void CFleetDlg::StartTimer() {
+    timer_->start();
+}
+
+bool CFleetDlg::Progress(std::size_t done, std::size_t total) {
+    // QProgressDialog counts in int; large counts are scaled down.
+    const std::size_t scale = total / INT_MAX + 1;
+    if (!progress_) {
+        progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Writing motion models..."),
+                                                      QStringLiteral("Cancel"), 0,
+                                                      int(total / scale), this);
+        progress_->setWindowTitle(kApplicationName);
+        progress_->setWindowModality(Qt::WindowModal);
+        // Shown only when the work takes long enough to be worth a window.
+        progress_->setMinimumDuration(300);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+    }
+    progress_->setMaximum(int(total / scale));
+    progress_->setValue(int(done / scale));
+    return !progress_->wasCanceled();
+}
+
+void CFleetDlg::ProgressEnded() {
+    progress_.reset();
 }
 
 void CFleetDlg::EditCell(int row, int column, const std::string& text) {

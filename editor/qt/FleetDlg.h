@@ -6,12 +6,15 @@
 #include <QDialog>
 #include <QString>
 
+#include <memory>
+
 #include "editor/FleetOverview.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QListView;
 class QStringListModel;
 class QTableView;
@@ -44,6 +47,7 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
 
   public:
     CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget* parent);
+    ~CFleetDlg() override;
 
     zrb::FleetOverviewController& controller() { return controller_; }
 
@@ -61,11 +65,17 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     void MessageBox(const std::string& text, zrb::MessageIcon icon) override;
     zrb::FileDialogAnswer FileDialog(const zrb::FileDialogRequest& request) override;
     void Close() override;
+    void SetReferenceStatus(const std::string& text) override;
+    bool ShowChange(zrb::FleetChangeController& change) override;
+    void StartTimer() override;
+    bool Progress(std::size_t done, std::size_t total) override;
+    void ProgressEnded() override;
+
     void EditCell(int row, int column, const std::string& text) override;
     void ShowCell(int row, int column) override;
     void ShowHistory(const std::vector<std::string>& lines, int current) override;
 
-    // Escape and Close stop an undo that runs before they close.
+    // Escape and Close stop reading a reference, or an undo, that runs before they close.
     void reject() override;
 
   protected:
@@ -84,6 +94,9 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     QComboBox* sortBy_ = nullptr;
     QCheckBox* descending_ = nullptr;
     QTimer* timer_ = nullptr;
+    std::unique_ptr<QProgressDialog> progress_;
+    QLabel* referenceStatus_ = nullptr;
+    bool nameWidened_ = false;  // for the state that follows each name against a reference
     QListView* history_ = nullptr;
     QStringListModel* historyModel_ = nullptr;
     QAction* undo_ = nullptr;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editor/ControlIds.h"
+#include "editor/FleetChange.h"
 #include "platform/win32/Wide.h"
 
 namespace ids = zrb::ids;
@@ -23,6 +24,9 @@ constexpr UINT_PTR kTimer = 1;
 constexpr UINT kTimerMs = 50;
 constexpr COLORREF kMarked =
     RGB(zrb::kFleetMarkColour.red, zrb::kFleetMarkColour.green, zrb::kFleetMarkColour.blue);
+// A light blue for what differs from the reference folder; "~" in the text says the same.
+constexpr COLORREF kDiffers = RGB(zrb::kFleetReferenceColour.red, zrb::kFleetReferenceColour.green,
+                                  zrb::kFleetReferenceColour.blue);
 // Posted by the in-place editor when it ends; wParam: whether to commit.
 constexpr UINT kEditorEnded = WM_APP + 1;
 constexpr UINT_PTR kSubclass = 1;
@@ -94,7 +98,7 @@ void SetReportStyle(HWND list) {
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
 }
 
-enum class CellLook { Plain, Marked, Unreadable, Current };
+enum class CellLook { Plain, Marked, Unreadable, Current, Differs };
 
 // Colours each cell as `look` says, in a list view's custom draw.
 template <typename Look>
@@ -114,6 +118,10 @@ LRESULT CustomDraw(NMLVCUSTOMDRAW& draw, Look look) {
                     break;
                 case CellLook::Unreadable:
                     draw.clrText = ::GetSysColor(COLOR_GRAYTEXT);
+                    break;
+                case CellLook::Differs:
+                    draw.clrText = RGB(0, 0, 0);
+                    draw.clrTextBk = kDiffers;
                     break;
                 case CellLook::Current:
                     // The cell F2 edits stands out of its selected row: drawn unselected.
@@ -334,6 +342,26 @@ bool CFleetDlg::OnCommand(int id, int code, HWND /*control*/) {
                 End(IDCANCEL);
             }
             return true;
+        case ids::kFleetChange: {
+            std::vector<int> rows;
+            HWND list = Table();
+            for (LRESULT row = -1;
+                 (row = ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                       LVNI_SELECTED)) >= 0;) {
+                rows.push_back(static_cast<int>(row));
+            }
+            controller_.OnChange(rows);
+            return true;
+        }
+        case ids::kFleetCompareFolder:
+            controller_.OnCompareFolder();
+            return true;
+        case ids::kFleetOnlyChanged:
+            if (code == BN_CLICKED) {
+                controller_.OnOnlyChanged(::IsDlgButtonChecked(hwnd(), ids::kFleetOnlyChanged) ==
+                                          BST_CHECKED);
+            }
+            return true;
         case ids::kFleetSortBy:
         case ids::kFleetDescending: {
             if ((id == ids::kFleetSortBy && code != CBN_SELCHANGE) ||
@@ -450,7 +478,10 @@ bool CFleetDlg::OnNotify(NMHDR& header, INT_PTR& result) {
                     if (row >= controller_.RowCount()) {
                         return CellLook::Plain;
                     }
-                    if (!controller_.Row(row).read) {
+                    if (controller_.CellDiffers(row, column)) {
+                        return CellLook::Differs;
+                    }
+                    if (!controller_.Row(row).read || controller_.RowMissing(row)) {
                         return CellLook::Unreadable;
                     }
                     if (column == column_ && row == CurrentRow() && ::GetFocus() == Table()) {
@@ -474,6 +505,12 @@ void CFleetDlg::RowsChanged() {
     ::SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(controller_.RowCount()),
                    LVSICF_NOSCROLL);
     ::InvalidateRect(list, nullptr, FALSE);
+    if (controller_.reference() && !nameWidened_) {
+        nameWidened_ = true;
+        const LRESULT width = ::SendMessageW(list, LVM_GETCOLUMNWIDTH, zrb::kFleetNameColumn, 0);
+        ::SendMessageW(list, LVM_SETCOLUMNWIDTH, zrb::kFleetNameColumn,
+                       width + DialogUnitsAcross(hwnd(), 48));
+    }
 }
 
 void CFleetDlg::SetStatus(const std::string& text) {
@@ -713,6 +750,216 @@ void CFleetDlg::ShowCell(int row, int column) {
     ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     column_ = column < 0 ? column_ : column;
     MoveCurrentColumn(0);
+}
+
+namespace {
+
+constexpr int kChangeTemplate = IDD_CHANGE;
+// How often the preview reads on while models are left.
+constexpr UINT kChangeTimerMs = 10;
+
+// The change of many models: template IDD_CHANGE over a FleetChangeController; OK is Apply.
+class CChangeDlg final : public zrb::win32::Dialog, public zrb::FleetChangeView {
+  public:
+    explicit CChangeDlg(zrb::FleetChangeController& change) : change_(change) {}
+    ~CChangeDlg() override { change_.SetView(nullptr); }
+    CChangeDlg(const CChangeDlg&) = delete;
+    CChangeDlg& operator=(const CChangeDlg&) = delete;
+
+    void StartTimer() override { ::SetTimer(hwnd(), kTimer, kChangeTimerMs, nullptr); }
+
+    void PreviewChanged() override {
+        HWND list = Item(ids::kChangePreview);
+        ::SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(change_.PreviewCount()), 0);
+        ::InvalidateRect(list, nullptr, FALSE);
+        SetItemText(ids::kChangeHint, Wide(change_.Hint()));
+        SetItemText(ids::kChangeSummary, Wide(change_.Summary()));
+        ::EnableWindow(Item(ids::kChangeValue), change_.ValueUsed() ? TRUE : FALSE);
+        ::EnableWindow(Item(ids::kChangeSource), change_.SourceUsed() ? TRUE : FALSE);
+        ::EnableWindow(Item(IDOK), change_.CanApply() ? TRUE : FALSE);
+    }
+
+  protected:
+    bool OnInitDialog() override {
+        HWND operation = Item(ids::kChangeOperation);
+        for (const std::string& name : zrb::FleetChangeController::OperationNames()) {
+            ::SendMessageW(operation, CB_ADDSTRING, 0,
+                           reinterpret_cast<LPARAM>(Wide(name).c_str()));
+        }
+        ::SendMessageW(operation, CB_SETCURSEL, static_cast<WPARAM>(change_.operation()), 0);
+        HWND fields = Item(ids::kChangeFields);
+        for (const std::string& name : zrb::FleetChangeController::FieldNames()) {
+            ::SendMessageW(fields, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+        }
+        for (const int field : change_.fields()) {
+            ::SendMessageW(fields, LB_SETSEL, TRUE, static_cast<LPARAM>(field));
+            ::SendMessageW(fields, LB_SETCARETINDEX, static_cast<WPARAM>(field), FALSE);
+        }
+        HWND source = Item(ids::kChangeSource);
+        for (const std::string& name : change_.SourceNames()) {
+            ::SendMessageW(source, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+        }
+        ::SendMessageW(source, CB_SETCURSEL, static_cast<WPARAM>(change_.source()), 0);
+        HWND list = Item(ids::kChangePreview);
+        SetReportStyle(list);
+        const int units[] = {70, 60, 45, 45, 220};
+        for (int c = 0; c < zrb::FleetChangeController::kPreviewColumns; ++c) {
+            AddColumn(hwnd(), list, c, Wide(zrb::FleetChangeController::PreviewTitle(c)), units[c],
+                      false);
+        }
+        stretching_.Capture(hwnd(), list);
+        ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
+                       ::SendMessageW(::GetParent(hwnd()), WM_GETICON, ICON_SMALL, 0));
+        change_.SetView(this);
+        PreviewChanged();
+        ::SetFocus(operation);
+        return false;
+    }
+
+    bool OnCommand(int id, int code, HWND /*control*/) override {
+        switch (id) {
+            case IDOK:
+                if (change_.CanApply()) {
+                    End(IDOK);
+                }
+                return true;
+            case IDCANCEL:
+                End(IDCANCEL);
+                return true;
+            case ids::kChangeOperation:
+                if (code == CBN_SELCHANGE) {
+                    change_.OnOperationChosen(static_cast<int>(
+                        ::SendMessageW(Item(ids::kChangeOperation), CB_GETCURSEL, 0, 0)));
+                }
+                return true;
+            case ids::kChangeSource:
+                if (code == CBN_SELCHANGE) {
+                    change_.OnSourceChosen(static_cast<int>(
+                        ::SendMessageW(Item(ids::kChangeSource), CB_GETCURSEL, 0, 0)));
+                }
+                return true;
+            case ids::kChangeFields:
+                if (code == LBN_SELCHANGE) {
+                    HWND fields = Item(ids::kChangeFields);
+                    const LRESULT count = ::SendMessageW(fields, LB_GETSELCOUNT, 0, 0);
+                    std::vector<int> chosen(static_cast<std::size_t>(std::max<LRESULT>(count, 0)));
+                    if (!chosen.empty()) {
+                        ::SendMessageW(fields, LB_GETSELITEMS, chosen.size(),
+                                       reinterpret_cast<LPARAM>(chosen.data()));
+                    }
+                    change_.OnFieldsChosen(chosen);
+                }
+                return true;
+            case ids::kChangeValue:
+                if (code == EN_CHANGE) {
+                    change_.OnValueEdited(Utf8(ItemText(ids::kChangeValue)));
+                }
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
+        switch (message) {
+            case WM_TIMER:
+                if (wParam == kTimer && !change_.OnTimer()) {
+                    ::KillTimer(hwnd(), kTimer);
+                }
+                result = 0;
+                return true;
+            case WM_DESTROY:
+                ::KillTimer(hwnd(), kTimer);
+                return false;
+            case WM_SIZE:
+                stretching_.Apply(hwnd());
+                return false;
+            case WM_GETMINMAXINFO:
+                stretching_.LimitTracking(*reinterpret_cast<MINMAXINFO*>(lParam));
+                result = 0;
+                return true;
+            case WM_NOTIFY: {
+                auto& header = *reinterpret_cast<NMHDR*>(lParam);
+                if (header.idFrom != static_cast<UINT_PTR>(ids::kChangePreview)) {
+                    return false;
+                }
+                if (header.code == LVN_GETDISPINFOW) {
+                    auto& info = *reinterpret_cast<NMLVDISPINFOW*>(&header);
+                    if ((info.item.mask & LVIF_TEXT) != 0 &&
+                        info.item.iItem < change_.PreviewCount()) {
+                        cellText_ = Wide(change_.PreviewCell(info.item.iItem, info.item.iSubItem));
+                        CopyInto(cellText_, info.item.pszText, info.item.cchTextMax);
+                    }
+                    result = 0;
+                    return true;
+                }
+                if (header.code == NM_CUSTOMDRAW) {
+                    result = CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(&header),
+                                        [this](int row, int /*column*/) {
+                                            return row < change_.PreviewCount() &&
+                                                           change_.PreviewSkipped(row)
+                                                       ? CellLook::Unreadable
+                                                       : CellLook::Plain;
+                                        });
+                    return true;
+                }
+                return false;
+            }
+            default:
+                return false;
+        }
+    }
+
+  private:
+    zrb::FleetChangeController& change_;
+    zrb::win32::StretchingChildren stretching_;
+    std::wstring cellText_;
+};
+
+}  // namespace
+
+bool CFleetDlg::ShowChange(zrb::FleetChangeController& change) {
+    CChangeDlg dialog(change);
+    return dialog.DoModal(kChangeTemplate, hwnd()) == IDOK;
+}
+
+void CFleetDlg::SetReferenceStatus(const std::string& text) {
+    SetItemText(ids::kFleetReferenceStatus, Wide(text));
+}
+
+void CFleetDlg::StartTimer() {
+    ::SetTimer(hwnd(), kTimer, kTimerMs, nullptr);
+}
+
+bool CFleetDlg::Progress(std::size_t done, std::size_t total) {
+    // The caption tells how far writing is, and Escape stops it; the window keeps being
+    // drawn meanwhile. Other keys typed meanwhile are dropped.
+    if (title_.empty()) {
+        const int length = ::GetWindowTextLengthW(hwnd());
+        title_.resize(static_cast<std::size_t>(length) + 1);
+        title_.resize(
+            static_cast<std::size_t>(::GetWindowTextW(hwnd(), title_.data(), length + 1)));
+    }
+    const std::size_t percent = total == 0 ? 100 : done * 100 / total;
+    const std::wstring text =
+        L"Writing motion models... " + std::to_wstring(percent) + L"% (Esc cancels) - " + title_;
+    ::SetWindowTextW(hwnd(), text.c_str());
+    MSG message;
+    bool cancelled = false;
+    while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        cancelled = cancelled || (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE);
+    }
+    while (::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+        ::DispatchMessageW(&message);
+    }
+    return !cancelled;
+}
+
+void CFleetDlg::ProgressEnded() {
+    if (!title_.empty()) {
+        ::SetWindowTextW(hwnd(), title_.c_str());
+        title_.clear();
+    }
 }
 
 }  // namespace zrb::win32

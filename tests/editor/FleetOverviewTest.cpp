@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "WorkedExample.h"
 #include "editor/ControlIds.h"
 #include "editor/EditorController.h"
+#include "editor/FleetChange.h"
 #include "editor/FleetOverview.h"
 #include "model/ModelNames.h"
 #include "platform/Paths.h"
@@ -56,6 +58,21 @@ class FakeFleetView : public FleetView {
     void MessageBox(const std::string& text, MessageIcon) override { messages.push_back(text); }
     FileDialogAnswer FileDialog(const FileDialogRequest&) override { return fileAnswer; }
     void Close() override { closed = true; }
+    std::string referenceStatus;
+    void SetReferenceStatus(const std::string& text) override { referenceStatus = text; }
+
+    // The change dialog's user: chooses, and answers true for Apply; Cancel when unset.
+    std::function<bool(FleetChangeController&)> onChange;
+    int timersStarted = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> progress;
+
+    bool ShowChange(FleetChangeController& change) override { return onChange && onChange(change); }
+    void StartTimer() override { ++timersStarted; }
+    bool Progress(std::size_t done, std::size_t total) override {
+        progress.emplace_back(done, total);
+        return true;
+    }
+    void ProgressEnded() override {}
 
     struct Edit {
         int row;
@@ -278,6 +295,319 @@ TEST_F(FleetOverviewTest, ExportWritesTheShownRowsInTheirOrder) {
     view.fileAnswer = {true, folder / "no-such-folder/fleet.csv", "fleet.csv"};
     overview.OnExport();
     EXPECT_THAT(view.messages, ElementsAre(HasSubstr("was not saved")));
+}
+
+// Field indexes of the change dialog's list: the description, then the keys.
+constexpr int kDescriptionField = 0;
+constexpr int kMassField = 5;
+
+// Runs the change dialog's choices to a complete preview.
+void Choose(FleetChangeController& change, int operation, std::vector<int> fields,
+            const std::string& value, int source = -1) {
+    change.OnOperationChosen(operation);
+    change.OnFieldsChosen(std::move(fields));
+    change.OnValueEdited(value);
+    change.OnSourceChosen(source);
+    while (change.OnTimer()) {
+    }
+}
+
+// The preview's lines as "model field: now -> after note".
+std::vector<std::string> PreviewLines(const FleetChangeController& change) {
+    std::vector<std::string> lines;
+    for (int line = 0; line < change.PreviewCount(); ++line) {
+        std::string text = change.PreviewCell(line, 0) + " " + change.PreviewCell(line, 1) + ": " +
+                           change.PreviewCell(line, 2) + " -> " + change.PreviewCell(line, 3);
+        if (const std::string note = change.PreviewCell(line, 4); !note.empty()) {
+            text += " [" + note + "]";
+        }
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+struct ChoiceCase {
+    const char* name;
+    int operation;
+    std::vector<int> fields;
+    const char* value;
+    const char* source;  // a model's name, or nullptr
+    const char* summary;
+    std::vector<std::string> lines;
+};
+
+TEST_F(FleetOverviewTest, TheChangeDialogPreviewsWhatEachFileWillHold) {
+    using C = FleetChangeController;
+    const ChoiceCase cases[] = {
+        {"no field chosen", C::kSet, {}, "5", nullptr, "Choose the fields to change.", {}},
+        {"set, rounded as the file keeps it",
+         C::kSet,
+         {kMassField},
+         " 1234.567 ",
+         nullptr,
+         "2 models to write",
+         {"bus.zrb mass: 300.00 -> 1234.57", "car.zrb mass: 100.00 -> 1234.57"}},
+        {"set to what one holds already",
+         C::kSet,
+         {kMassField},
+         "100",
+         nullptr,
+         "1 model to write, 1 unchanged",
+         {"bus.zrb mass: 300.00 -> 100.00", "car.zrb mass: 100.00 -> 100.00 [unchanged]"}},
+        {"no plain number",
+         C::kSet,
+         {kMassField},
+         "1,5",
+         nullptr,
+         "Type the value as a plain number.",
+         {}},
+        {"multiply",
+         C::kMultiply,
+         {kMassField},
+         "1.1",
+         nullptr,
+         "2 models to write",
+         {"bus.zrb mass: 300.00 -> 330.00", "car.zrb mass: 100.00 -> 110.00"}},
+        {"a factor that is no number",
+         C::kMultiply,
+         {kMassField},
+         "x",
+         nullptr,
+         "Type the factor as a plain number.",
+         {}},
+        {"add a negative amount",
+         C::kAdd,
+         {kMassField},
+         "-50",
+         nullptr,
+         "2 models to write",
+         {"bus.zrb mass: 300.00 -> 250.00", "car.zrb mass: 100.00 -> 50.00"}},
+        {"the description, in Windows-1252",
+         C::kSet,
+         {kDescriptionField},
+         "Bus \xC3\xBC",
+         nullptr,
+         "2 models to write",
+         {"bus.zrb description: //bus.zrb -> //Bus \xC3\xBC",
+          "car.zrb description: //car.zrb -> //Bus \xC3\xBC"}},
+        {"a character Windows-1252 lacks",
+         C::kSet,
+         {kDescriptionField},
+         "\xE2\x98\x83",
+         nullptr,
+         "A description cannot hold \"\xE2\x98\x83\".",
+         {}},
+        {"copy without a model to copy from",
+         C::kCopy,
+         {kMassField},
+         "",
+         nullptr,
+         "Choose the model to copy from.",
+         {}},
+        {"copy from a model",
+         C::kCopy,
+         {kMassField, kDescriptionField},
+         "",
+         "Truck.zrb",
+         "2 models to write",
+         {"bus.zrb description: //bus.zrb -> //Truck.zrb", "bus.zrb mass: 300.00 -> 200.00",
+          "car.zrb description: //car.zrb -> //Truck.zrb", "car.zrb mass: 100.00 -> 200.00"}},
+        {"revert without a reference",
+         C::kRevert,
+         {kMassField},
+         "",
+         nullptr,
+         "Compare with a folder first: it holds the values to revert to.",
+         {}},
+    };
+    for (const ChoiceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool shown = false;
+        view.onChange = [&](FleetChangeController& change) {
+            shown = true;
+            int source = -1;
+            for (std::size_t i = 0; c.source != nullptr && i < change.SourceNames().size(); ++i) {
+                if (change.SourceNames()[i] == c.source) {
+                    source = static_cast<int>(i);
+                }
+            }
+            Choose(change, c.operation, c.fields, c.value, source);
+            EXPECT_EQ(change.Summary(), c.summary);
+            EXPECT_EQ(PreviewLines(change), c.lines);
+            EXPECT_EQ(change.CanApply(), !c.lines.empty());
+            return false;  // Cancel: nothing is written
+        };
+        overview.OnChange({RowOf("bus.zrb"), RowOf("car.zrb")});
+        EXPECT_TRUE(shown);
+    }
+    // The description cannot be multiplied: the core says why, and nothing is offered.
+    view.onChange = [&](FleetChangeController& change) {
+        Choose(change, C::kMultiply, {kDescriptionField}, "2");
+        EXPECT_FALSE(change.CanApply());
+        EXPECT_EQ(change.PreviewCount(), 0);
+        return false;
+    };
+    overview.OnChange({RowOf("bus.zrb")});
+    EXPECT_EQ(testing::ReadBytes(folder / "car.zrb").find("110.00"), std::string::npos);
+}
+
+TEST_F(FleetOverviewTest, ApplyWritesEveryModelNotSkippedAndTellsWhich) {
+    // car.zrb changes on disk after the table read it; attic.zrb is no model at all.
+    MotionModel outside = testing::WorkedExample();
+    outside.mass = 111;
+    outside.description = "//car.zrb";
+    EXPECT_TRUE(WriteModelFile(folder / "car.zrb", outside, ModelFileVariant::SaveChanges));
+    view.onChange = [&](FleetChangeController& change) {
+        Choose(change, FleetChangeController::kMultiply, {kMassField}, "2");
+        EXPECT_THAT(
+            PreviewLines(change),
+            ElementsAre("attic.zrb :  ->  [skipped: not readable (" +
+                            change.preview().rows[0].reason + ")]",
+                        "bus.zrb mass: 300.00 -> 600.00",
+                        HasSubstr("car.zrb mass: 111.00 -> 222.00 [skipped: changed on disk"),
+                        "Truck.zrb mass: 200.00 -> 400.00"));
+        EXPECT_EQ(change.Summary(), "2 models to write, 2 skipped");
+        EXPECT_TRUE(change.PreviewSkipped(0));
+        EXPECT_FALSE(change.PreviewSkipped(1));
+        return true;
+    };
+    controller.OnBoxEdited(ids::kMass, "5");  // bus.zrb, the editor's model, is edited
+    view.answers = {false};
+    overview.OnChange({RowOf("attic.zrb"), RowOf("bus.zrb"), RowOf("car.zrb"), RowOf("Truck.zrb")});
+    EXPECT_THAT(view.questions, ElementsAre(HasSubstr("bus.zrb is open in the editor")));
+    EXPECT_TRUE(view.messages.empty());  // No: nothing written
+    EXPECT_NE(testing::ReadBytes(folder / "bus.zrb").find("300.00"), std::string::npos);
+
+    view.answers = {true};
+    overview.OnChange({RowOf("attic.zrb"), RowOf("bus.zrb"), RowOf("car.zrb"), RowOf("Truck.zrb")});
+    EXPECT_NE(testing::ReadBytes(folder / "bus.zrb").find(".mass\t\t\t\t\t600.00\r\n"),
+              std::string::npos);
+    EXPECT_NE(testing::ReadBytes(folder / "Truck.zrb").find("400.00"), std::string::npos);
+    EXPECT_NE(testing::ReadBytes(folder / "car.zrb").find("111.00"), std::string::npos);
+    ASSERT_EQ(view.messages.size(), 1u);
+    for (const char* name : {"bus.zrb", "Truck.zrb", "car.zrb", "attic.zrb"}) {
+        EXPECT_THAT(view.messages[0], HasSubstr(name));
+    }
+    // The table and the editor show what the files hold now; the change is one step.
+    EXPECT_EQ(overview.CellText(RowOf("bus.zrb"), kMassColumn), "600");
+    EXPECT_EQ(controller.editor().model.mass, 600);
+    EXPECT_FALSE(controller.editor().HasUnsavedEdits());
+    ASSERT_EQ(overview.history().size(), 1u);
+    EXPECT_EQ(overview.history().step(0).files.size(), 2u);
+}
+
+// A reference folder: bus.zrb as here, car.zrb with another mass, old.zrb that this
+// folder lacks; Truck.zrb, zero.zrb and attic.zrb are new here.
+class FleetReferenceTest : public FleetOverviewTest {
+  protected:
+    FleetReferenceTest() {
+        std::filesystem::create_directory(reference / "originals");
+        const std::pair<const char*, double> masses[] = {
+            {"bus.zrb", 300}, {"car.zrb", 150}, {"old.zrb", 80}};
+        for (const auto& [name, mass] : masses) {
+            MotionModel model = testing::WorkedExample();
+            model.mass = mass;
+            model.description = std::string("//") + name;
+            EXPECT_TRUE(WriteModelFile(Original(name), model, ModelFileVariant::SaveChanges));
+        }
+        view.fileAnswer = {true, Original("bus.zrb"), "bus.zrb"};
+        overview.OnCompareFolder();
+        while (overview.OnTimer()) {
+        }
+    }
+    std::string Original(const std::string& name) const {
+        return JoinPath(reference / "originals", name);
+    }
+
+    TestFolder reference;
+};
+
+TEST_F(FleetReferenceTest, EveryRowShowsHowItStandsAgainstTheReference) {
+    EXPECT_GT(view.timersStarted, 0);
+    EXPECT_EQ(view.referenceStatus, "originals: 1 identical, 1 differ, 3 new, 1 missing");
+    struct Expected {
+        const char* name;
+        const char* text;  // of the name cell
+        bool marked;
+        bool missing;
+    };
+    const Expected expected[] = {
+        {"bus.zrb", "bus.zrb (identical)", false, false},
+        {"car.zrb", "car.zrb (differs)", true, false},
+        {"Truck.zrb", "Truck.zrb (new)", true, false},
+        {"old.zrb", "old.zrb (missing)", true, true},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.name);
+        const int row = RowOf(e.name);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(overview.CellText(row, kFleetNameColumn), e.text);
+        EXPECT_EQ(overview.CellDiffers(row, kFleetNameColumn), e.marked);
+        EXPECT_EQ(overview.RowMissing(row), e.missing);
+    }
+    const int car = RowOf("car.zrb");
+    EXPECT_EQ(overview.CellText(car, kMassColumn), "~ 100");
+    EXPECT_TRUE(overview.CellDiffers(car, kMassColumn));
+    EXPECT_EQ(overview.CellTooltip(car, kMassColumn), "Reference: 150");
+    EXPECT_FALSE(overview.CellDiffers(car, kMassColumn + 1));
+    EXPECT_EQ(ShownNames().back(), "old.zrb");  // after the folder's own
+
+    // A missing model is the reference's: it opens nothing and changes nothing.
+    overview.OnActivate(RowOf("old.zrb"));
+    EXPECT_FALSE(view.closed);
+    overview.OnChange({RowOf("old.zrb")});
+    EXPECT_THAT(view.messages.back(), HasSubstr("Select the models to change"));
+
+    overview.OnOnlyChanged(true);
+    // attic.zrb is no model, but the reference has nothing of that name either.
+    EXPECT_THAT(ShownNames(), ElementsAre("attic.zrb", "car.zrb", "Truck.zrb", "zero.zrb"));
+    overview.OnOnlyChanged(false);
+    EXPECT_EQ(overview.RowCount(), 6);
+}
+
+TEST_F(FleetReferenceTest, RevertingToTheReferenceMakesARowIdentical) {
+    view.onChange = [&](FleetChangeController& change) {
+        Choose(change, FleetChangeController::kRevert, {kMassField}, "");
+        EXPECT_THAT(
+            PreviewLines(change),
+            ElementsAre("car.zrb mass: 100.00 -> 150.00",
+                        "Truck.zrb :  ->  [skipped: not in the reference (The reference has no "
+                        "model named Truck.zrb.)]"));
+        return true;
+    };
+    overview.OnChange({RowOf("car.zrb"), RowOf("Truck.zrb")});
+    EXPECT_EQ(overview.CellText(RowOf("car.zrb"), kFleetNameColumn), "car.zrb (identical)");
+    EXPECT_THAT(view.referenceStatus, HasSubstr(": 2 identical, 0 differ"));
+    // The revert is a step of the history like any other, and its undo is compared anew.
+    EXPECT_THAT(view.history, ElementsAre("1. mass reverted to the reference on car.zrb"));
+    overview.OnUndo();
+    while (overview.OnTimer()) {
+    }
+    EXPECT_EQ(overview.CellText(RowOf("car.zrb"), kFleetNameColumn), "car.zrb (differs)");
+}
+
+TEST_F(FleetReferenceTest, ExportCanAddTheReferencesValues) {
+    view.answers = {true};
+    view.fileAnswer = {true, folder / "fleet.csv", "fleet.csv"};
+    overview.OnExport();
+    const std::string csv = testing::ReadBytes(folder / "fleet.csv");
+    EXPECT_THAT(csv, HasSubstr("mass (reference)"));
+    EXPECT_THAT(csv, HasSubstr("old.zrb"));
+    EXPECT_EQ(view.questions.size(), 1u);
+
+    view.answers = {false};
+    overview.OnExport();
+    EXPECT_EQ(testing::ReadBytes(folder / "fleet.csv").find("(reference)"), std::string::npos);
+}
+
+TEST_F(FleetOverviewTest, EscapeStopsReadingAReferenceBeforeItClosesTheWindow) {
+    EXPECT_FALSE(overview.OnCancel());
+    view.fileAnswer = {true, folder / "bus.zrb", "bus.zrb"};
+    overview.OnCompareFolder();
+    EXPECT_TRUE(overview.OnCancel());  // the reader is there until a tick takes it
+    while (overview.OnTimer()) {
+    }
+    EXPECT_FALSE(overview.OnCancel());
 }
 
 TEST_F(FleetOverviewTest, ADoubleClickEditsAValueAndOpensOtherwise) {

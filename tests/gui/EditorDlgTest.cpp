@@ -3,6 +3,7 @@
 #include <QAbstractFileIconProvider>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -20,6 +21,7 @@
 #include "GuiTestSupport.h"
 #include "WorkedExample.h"
 #include "editor/qt/AboutDlg.h"
+#include "editor/qt/ChangeDlg.h"
 #include "editor/qt/Cp1252.h"
 #include "editor/qt/EditorDlg.h"
 #include "editor/qt/FleetDlg.h"
@@ -832,6 +834,79 @@ class EditorDlgTest : public QObject {
         QCOMPARE(QString::fromStdString(dlg.editor().workspace.currentFile), loaded);
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), answer == QMessageBox::NoButton ? 0 : 1);
         QCOMPARE(dlg.editor().HasUnsavedEdits(), stillOpen);
+    }
+
+    // The change of many models by keyboard alone: Ctrl+A and Alt+H in the overview;
+    // Multiply, the mass and a factor in the dialog; the preview fills and Enter writes it.
+    void fleetChangeByKeyboardWritesWhatThePreviewShows() {
+        QTemporaryDir dir;
+        MakeModels(dir);
+        CEditorDlg dlg;
+        ShowActive(dlg);
+        Open(dlg, dir.filePath(QStringLiteral("a.zrb")));
+        MessageBoxes::SetNextAnswer(QMessageBox::Ok);  // what was written
+        QStringList preview;
+        bool changeShown = false;
+        WhenModal<CFleetDlg>([&](CFleetDlg* fleet) {
+            WhenModal<CChangeDlg>([&](CChangeDlg* change) {
+                changeShown = true;
+                [&] {
+                    auto* operation = change->findChild<QComboBox*>(QStringLiteral("id1070"));
+                    auto* fields = change->findChild<QListView*>(QStringLiteral("id1071"));
+                    auto* value = change->findChild<QLineEdit*>(QStringLiteral("id1072"));
+                    auto* table = change->findChild<QTableView*>(QStringLiteral("id1075"));
+                    QVERIFY(operation && fields && value && table);
+                    QTRY_COMPARE(QApplication::focusWidget(), operation);
+                    QTest::keyClick(operation, Qt::Key_Down);  // Multiply
+                    QTest::keyClick(change, Qt::Key_I, Qt::AltModifier);
+                    QTRY_COMPARE(QApplication::focusWidget(), fields);
+                    QTest::keyClick(fields, Qt::Key_Home);
+                    for (int field = 0; field < 5; ++field) {  // the description, then mass
+                        QTest::keyClick(fields, Qt::Key_Down);
+                    }
+                    QTest::keyClick(change, Qt::Key_V, Qt::AltModifier);
+                    QTRY_COMPARE(QApplication::focusWidget(), value);
+                    QTest::keyClicks(value, QStringLiteral("2"));
+                    QTRY_COMPARE(table->model()->rowCount(), 3);
+                    for (int row = 0; row < 3; ++row) {
+                        auto cell = [&](int c) {
+                            return table->model()->index(row, c).data().toString();
+                        };
+                        preview << cell(0) + QStringLiteral(" ") + cell(1) + QStringLiteral(": ") +
+                                       cell(2) + QStringLiteral(" -> ") + cell(3);
+                    }
+                    QTest::keyClick(value, Qt::Key_Return);
+                }();
+                if (change->isVisible()) {
+                    change->reject();
+                }
+            });
+            [&] {
+                auto* table = fleet->findChild<QTableView*>(QStringLiteral("id1032"));
+                QVERIFY(table != nullptr);
+                // Mnemonics reach the active window only.
+                fleet->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(fleet));
+                auto* status = fleet->findChild<QLabel*>(QStringLiteral("id1031"));
+                QTRY_COMPARE(status->text(), QStringLiteral("3 models"));
+                table->setFocus();
+                QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
+                // The button clicks a moment after its key, as a click shows.
+                QTest::keyClick(fleet, Qt::Key_H, Qt::AltModifier);
+                QTRY_VERIFY(changeShown);
+            }();
+            fleet->reject();
+        });
+        QTest::keyClick(&dlg, Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(changeShown);
+        QCOMPARE(preview, (QStringList{QStringLiteral("a.zrb mass: 100.00 -> 200.00"),
+                                       QStringLiteral("B.zrb mass: 200.00 -> 400.00"),
+                                       QStringLiteral("c.zrb mass: 300.00 -> 600.00")}));
+        QFile written(dir.filePath(QStringLiteral("c.zrb")));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains(".mass\t\t\t\t\t600.00\r\n"));
+        QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
+        QCOMPARE(dlg.editor().model.mass, 200.0);  // the editor's model shows it too
     }
 
     // The wiring of the in-place editor: a double click on a value opens it, Enter

@@ -3,6 +3,9 @@
 
 #include <QtTest>
 
+#include <utility>
+#include <vector>
+
 #include "editor/ControlIds.h"
 #include "editor/EditorController.h"
 #include "editor/qt/Cp1252.h"
@@ -161,6 +164,20 @@ class EditorSupportTest : public QObject {
         row("fleet Close", IDD_FLEET, IDCANCEL, ControlKind::PushButton);
         row("compare table", IDD_COMPARE, ids::kCompareTable, ControlKind::Table);
         row("compare Close", IDD_COMPARE, IDOK, ControlKind::PushButton);
+        row("fleet history", IDD_FLEET, ids::kFleetHistory, ControlKind::ListBox);
+        row("fleet Change", IDD_FLEET, ids::kFleetChange, ControlKind::PushButton);
+        row("fleet compare folder", IDD_FLEET, ids::kFleetCompareFolder, ControlKind::PushButton);
+        row("fleet only changed", IDD_FLEET, ids::kFleetOnlyChanged, ControlKind::CheckBox);
+        row("fleet reference", IDD_FLEET, ids::kFleetReferenceStatus, ControlKind::LeftText);
+        row("change operation", IDD_CHANGE, ids::kChangeOperation, ControlKind::ComboBox);
+        row("change fields", IDD_CHANGE, ids::kChangeFields, ControlKind::ListBox);
+        row("change value", IDD_CHANGE, ids::kChangeValue, ControlKind::Edit);
+        row("change source", IDD_CHANGE, ids::kChangeSource, ControlKind::ComboBox);
+        row("change hint", IDD_CHANGE, ids::kChangeHint, ControlKind::LeftText);
+        row("change preview", IDD_CHANGE, ids::kChangePreview, ControlKind::Table);
+        row("change summary", IDD_CHANGE, ids::kChangeSummary, ControlKind::LeftText);
+        row("change Apply", IDD_CHANGE, IDOK, ControlKind::PushButton);
+        row("change Cancel", IDD_CHANGE, IDCANCEL, ControlKind::PushButton);
     }
 
     void controllersFindTheirControls() {
@@ -176,22 +193,28 @@ class EditorSupportTest : public QObject {
         QVERIFY2(control->kind == kind || button, "a control of another kind");
     }
 
-    // Every command the editor's menu carries out is an item of the menu, and the About
+    // Every command a window's menu carries out is an item of its menu, and the About
     // entry's text is in the string table.
     void menuHoldsTheCommands() {
-        const auto menu =
-            EditorResources().menus.constFind(EditorResources().dialogs.value(IDD_EDITOR).menuId);
-        QVERIFY(menu != EditorResources().menus.cend());
-        QSet<int> commands;
-        for (const PopupTemplate& popup : menu->popups) {
-            for (const MenuItemTemplate& item : popup.items) {
-                commands.insert(item.id);
-            }
-        }
-        for (const int id :
+        const std::pair<int, std::vector<int>> windows[] = {
+            {IDD_EDITOR,
              {ids::kOpenMotionModel, ids::kReload, ids::kFleetOverview, ids::kExit,
-              ids::kDefineArchiveLocation, ids::kPackSelected, ids::kPackAll, ids::kHelp}) {
-            QVERIFY2(commands.contains(id), qPrintable(QString::number(id)));
+              ids::kDefineArchiveLocation, ids::kPackSelected, ids::kPackAll, ids::kHelp}},
+            {IDD_FLEET, {ids::kFleetUndo, ids::kFleetRedo}},
+        };
+        for (const auto& [dialog, wanted] : windows) {
+            const auto menu =
+                EditorResources().menus.constFind(EditorResources().dialogs.value(dialog).menuId);
+            QVERIFY(menu != EditorResources().menus.cend());
+            QSet<int> commands;
+            for (const PopupTemplate& popup : menu->popups) {
+                for (const MenuItemTemplate& item : popup.items) {
+                    commands.insert(item.id);
+                }
+            }
+            for (const int id : wanted) {
+                QVERIFY2(commands.contains(id), qPrintable(QString::number(id)));
+            }
         }
         QVERIFY(!EditorResources().strings.value(IDS_ABOUTBOX).isEmpty());
     }

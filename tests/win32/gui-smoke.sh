@@ -356,7 +356,25 @@ xdotool search --name "^Fleet Overview" >/dev/null 2>&1 || fail "Enter in the ce
 xdotool key ctrl+z
 wait_for '[ "$(checksum "$work/models/sports_car.zrb")" = "$original" ]' \
     "Ctrl+Z did not give sports_car.zrb its bytes back"
-sleep 1  # the window's timer sees the undo end; until then Enter opens nothing
+# Change... (Alt+H) on that row by keys alone: Multiply, the mass, 2; Enter applies
+# what the preview shows, and the message is confirmed; Ctrl+Z takes it back too.
+sleep 1
+xdotool key alt+f Tab Down alt+h
+wait_window "^Change Models"
+focus_window "^Change Models"
+xdotool key Down alt+i Home Down Down Down Down Down alt+v
+xdotool type --delay 20 "2"
+sleep 1.5
+xdotool key Return
+wait_for 'grep -q "^\.mass.*2700\.00" "$work/models/sports_car.zrb"' \
+    "Change... did not double the mass of sports_car.zrb: $(grep "^\.mass" "$work/models/sports_car.zrb")"
+focus_question "the change's outcome"
+xdotool key Return
+focus_window "^Fleet Overview"
+xdotool key alt+f Tab ctrl+z
+wait_for '[ "$(checksum "$work/models/sports_car.zrb")" = "$original" ]' \
+    "Ctrl+Z did not take back the change of sports_car.zrb"
+xdotool key alt+f Tab Down
 xdotool key Return
 wait_for '! xdotool search --name "^Fleet Overview" >/dev/null 2>&1' "Enter did not close the overview"
 focus_editor
