@@ -53,11 +53,11 @@ std::string NamesInShort(const std::vector<std::string>& names) {
 
 }  // namespace
 
-// An undo or redo on a thread of its own. Its results are written by the thread and
-// read by the window's thread once Finished(), after Wait().
+// Writing a change, or an undo or redo, on a thread of its own. Its results are written
+// by the thread and read by the window's thread once Finished(), after Wait().
 class FleetOverviewController::Job {
   public:
-    enum class Phase { Check, Step };
+    enum class Phase { Check, Step, Apply };
 
     Job(Phase phase, bool redo, std::string what, std::function<void(Job&)> work)
         : phase(phase), redo(redo), what(std::move(what)) {
@@ -103,8 +103,9 @@ class FleetOverviewController::Job {
     const bool redo;
     const std::string what;                   // "Undo mass ×1.1 on 12 models"
     std::vector<std::string> changedOutside;  // Check
-    ChangeOutcome outcome;                    // Step
-    std::vector<FleetRow> rows;               // Step: the files written, read again
+    ChangeOutcome outcome;                    // Step, Apply
+    std::vector<FleetRow> rows;               // Step, Apply: the files written, read again
+    ChangeStep step;                          // Apply: what the history keeps of it
 
   private:
     std::atomic<bool> stop_{false};
@@ -227,10 +228,16 @@ bool FleetOverviewController::OnTimer() {
         if (job_->Finished()) {
             const std::unique_ptr<Job> job = std::move(job_);
             job->Wait();
-            if (job->phase == Job::Phase::Check) {
-                StepChecked(*job);
-            } else {
-                StepDone(*job);
+            switch (job->phase) {
+                case Job::Phase::Check:
+                    StepChecked(*job);
+                    break;
+                case Job::Phase::Step:
+                    StepDone(*job);
+                    break;
+                case Job::Phase::Apply:
+                    ApplyDone(*job);
+                    break;
             }
         } else {
             view_.SetStatus(job_->Status());
@@ -720,12 +727,23 @@ void FleetOverviewController::ApplyPrepared(const ChangePreview& preview) {
             return;
         }
     }
-    ChangeStep step;
-    const ChangeOutcome outcome = ApplyChange(
-        preview, step,
-        [this](std::size_t done, std::size_t total) { return view_.Progress(done, total); });
-    view_.ProgressEnded();
-    OnChangeApplied(std::move(step));
+    // Thousands of files take seconds: written off the window's thread, as an undo is,
+    // with the progress in the status line and Escape to stop between files.
+    std::string what = "Change ";
+    what += DescribeChange(preview.change);
+    job_ = std::make_unique<Job>(Job::Phase::Apply, false, std::move(what), [preview](Job& job) {
+        job.outcome = ApplyChange(preview, job.step, job.Progress());
+        for (const StepFile& file : job.step.files) {
+            job.rows.push_back(ReadFleetRow(file.path, file.name));
+        }
+    });
+    UpdateStatus();
+    ShowHistory();  // no Undo or Redo while it runs
+}
+
+void FleetOverviewController::ApplyDone(Job& job) {
+    RecordApplied(std::move(job.step), std::move(job.rows));
+    const ChangeOutcome& outcome = job.outcome;
     const bool allWritten = outcome.Count(FileOutcome::Kind::Failed) == 0 &&
                             outcome.Count(FileOutcome::Kind::Skipped) == 0 && !outcome.cancelled;
     view_.MessageBox(outcome.Message(), allWritten ? MessageIcon::None : MessageIcon::Warning);
@@ -809,14 +827,22 @@ void FleetOverviewController::OnCellEdited(int row, int column, std::string_view
 }
 
 void FleetOverviewController::OnChangeApplied(ChangeStep step) {
+    std::vector<FleetRow> written;
+    for (const StepFile& file : step.files) {
+        written.push_back(ReadFleetRow(file.path, file.name));
+    }
+    RecordApplied(std::move(step), std::move(written));
+}
+
+void FleetOverviewController::RecordApplied(ChangeStep step, std::vector<FleetRow> written) {
     std::unordered_map<std::string, std::size_t> at;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         at.emplace(rows_[i].name, i);
     }
-    for (const StepFile& file : step.files) {
-        const auto found = at.find(file.name);
+    for (FleetRow& row : written) {
+        const auto found = at.find(row.name);
         if (found != at.end()) {
-            rows_[found->second] = ReadFleetRow(file.path, file.name);
+            rows_[found->second] = std::move(row);
         }
     }
     const std::string current = editor_.editor().workspace.currentFile;

@@ -159,10 +159,6 @@ class FleetView {
     virtual bool ShowChange(FleetChangeController& change) = 0;
     // OnTimer is to be called from time to time again, until it returns false.
     virtual void StartTimer() = 0;
-    // Progress of writing many models; false when the user cancelled.
-    virtual bool Progress(std::size_t done, std::size_t total) = 0;
-    // The writing has ended, however it ended: a progress window still shown goes.
-    virtual void ProgressEnded() = 0;
 };
 
 // The dialog that picks the reference folder: a model in it.
@@ -297,7 +293,12 @@ class FleetOverviewController {
     bool KeptByReference(std::size_t i) const;
     void AppendMissing();
     std::string ExportCsv(bool withReference) const;
+    // Writes the change on a job; ApplyDone records it and tells the outcome.
     void ApplyPrepared(const ChangePreview& preview);
+    void ApplyDone(Job& job);
+    // A change written: its step becomes the newest of the history, `written` the rows of
+    // its files.
+    void RecordApplied(ChangeStep step, std::vector<FleetRow> written);
     // The rows changed: matched with the reference again.
     void Rematch();
     std::string ReferenceStatus() const;

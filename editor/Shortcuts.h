@@ -1,7 +1,8 @@
 #pragma once
-// The editor window's keyboard shortcuts, for both front-ends: each builds its keys and
-// the texts its menus show after an item from this one table.
+// The windows' keyboard shortcuts, for both front-ends: each builds its keys and the
+// texts its menus show after an item from these tables.
 
+#include <span>
 #include <string_view>
 
 #include "editor/ControlIds.h"
@@ -22,6 +23,12 @@ inline constexpr Shortcut kEditorShortcuts[] = {
     {ids::kReload, false, 0, 5, "F5"},
     {ids::kSaveChanges, true, 'S', 0, "Ctrl+S"},
     {ids::kFleetOverview, true, 'L', 0, "Ctrl+L"},
+};
+
+// The fleet overview's Edit menu; an edit box keeps them for its own typing.
+inline constexpr Shortcut kFleetShortcuts[] = {
+    {ids::kFleetUndo, true, 'Z', 0, "Ctrl+Z"},
+    {ids::kFleetRedo, true, 'Y', 0, "Ctrl+Y"},
 };
 
 // Whether `s.shown` names the key the row gives: the Win32 build reads the key, the Qt
@@ -48,12 +55,12 @@ constexpr bool ShownMatchesKey(const Shortcut& s) {
                      : rest.size() == 2 && rest[0] == tens && rest[1] == ones;
 }
 
-constexpr bool ShortcutsAreSound() {
-    for (const Shortcut& s : kEditorShortcuts) {
+constexpr bool ShortcutsAreSound(std::span<const Shortcut> table) {
+    for (const Shortcut& s : table) {
         if (!ShownMatchesKey(s)) {
             return false;
         }
-        for (const Shortcut& other : kEditorShortcuts) {
+        for (const Shortcut& other : table) {
             if (&other != &s && other.shown == s.shown) {
                 return false;  // one key, two commands
             }
@@ -61,6 +68,7 @@ constexpr bool ShortcutsAreSound() {
     }
     return true;
 }
-static_assert(ShortcutsAreSound(), "a shortcut's text and key disagree, or a key is used twice");
+static_assert(ShortcutsAreSound(kEditorShortcuts) && ShortcutsAreSound(kFleetShortcuts),
+              "a shortcut's text and key disagree, or a key is used twice");
 
 }  // namespace zrb

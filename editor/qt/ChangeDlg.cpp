@@ -150,10 +150,8 @@ CChangeDlg::CChangeDlg(zrb::FleetChangeController& change, QWidget* parent)
             [this](const QString& text) { change_.OnValueEdited(text.toStdString()); });
     connect(source_, &QComboBox::activated, this,
             [this](int index) { change_.OnSourceChosen(index); });
-    connect(FindById<QPushButton>(this, IDOK), &QPushButton::clicked, this,
-            &CChangeDlg::accept);
-    connect(FindById<QPushButton>(this, IDCANCEL), &QPushButton::clicked, this,
-            &QDialog::reject);
+    connect(FindById<QPushButton>(this, IDOK), &QPushButton::clicked, this, &CChangeDlg::accept);
+    connect(FindById<QPushButton>(this, IDCANCEL), &QPushButton::clicked, this, &QDialog::reject);
     timer_ = new QTimer(this);
     timer_->setInterval(kTimerMs);
     connect(timer_, &QTimer::timeout, this, [this] {

@@ -286,6 +286,12 @@ BuiltControls BuildControls(const DialogTemplate& dialog, QWidget* parent, QPoin
     return built;
 }
 
+QKeySequence KeysOf(const Shortcut& shortcut) {
+    return QKeySequence::fromString(
+        QString::fromUtf8(shortcut.shown.data(), qsizetype(shortcut.shown.size())),
+        QKeySequence::PortableText);
+}
+
 QMenuBar* BuildMenuBar(const MenuTemplate& menu, QDialog* dialog) {
     auto* bar = new QMenuBar(dialog);
     bar->setObjectName(QStringLiteral("menu%1").arg(menu.id));

@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QKeySequence>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
@@ -16,6 +17,7 @@
 
 #include <vector>
 
+#include "editor/Shortcuts.h"
 #include "editor/Stretch.h"
 #include "editor/qt/ResourceScript.h"
 
@@ -88,6 +90,9 @@ Object* FindById(const QObject* root, int id) {
     }
     return object;
 }
+
+// The key of `shortcut`, read from the text the menus show.
+QKeySequence KeysOf(const Shortcut& shortcut);
 
 // Creates menu `menu` as a menu bar of `dialog`; each action is named "id<command id>".
 QMenuBar* BuildMenuBar(const MenuTemplate& menu, QDialog* dialog);

@@ -44,13 +44,11 @@ QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The key of `command` in the shortcut table, read from the text the menus show.
+// The key of `command` in the editor's shortcut table.
 QKeySequence ShortcutKeys(int command) {
     for (const zrb::Shortcut& shortcut : zrb::kEditorShortcuts) {
         if (shortcut.command == command) {
-            return QKeySequence::fromString(
-                QString::fromUtf8(shortcut.shown.data(), qsizetype(shortcut.shown.size())),
-                QKeySequence::PortableText);
+            return KeysOf(shortcut);
         }
     }
     return {};

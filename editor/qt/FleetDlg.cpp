@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -232,8 +231,9 @@ CFleetDlg::CFleetDlg(zrb::EditorController& editor, QString& lastFolder, QWidget
     new StretchingLayout(built, table_, this);
     undo_ = FindById<QAction>(this, ids::kFleetUndo);
     redo_ = FindById<QAction>(this, ids::kFleetRedo);
-    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    redo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    for (const zrb::Shortcut& shortcut : zrb::kFleetShortcuts) {
+        FindById<QAction>(this, shortcut.command)->setShortcut(KeysOf(shortcut));
+    }
     connect(undo_, &QAction::triggered, this, [this] { controller_.OnUndo(); });
     connect(redo_, &QAction::triggered, this, [this] { controller_.OnRedo(); });
     ShowHistory({}, -1);
@@ -386,29 +386,6 @@ void CFleetDlg::SetReferenceStatus(const std::string& text) {
 
 void CFleetDlg::StartTimer() {
     timer_->start();
-}
-
-bool CFleetDlg::Progress(std::size_t done, std::size_t total) {
-    // QProgressDialog counts in int; large counts are scaled down.
-    const std::size_t scale = total / INT_MAX + 1;
-    if (!progress_) {
-        progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Writing motion models..."),
-                                                      QStringLiteral("Cancel"), 0,
-                                                      int(total / scale), this);
-        progress_->setWindowTitle(kApplicationName);
-        progress_->setWindowModality(Qt::WindowModal);
-        // Shown only when the work takes long enough to be worth a window.
-        progress_->setMinimumDuration(300);
-        progress_->setAutoClose(false);
-        progress_->setAutoReset(false);
-    }
-    progress_->setMaximum(int(total / scale));
-    progress_->setValue(int(done / scale));
-    return !progress_->wasCanceled();
-}
-
-void CFleetDlg::ProgressEnded() {
-    progress_.reset();
 }
 
 void CFleetDlg::EditCell(int row, int column, const std::string& text) {

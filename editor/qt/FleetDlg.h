@@ -14,7 +14,6 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QProgressDialog;
 class QListView;
 class QStringListModel;
 class QTableView;
@@ -68,8 +67,6 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     void SetReferenceStatus(const std::string& text) override;
     bool ShowChange(zrb::FleetChangeController& change) override;
     void StartTimer() override;
-    bool Progress(std::size_t done, std::size_t total) override;
-    void ProgressEnded() override;
 
     void EditCell(int row, int column, const std::string& text) override;
     void ShowCell(int row, int column) override;
@@ -94,7 +91,6 @@ class CFleetDlg : public QDialog, public zrb::FleetView {
     QComboBox* sortBy_ = nullptr;
     QCheckBox* descending_ = nullptr;
     QTimer* timer_ = nullptr;
-    std::unique_ptr<QProgressDialog> progress_;
     QLabel* referenceStatus_ = nullptr;
     bool nameWidened_ = false;  // for the state that follows each name against a reference
     QListView* history_ = nullptr;

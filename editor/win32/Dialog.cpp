@@ -437,4 +437,18 @@ std::string ToCp1252(std::wstring_view text) {
     return bytes;
 }
 
+void ShowShortcutsInMenu(HMENU menu, std::span<const Shortcut> table) {
+    for (const Shortcut& shortcut : table) {
+        const auto id = static_cast<UINT>(shortcut.command);
+        wchar_t text[128] = {};
+        if (menu == nullptr || ::GetMenuStringW(menu, id, text, 128, MF_BYCOMMAND) <= 0) {
+            continue;
+        }
+        std::wstring shown = text;
+        shown += L'\t';
+        shown += Wide(shortcut.shown);
+        ::ModifyMenuW(menu, id, MF_BYCOMMAND | MF_STRING, id, shown.c_str());
+    }
+}
+
 }  // namespace zrb::win32

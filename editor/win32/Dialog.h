@@ -6,11 +6,13 @@
 // The window logic's MessageBox is ours; the system's is called as MessageBoxW.
 #undef MessageBox
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "editor/Shortcuts.h"
 #include "editor/Stretch.h"
 #include "model/WindowOps.h"
 
@@ -57,6 +59,11 @@ class Dialog {
 // Moves `window` to the middle of its owner (a visible one), else of its monitor's work
 // area, inside that work area.
 void CentreOverOwner(HWND window);
+
+// Shows the keys of `table` after a tab beside their items of `menu`, as the system's
+// menus show them; the template's texts stay as they are. A command that is no item of
+// the menu (a button) is left out.
+void ShowShortcutsInMenu(HMENU menu, std::span<const Shortcut> table);
 
 // While it lives, the first window this thread activates is centred over its owner as
 // CentreOverOwner does: the system places message boxes and file dialogs on its own (a

@@ -63,28 +63,13 @@ bool CEditorDlg::OnInitDialog() {
         }
     }
     AddTooltips();
-    ShowShortcutsInMenu();
+    ShowShortcutsInMenu(::GetMenu(hwnd()), zrb::kEditorShortcuts);
     wchar_t caption[256] = {};
     ::GetWindowTextW(hwnd(), caption, 256);
     title_ = caption;
     controller_.OnShow();
     ::SetFocus(Item(ids::kModelList));
     return false;
-}
-
-// The menu's texts are kept as the template has them; the keys that reach an item are
-// shown after a tab, as the system's menus show them.
-void CEditorDlg::ShowShortcutsInMenu() {
-    HMENU menu = ::GetMenu(hwnd());
-    for (const zrb::Shortcut& shortcut : zrb::kEditorShortcuts) {
-        const auto id = static_cast<UINT>(shortcut.command);
-        wchar_t text[128] = {};
-        if (menu == nullptr || ::GetMenuStringW(menu, id, text, 128, MF_BYCOMMAND) <= 0) {
-            continue;  // not a menu item: Save Changes is a button
-        }
-        const std::wstring shown = std::wstring(text) + L"\t" + Wide(shortcut.shown);
-        ::ModifyMenuW(menu, id, MF_BYCOMMAND | MF_STRING, id, shown.c_str());
-    }
 }
 
 void CEditorDlg::AddTooltips() {

@@ -64,7 +64,6 @@ class CEditorDlg final : public zrb::win32::Dialog, public zrb::EditorView {
     void FillList();
     // Each box's tooltip: what its field means and the advice for it.
     void AddTooltips();
-    void ShowShortcutsInMenu();
     void OnUserEdit(int id);
     void OnDescriptionEdit();
     void SetTooltip(int id, const std::string& text);

@@ -8,6 +8,7 @@
 
 #include "editor/ControlIds.h"
 #include "editor/FleetChange.h"
+#include "editor/Shortcuts.h"
 #include "platform/win32/Wide.h"
 
 namespace ids = zrb::ids;
@@ -39,16 +40,22 @@ HWND undoKeysDialog = nullptr;
 
 LRESULT CALLBACK UndoKeys(int code, WPARAM wParam, LPARAM lParam) {
     const MSG& message = *reinterpret_cast<const MSG*>(lParam);
-    if (code == MSGF_DIALOGBOX && message.message == WM_KEYDOWN &&
-        (message.wParam == 'Z' || message.wParam == 'Y') && ::GetKeyState(VK_CONTROL) < 0 &&
-        ::GetKeyState(VK_SHIFT) >= 0 && ::GetKeyState(VK_MENU) >= 0 &&
+    if (code == MSGF_DIALOGBOX && message.message == WM_KEYDOWN && ::GetKeyState(VK_SHIFT) >= 0 &&
+        ::GetKeyState(VK_MENU) >= 0 &&
         (message.hwnd == undoKeysDialog || ::IsChild(undoKeysDialog, message.hwnd))) {
-        wchar_t kind[16] = {};
-        ::GetClassNameW(message.hwnd, kind, 16);
-        if (::lstrcmpiW(kind, L"Edit") != 0) {
-            ::PostMessageW(undoKeysDialog, WM_COMMAND,
-                           message.wParam == 'Z' ? ids::kFleetUndo : ids::kFleetRedo, 0);
-            return 1;
+        const bool control = ::GetKeyState(VK_CONTROL) < 0;
+        for (const zrb::Shortcut& shortcut : zrb::kFleetShortcuts) {
+            if (shortcut.control != control || shortcut.letter == 0 ||
+                message.wParam != static_cast<WPARAM>(shortcut.letter)) {
+                continue;
+            }
+            wchar_t kind[16] = {};
+            ::GetClassNameW(message.hwnd, kind, 16);
+            if (::lstrcmpiW(kind, L"Edit") != 0) {
+                ::PostMessageW(undoKeysDialog, WM_COMMAND, static_cast<WPARAM>(shortcut.command),
+                               0);
+                return 1;
+            }
         }
     }
     return ::CallNextHookEx(undoKeysHook, code, wParam, lParam);
@@ -276,17 +283,7 @@ bool CFleetDlg::OnInitDialog() {
     ::SetWindowSubclass(list, &CFleetDlg::TableProc, kSubclass, reinterpret_cast<DWORD_PTR>(this));
     undoKeysDialog = hwnd();
     undoKeysHook = ::SetWindowsHookExW(WH_MSGFILTER, &UndoKeys, nullptr, ::GetCurrentThreadId());
-    // The template's texts, and the keys after a tab, as the system's menus show them.
-    HMENU menu = ::GetMenu(hwnd());
-    for (const auto& [id, key] :
-         {std::pair{ids::kFleetUndo, L"\tCtrl+Z"}, std::pair{ids::kFleetRedo, L"\tCtrl+Y"}}) {
-        wchar_t text[64] = {};
-        if (::GetMenuStringW(menu, static_cast<UINT>(id), text, 64, MF_BYCOMMAND) > 0) {
-            const std::wstring shown = std::wstring(text) + key;
-            ::ModifyMenuW(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_STRING,
-                          static_cast<UINT_PTR>(id), shown.c_str());
-        }
-    }
+    ShowShortcutsInMenu(::GetMenu(hwnd()), zrb::kFleetShortcuts);
     ShowHistory({}, -1);
     HWND sortBy = Item(ids::kFleetSortBy);
     for (int c = 0; c < zrb::kFleetColumns; ++c) {
@@ -929,37 +926,6 @@ void CFleetDlg::SetReferenceStatus(const std::string& text) {
 
 void CFleetDlg::StartTimer() {
     ::SetTimer(hwnd(), kTimer, kTimerMs, nullptr);
-}
-
-bool CFleetDlg::Progress(std::size_t done, std::size_t total) {
-    // The caption tells how far writing is, and Escape stops it; the window keeps being
-    // drawn meanwhile. Other keys typed meanwhile are dropped.
-    if (title_.empty()) {
-        const int length = ::GetWindowTextLengthW(hwnd());
-        title_.resize(static_cast<std::size_t>(length) + 1);
-        title_.resize(
-            static_cast<std::size_t>(::GetWindowTextW(hwnd(), title_.data(), length + 1)));
-    }
-    const std::size_t percent = total == 0 ? 100 : done * 100 / total;
-    const std::wstring text =
-        L"Writing motion models... " + std::to_wstring(percent) + L"% (Esc cancels) - " + title_;
-    ::SetWindowTextW(hwnd(), text.c_str());
-    MSG message;
-    bool cancelled = false;
-    while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-        cancelled = cancelled || (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE);
-    }
-    while (::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
-        ::DispatchMessageW(&message);
-    }
-    return !cancelled;
-}
-
-void CFleetDlg::ProgressEnded() {
-    if (!title_.empty()) {
-        ::SetWindowTextW(hwnd(), title_.c_str());
-        title_.clear();
-    }
 }
 
 }  // namespace zrb::win32

@@ -30,8 +30,6 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     void SetReferenceStatus(const std::string& text) override;
     bool ShowChange(zrb::FleetChangeController& change) override;
     void StartTimer() override;
-    bool Progress(std::size_t done, std::size_t total) override;
-    void ProgressEnded() override;
     void EditCell(int row, int column, const std::string& text) override;
     void ShowCell(int row, int column) override;
     void ShowHistory(const std::vector<std::string>& lines, int current) override;
@@ -64,7 +62,6 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     std::wstring cellText_;  // the text a list view asked for lives until it asks again
     std::wstring tipText_;
     bool nameWidened_ = false;  // for the state that follows each name against a reference
-    std::wstring title_;        // the caption, while progress is shown in it
     // The list view knows rows only: the column F2 and typing edit is kept here.
     int column_ = zrb::kFleetDescriptionColumn;
     HWND editor_ = nullptr;  // the in-place editor while a cell is edited

@@ -64,15 +64,9 @@ class FakeFleetView : public FleetView {
     // The change dialog's user: chooses, and answers true for Apply; Cancel when unset.
     std::function<bool(FleetChangeController&)> onChange;
     int timersStarted = 0;
-    std::vector<std::pair<std::size_t, std::size_t>> progress;
 
     bool ShowChange(FleetChangeController& change) override { return onChange && onChange(change); }
     void StartTimer() override { ++timersStarted; }
-    bool Progress(std::size_t done, std::size_t total) override {
-        progress.emplace_back(done, total);
-        return true;
-    }
-    void ProgressEnded() override {}
 
     struct Edit {
         int row;
@@ -480,6 +474,9 @@ TEST_F(FleetOverviewTest, ApplyWritesEveryModelNotSkippedAndTellsWhich) {
 
     view.answers = {true};
     overview.OnChange({RowOf("attic.zrb"), RowOf("bus.zrb"), RowOf("car.zrb"), RowOf("Truck.zrb")});
+    EXPECT_TRUE(overview.Busy());  // written off the window's thread
+    while (overview.OnTimer()) {
+    }
     EXPECT_NE(testing::ReadBytes(folder / "bus.zrb").find(".mass\t\t\t\t\t600.00\r\n"),
               std::string::npos);
     EXPECT_NE(testing::ReadBytes(folder / "Truck.zrb").find("400.00"), std::string::npos);
@@ -576,6 +573,8 @@ TEST_F(FleetReferenceTest, RevertingToTheReferenceMakesARowIdentical) {
         return true;
     };
     overview.OnChange({RowOf("car.zrb"), RowOf("Truck.zrb")});
+    while (overview.OnTimer()) {
+    }
     EXPECT_EQ(overview.CellText(RowOf("car.zrb"), kFleetNameColumn), "car.zrb (identical)");
     EXPECT_THAT(view.referenceStatus, HasSubstr(": 2 identical, 0 differ"));
     // The revert is a step of the history like any other, and its undo is compared anew.

@@ -894,6 +894,8 @@ class EditorDlgTest : public QObject {
                 // The button clicks a moment after its key, as a click shows.
                 QTest::keyClick(fleet, Qt::Key_H, Qt::AltModifier);
                 QTRY_VERIFY(changeShown);
+                QTRY_VERIFY(!fleet->controller().Busy());  // written off the window's thread
+                QTRY_COMPARE(MessageBoxes::AnsweredTexts().size(), 1);
             }();
             fleet->reject();
         });
