@@ -320,17 +320,9 @@ bool CFleetDlg::OnCommand(int id, int code, HWND /*control*/) {
                 controller_.OnRedo();
             }
             return true;
-        case ids::kFleetCompare: {
-            std::vector<int> rows;
-            HWND list = Table();
-            for (LRESULT row = -1;
-                 (row = ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
-                                       LVNI_SELECTED)) >= 0;) {
-                rows.push_back(static_cast<int>(row));
-            }
-            controller_.OnCompare(rows);
+        case ids::kFleetCompare:
+            controller_.OnCompare(SelectedRows());
             return true;
-        }
         case ids::kFleetExport:
             controller_.OnExport();
             return true;
@@ -339,17 +331,9 @@ bool CFleetDlg::OnCommand(int id, int code, HWND /*control*/) {
                 End(IDCANCEL);
             }
             return true;
-        case ids::kFleetChange: {
-            std::vector<int> rows;
-            HWND list = Table();
-            for (LRESULT row = -1;
-                 (row = ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
-                                       LVNI_SELECTED)) >= 0;) {
-                rows.push_back(static_cast<int>(row));
-            }
-            controller_.OnChange(rows);
+        case ids::kFleetChange:
+            controller_.OnChange(SelectedRows());
             return true;
-        }
         case ids::kFleetCompareFolder:
             controller_.OnCompareFolder();
             return true;
@@ -553,6 +537,16 @@ zrb::FileDialogAnswer CFleetDlg::FileDialog(const zrb::FileDialogRequest& reques
 
 void CFleetDlg::Close() {
     End(IDOK);
+}
+
+std::vector<int> CFleetDlg::SelectedRows() const {
+    std::vector<int> rows;
+    HWND list = Table();
+    for (LRESULT row = -1; (row = ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                                 LVNI_SELECTED)) >= 0;) {
+        rows.push_back(static_cast<int>(row));
+    }
+    return rows;
 }
 
 int CFleetDlg::CurrentRow() const {

@@ -3,6 +3,7 @@
 // FleetOverviewController, and the comparison, template IDD_COMPARE.
 
 #include <string>
+#include <vector>
 
 #include "editor/FleetOverview.h"
 #include "editor/win32/Dialog.h"
@@ -44,6 +45,8 @@ class CFleetDlg final : public zrb::win32::Dialog, public zrb::FleetView {
     HWND Table() const;
     // The row with the keyboard's focus, else the first selected; -1 when none.
     int CurrentRow() const;
+    // The shown rows selected, in order.
+    std::vector<int> SelectedRows() const;
     // The in-place editor on the current cell, starting with `text` (all selected, or
     // the caret after it when typing began it).
     void OpenEditor(int row, int column, const std::wstring& text, bool selectAll);
