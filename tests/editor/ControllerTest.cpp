@@ -378,7 +378,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  "The file lacks every key: the boxes show the values carried over from the "
                  "model shown before.",
-                 {1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012},
+                 {ids::kMass, ids::kHorsePower, ids::kGasScaleFactor, ids::kMaxAccel,
+                  ids::kMaxTurnRate, ids::kTurnTightness, ids::kMomentOfInertia, ids::kBumpyFactor,
+                  ids::kStaticFriction, ids::kKineticFriction, ids::kRestitution},
                  // Horsepower, typed by the user, is no longer carried over.
                  "The file lacks .gasScaleFactor, .maxTurnRate, .maxAccel, .turnTightness, "
                  ".mass, .coeffStaticFriction, .coeffKineticFriction, .coefficientOfRestitution, "

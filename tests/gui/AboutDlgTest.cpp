@@ -5,7 +5,12 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
+#include "editor/ControlIds.h"
 #include "editor/qt/AboutDlg.h"
+#include "editor/qt/DialogBuilder.h"
+
+using zrb::gui::FindById;
+namespace ids = zrb::ids;
 
 class AboutDlgTest : public QObject {
     Q_OBJECT
@@ -43,7 +48,7 @@ class AboutDlgTest : public QObject {
         CAboutDlg dlg;
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        auto* ok = dlg.findChild<QPushButton*>(QStringLiteral("id1"));
+        auto* ok = FindById<QPushButton>(&dlg, IDOK);
         QCOMPARE(ok->text(), QStringLiteral("OK"));
         if (how == 0) {
             QTest::mouseClick(ok, Qt::LeftButton);

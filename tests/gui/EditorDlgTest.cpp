@@ -20,9 +20,11 @@
 
 #include "GuiTestSupport.h"
 #include "WorkedExample.h"
+#include "editor/ControlIds.h"
 #include "editor/qt/AboutDlg.h"
 #include "editor/qt/ChangeDlg.h"
 #include "editor/qt/Cp1252.h"
+#include "editor/qt/DialogBuilder.h"
 #include "editor/qt/EditorDlg.h"
 #include "editor/qt/FleetDlg.h"
 #include "editor/qt/InertiaDlg.h"
@@ -35,6 +37,9 @@ using zrb::gui::FileDialogs;
 using zrb::gui::MessageBoxes;
 using namespace zrb::testing;
 
+using zrb::gui::FindById;
+namespace ids = zrb::ids;
+
 namespace {
 
 // Every parameter box with its field.
@@ -42,17 +47,17 @@ const struct {
     int id;
     double MotionModel::*field;
 } kNumberBoxes[] = {
-    {1002, &MotionModel::mass},
-    {1003, &MotionModel::horsePower},
-    {1004, &MotionModel::gasScaleFactor},
-    {1005, &MotionModel::maxAccel},
-    {1006, &MotionModel::maxTurnRate},
-    {1007, &MotionModel::turnTightness},
-    {1008, &MotionModel::momentOfInertia},
-    {1009, &MotionModel::bumpyFactor},
-    {1010, &MotionModel::coeffStaticFriction},
-    {1011, &MotionModel::coeffKineticFriction},
-    {1012, &MotionModel::coefficientOfRestitution},
+    {ids::kMass, &MotionModel::mass},
+    {ids::kHorsePower, &MotionModel::horsePower},
+    {ids::kGasScaleFactor, &MotionModel::gasScaleFactor},
+    {ids::kMaxAccel, &MotionModel::maxAccel},
+    {ids::kMaxTurnRate, &MotionModel::maxTurnRate},
+    {ids::kTurnTightness, &MotionModel::turnTightness},
+    {ids::kMomentOfInertia, &MotionModel::momentOfInertia},
+    {ids::kBumpyFactor, &MotionModel::bumpyFactor},
+    {ids::kStaticFriction, &MotionModel::coeffStaticFriction},
+    {ids::kKineticFriction, &MotionModel::coeffKineticFriction},
+    {ids::kRestitution, &MotionModel::coefficientOfRestitution},
 };
 
 // With 120 horsepower, so that typing 75 is an edit.
@@ -78,7 +83,7 @@ class EditorDlgTest : public QObject {
     QLineEdit* Box(CEditorDlg& dlg, int id) {
         return dlg.findChild<QLineEdit*>(QStringLiteral("id%1").arg(id));
     }
-    QListView* List(CEditorDlg& dlg) { return dlg.findChild<QListView*>(QStringLiteral("id1000")); }
+    QListView* List(CEditorDlg& dlg) { return FindById<QListView>(&dlg, ids::kModelList); }
     QAction* Action(CEditorDlg& dlg, int id) {
         return dlg.findChild<QAction*>(QStringLiteral("id%1").arg(id));
     }
@@ -102,7 +107,7 @@ class EditorDlgTest : public QObject {
     }
     void Open(CEditorDlg& dlg, const QString& pickedFile) {
         FileDialogs::SetNextFileName(pickedFile);
-        Action(dlg, 32771)->trigger();
+        Action(dlg, ids::kOpenMotionModel)->trigger();
     }
     void ClickRow(CEditorDlg& dlg, int row) {
         QListView* list = List(dlg);
@@ -119,11 +124,11 @@ class EditorDlgTest : public QObject {
         for (const auto& b : kNumberBoxes) {
             QCOMPARE(Box(dlg, b.id)->text(), QStringLiteral("0"));
         }
-        QCOMPARE(Box(dlg, 1001)->text(), QString());
-        QCOMPARE(Box(dlg, 1015)->text(), QString());
-        QVERIFY(Box(dlg, 1015)->isReadOnly());
-        QCOMPARE(Box(dlg, 1015)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-        QCOMPARE(Box(dlg, 1002)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        QCOMPARE(Box(dlg, ids::kDescription)->text(), QString());
+        QCOMPARE(Box(dlg, ids::kSpeed)->text(), QString());
+        QVERIFY(Box(dlg, ids::kSpeed)->isReadOnly());
+        QCOMPARE(Box(dlg, ids::kSpeed)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        QCOMPARE(Box(dlg, ids::kMass)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
         QCOMPARE(List(dlg)->model()->rowCount(), 0);
         QVERIFY(!dlg.editor().HasUnsavedEdits());
         QCOMPARE(dlg.editor().workspace.startFolder, Encoded(QDir::currentPath()));
@@ -141,7 +146,7 @@ class EditorDlgTest : public QObject {
             }
         } while (w != List(dlg) && order.size() < 40);
         QStringList expected;
-        for (int id = 1000; id <= 1016; ++id) {
+        for (int id = ids::kModelList; id <= ids::kCalculateInertia; ++id) {
             expected << QStringLiteral("id%1").arg(id);
         }
         QCOMPARE(order, expected);
@@ -150,7 +155,7 @@ class EditorDlgTest : public QObject {
     void typingIntoTheMassBoxStoresEachKeystroke() {
         CEditorDlg dlg;
         ShowActive(dlg);
-        QLineEdit* mass = Box(dlg, 1002);
+        QLineEdit* mass = Box(dlg, ids::kMass);
         mass->setFocus();
         mass->selectAll();
         const std::pair<char, double> steps[] = {{'1', 1.0}, {'.', 1.0}, {'5', 1.5}};
@@ -171,12 +176,12 @@ class EditorDlgTest : public QObject {
     void gasScaleFactorShowsTheSpeed() {
         CEditorDlg dlg;
         ShowActive(dlg);
-        QLineEdit* gas = Box(dlg, 1004);
+        QLineEdit* gas = Box(dlg, ids::kGasScaleFactor);
         Retype(gas, QStringLiteral("0.25"));
-        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("150"));
+        QCOMPARE(Box(dlg, ids::kSpeed)->text(), QStringLiteral("150"));
         Retype(gas, QString());
         QCOMPARE(gas->text(), QString());
-        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("0"));
+        QCOMPARE(Box(dlg, ids::kSpeed)->text(), QStringLiteral("0"));
     }
 
     void exchangeIntoBoxesRunsNoHandler() {
@@ -186,10 +191,10 @@ class EditorDlgTest : public QObject {
         dlg.editor().model.description = "//x";
         dlg.editor().speedText = "7";  // not derived: shows the handler did not run
         dlg.controller().ModelToBoxes();
-        QCOMPARE(Box(dlg, 1004)->text(), QStringLiteral("0.1"));
-        QCOMPARE(Box(dlg, 1002)->text(), QStringLiteral("1e-005"));
-        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("7"));
-        QCOMPARE(Box(dlg, 1001)->text(), QStringLiteral("//x"));
+        QCOMPARE(Box(dlg, ids::kGasScaleFactor)->text(), QStringLiteral("0.1"));
+        QCOMPARE(Box(dlg, ids::kMass)->text(), QStringLiteral("1e-005"));
+        QCOMPARE(Box(dlg, ids::kSpeed)->text(), QStringLiteral("7"));
+        QCOMPARE(Box(dlg, ids::kDescription)->text(), QStringLiteral("//x"));
         QCOMPARE(dlg.editor().speedText, std::string("7"));
     }
 
@@ -199,7 +204,7 @@ class EditorDlgTest : public QObject {
         CEditorDlg dlg;
         ShowActive(dlg);
         const QString badText = QStringLiteral("1,5");
-        Box(dlg, 1011)->setText(badText);
+        Box(dlg, ids::kKineticFriction)->setText(badText);
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
 
         QVERIFY(!dlg.controller().BoxesToModel());
@@ -207,7 +212,7 @@ class EditorDlgTest : public QObject {
         QCOMPARE(
             MessageBoxes::AnsweredTexts(),
             QStringList{QStringLiteral("Motion Friction Coefficient: please enter a number.")});
-        QLineEdit* bad = Box(dlg, 1011);
+        QLineEdit* bad = Box(dlg, ids::kKineticFriction);
         QCOMPARE(QApplication::focusWidget(), bad);
         QCOMPARE(bad->selectedText(), badText);
     }
@@ -215,17 +220,17 @@ class EditorDlgTest : public QObject {
     void enterClosesOnlyWhenEveryBoxHoldsANumber() {
         CEditorDlg dlg;
         ShowActive(dlg);
-        Box(dlg, 1003)->setText(QStringLiteral("abc"));
+        Box(dlg, ids::kHorsePower)->setText(QStringLiteral("abc"));
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        QTest::keyClick(Box(dlg, 1001), Qt::Key_Return);
+        QTest::keyClick(Box(dlg, ids::kDescription), Qt::Key_Return);
         QVERIFY(dlg.isVisible());
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
-        QCOMPARE(QApplication::focusWidget(), Box(dlg, 1003));
+        QCOMPARE(QApplication::focusWidget(), Box(dlg, ids::kHorsePower));
 
         // The pull takes 75 into the model, which was 0 as loaded: the edit is asked about.
-        Box(dlg, 1003)->setText(QStringLiteral(" 75 "));
+        Box(dlg, ids::kHorsePower)->setText(QStringLiteral(" 75 "));
         MessageBoxes::SetNextAnswer(QMessageBox::Yes);
-        QTest::keyClick(Box(dlg, 1003), Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(Box(dlg, ids::kHorsePower), Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.editor().model.horsePower, 75.0);
@@ -235,7 +240,7 @@ class EditorDlgTest : public QObject {
     void enterOnAFocusedButtonClicksIt() {
         CEditorDlg dlg;
         ShowActive(dlg);
-        QPushButton* calculate = Button(dlg, 1016);
+        QPushButton* calculate = Button(dlg, ids::kCalculateInertia);
         calculate->setFocus();
         bool calculatorShown = false;
         WhenModal<CInertiaDlg>([&](CInertiaDlg* c) {
@@ -264,20 +269,20 @@ class EditorDlgTest : public QObject {
         const auto close = [&] {
             switch (how) {
                 case 0:
-                    QTest::keyClick(Box(dlg, 1002), Qt::Key_Escape);
+                    QTest::keyClick(Box(dlg, ids::kMass), Qt::Key_Escape);
                     break;
                 case 1:
-                    Action(dlg, 32776)->trigger();
+                    Action(dlg, ids::kExit)->trigger();
                     break;
                 case 2:
                     dlg.close();
                     break;
                 default:
-                    QTest::keyClick(Box(dlg, 1002), Qt::Key_Return);
+                    QTest::keyClick(Box(dlg, ids::kMass), Qt::Key_Return);
             }
         };
         Open(dlg, dir.filePath("a.zrb"));
-        QTest::keyClicks(Box(dlg, 1002), "7");
+        QTest::keyClicks(Box(dlg, ids::kMass), "7");
         MessageBoxes::SetNextAnswer(QMessageBox::No);
         close();
         QVERIFY(dlg.isVisible());
@@ -296,14 +301,14 @@ class EditorDlgTest : public QObject {
     void closingWithNothingUnsavedDoesNotAsk() {
         CEditorDlg dlg;
         ShowActive(dlg);
-        QTest::keyClick(Box(dlg, 1002), Qt::Key_Escape);
+        QTest::keyClick(Box(dlg, ids::kMass), Qt::Key_Escape);
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
         QVERIFY(MessageBoxes::AnsweredTexts().isEmpty());
 
         CEditorDlg edited;
         ShowActive(edited);
-        QTest::keyClicks(Box(edited, 1001), "x");
+        QTest::keyClicks(Box(edited, ids::kDescription), "x");
         MessageBoxes::SetNextAnswer(QMessageBox::Yes);
         edited.close();
         QCOMPARE(MessageBoxes::AnsweredTexts(),
@@ -324,21 +329,21 @@ class EditorDlgTest : public QObject {
         // The first entry is loaded, not the picked file.
         QCOMPARE(dlg.ListSelection(), std::optional<int>(0));
         QCOMPARE(dlg.editor().workspace.currentFile, std::string("a.zrb"));
-        QCOMPARE(Box(dlg, 1001)->text(), QStringLiteral("//first"));
-        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("150"));
+        QCOMPARE(Box(dlg, ids::kDescription)->text(), QStringLiteral("//first"));
+        QCOMPARE(Box(dlg, ids::kSpeed)->text(), QStringLiteral("150"));
 
         // Selecting from code loads nothing; the user's click loads at once.
         dlg.ListSelect(1);
         QCOMPARE(dlg.editor().workspace.currentFile, std::string("a.zrb"));
         ClickRow(dlg, 2);
         QCOMPARE(dlg.editor().workspace.currentFile, std::string("c.zrb"));
-        QCOMPARE(Box(dlg, 1002)->text(), QStringLiteral("300"));
+        QCOMPARE(Box(dlg, ids::kMass)->text(), QStringLiteral("300"));
         QVERIFY(!dlg.editor().HasUnsavedEdits());
 
-        Retype(Box(dlg, 1002), QStringLiteral("1234.5"));
-        Retype(Box(dlg, 1001), QStringLiteral("//third, heavier"));
+        Retype(Box(dlg, ids::kMass), QStringLiteral("1234.5"));
+        Retype(Box(dlg, ids::kDescription), QStringLiteral("//third, heavier"));
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        Button(dlg, 1013)->click();
+        Button(dlg, ids::kSaveChanges)->click();
         QCOMPARE(MessageBoxes::AnsweredTexts(), QStringList{QStringLiteral("Changes saved")});
         QVERIFY(!dlg.editor().HasUnsavedEdits());
         MotionModel expected = Model("//third, heavier", 1234.5);
@@ -347,7 +352,7 @@ class EditorDlgTest : public QObject {
         QVERIFY(!QApplication::overrideCursor());
 
         // Ctrl+S saves as well.
-        Retype(Box(dlg, 1003), QStringLiteral("99"));
+        Retype(Box(dlg, ids::kHorsePower), QStringLiteral("99"));
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
         QTest::keyClick(&dlg, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
@@ -356,14 +361,14 @@ class EditorDlgTest : public QObject {
                                                        expected, ModelFileVariant::SaveChanges)));
 
         // An edit, then a click on another entry: No keeps the model and its entry.
-        Retype(Box(dlg, 1003), QStringLiteral("98"));
+        Retype(Box(dlg, ids::kHorsePower), QStringLiteral("98"));
         MessageBoxes::SetNextAnswer(QMessageBox::No);
         ClickRow(dlg, 0);
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 3);
         QCOMPARE(MessageBoxes::AnsweredTexts().last(),
                  QStringLiteral("Discard the unsaved changes to c.zrb?"));
         QCOMPARE(dlg.ListSelection(), std::optional<int>(2));
-        QCOMPARE(Box(dlg, 1003)->text(), QStringLiteral("98"));
+        QCOMPARE(Box(dlg, ids::kHorsePower)->text(), QStringLiteral("98"));
 
         // F5 reads the folder and the model again, once the edit may go.
         expected.horsePower = 77;
@@ -375,8 +380,8 @@ class EditorDlgTest : public QObject {
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 4);
         QCOMPARE(dlg.ListCount(), 4);
         QCOMPARE(dlg.ListSelection(), std::optional<int>(2));
-        QCOMPARE(Box(dlg, 1003)->text(), QStringLiteral("77"));
-        QCOMPARE(Action(dlg, 32778)->text(), QStringLiteral("&Reload"));
+        QCOMPARE(Box(dlg, ids::kHorsePower)->text(), QStringLiteral("77"));
+        QCOMPARE(Action(dlg, ids::kReload)->text(), QStringLiteral("&Reload"));
     }
 
     void descriptionKeepsEveryByte() {
@@ -395,10 +400,12 @@ class EditorDlgTest : public QObject {
 
         CEditorDlg dlg;
         Open(dlg, dir.filePath("x.zrb"));
-        QCOMPARE(Box(dlg, 1001)->text(), zrb::gui::FromCp1252(description.toStdString()));
-        QVERIFY(Box(dlg, 1001)->text().contains(QChar(0x20AC)));  // 0x80, the euro sign
+        QCOMPARE(Box(dlg, ids::kDescription)->text(),
+                 zrb::gui::FromCp1252(description.toStdString()));
+        QVERIFY(
+            Box(dlg, ids::kDescription)->text().contains(QChar(0x20AC)));  // 0x80, the euro sign
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        Button(dlg, 1013)->click();
+        Button(dlg, ids::kSaveChanges)->click();
         QCOMPARE(FileBytes(dir.filePath("x.zrb")), before);
     }
 
@@ -419,7 +426,7 @@ class EditorDlgTest : public QObject {
 
         CEditorDlg dlg;
         ShowActive(dlg);
-        QLineEdit* strip = Box(dlg, 1017);
+        QLineEdit* strip = Box(dlg, ids::kFileWarning);
         QVERIFY(!strip->isVisible());
         Open(dlg, folder + QStringLiteral("/\u00fc.zrb"));
         QVERIFY(dlg.windowTitle().endsWith(QStringLiteral("K\u00e4fer \u20ac")));
@@ -429,26 +436,26 @@ class EditorDlgTest : public QObject {
         QCOMPARE(strip->text(), said);
         QVERIFY(!strip->accessibleName().isEmpty());
         QVERIFY(strip->focusPolicy() & Qt::TabFocus);
-        QVERIFY(Box(dlg, 1002)->toolTip().startsWith(said));
-        QVERIFY(!Box(dlg, 1003)->toolTip().startsWith(said));
+        QVERIFY(Box(dlg, ids::kMass)->toolTip().startsWith(said));
+        QVERIFY(!Box(dlg, ids::kHorsePower)->toolTip().startsWith(said));
 
         MessageBoxes::SetNextAnswer(QMessageBox::No);
-        Button(dlg, 1013)->click();
+        Button(dlg, ids::kSaveChanges)->click();
         QCOMPARE(MessageBoxes::AnsweredTexts(),
                  QStringList{said + QStringLiteral(" Save anyway?")});
         QCOMPARE(FileBytes(folder + QStringLiteral("/\u00fc.zrb")), bytes);
         MessageBoxes::SetNextAnswer(QMessageBox::Yes);
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        Button(dlg, 1013)->click();
+        Button(dlg, ids::kSaveChanges)->click();
         QCOMPARE(MessageBoxes::AnsweredTexts().last(), QStringLiteral("Changes saved"));
         QVERIFY(!strip->isVisible());
-        QVERIFY(!Box(dlg, 1002)->toolTip().startsWith(said));
+        QVERIFY(!Box(dlg, ids::kMass)->toolTip().startsWith(said));
     }
 
     void descriptionLeavesOutCharactersTheFileCannotHold() {
         CEditorDlg dlg;
         ShowActive(dlg);
-        QLineEdit* box = Box(dlg, 1001);
+        QLineEdit* box = Box(dlg, ids::kDescription);
         box->setFocus();
         // Typed one by one, then pasted: the box keeps the rest, the user is told.
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
@@ -475,18 +482,18 @@ class EditorDlgTest : public QObject {
         CEditorDlg dlg;
         ShowActive(dlg);
         Open(dlg, dir.filePath("a.zrb"));
-        Retype(Box(dlg, 1001), QStringLiteral("a truck"));
-        Retype(Box(dlg, 1003), QStringLiteral("75"));
+        Retype(Box(dlg, ids::kDescription), QStringLiteral("a truck"));
+        Retype(Box(dlg, ids::kHorsePower), QStringLiteral("75"));
 
         FileDialogs::SetNextFileName(dir.filePath("truck.zrb"));
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        Button(dlg, 1014)->click();
+        Button(dlg, ids::kSaveAsNew)->click();
 
         QCOMPARE(MessageBoxes::AnsweredTexts(), QStringList{QStringLiteral("Changes saved")});
         QCOMPARE(dlg.ListCount(), 4);
         QCOMPARE(dlg.ListSelection(), std::optional<int>(3));
         QCOMPARE(dlg.editor().workspace.currentFile, std::string("truck.zrb"));
-        QCOMPARE(Box(dlg, 1001)->text(), QStringLiteral("//a truck"));
+        QCOMPARE(Box(dlg, ids::kDescription)->text(), QStringLiteral("//a truck"));
         MotionModel expected = Model("//a truck", 100);
         expected.horsePower = 75;
         QCOMPARE(
@@ -496,7 +503,7 @@ class EditorDlgTest : public QObject {
         // Onto an existing file: replaced without a question.
         FileDialogs::SetNextFileName(dir.filePath("B.zrb"));
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        Button(dlg, 1014)->click();
+        Button(dlg, ids::kSaveAsNew)->click();
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
         QCOMPARE(FileBytes(dir.filePath("B.zrb")), QByteArray::fromStdString(zrb::ModelFileBytes(
                                                        expected, ModelFileVariant::SaveAsNew)));
@@ -504,7 +511,7 @@ class EditorDlgTest : public QObject {
 
         // Cancelled: nothing changes.
         FileDialogs::SetNextFileName(QString());
-        Button(dlg, 1014)->click();
+        Button(dlg, ids::kSaveAsNew)->click();
         QCOMPARE(dlg.editor().workspace.currentFile, std::string("B.zrb"));
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 2);
     }
@@ -535,7 +542,7 @@ class EditorDlgTest : public QObject {
             look(fd);
             TypeFileNameAndAccept(fd, dir.filePath("c.zrb"));
         });
-        Action(dlg, 32771)->trigger();
+        Action(dlg, ids::kOpenMotionModel)->trigger();
         QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
         QCOMPARE(seen.fileMode, QFileDialog::ExistingFile);
         QCOMPARE(seen.filters, QStringList{QStringLiteral("Motion Models (*.zrb)")});
@@ -548,14 +555,14 @@ class EditorDlgTest : public QObject {
         // Save As New opens in the models folder, not where the last dialog was confirmed.
         QTemporaryDir archive;
         FileDialogs::SetNextFileName(archive.filePath("vehicles.sqs"));
-        Action(dlg, 32775)->trigger();
+        Action(dlg, ids::kDefineArchiveLocation)->trigger();
         QTemporaryDir other;
         WhenModal<QFileDialog>([&](QFileDialog* fd) {
             look(fd);
             TypeFileNameAndAccept(fd, other.filePath("van"));  // the default suffix is added
         });
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        Button(dlg, 1014)->click();
+        Button(dlg, ids::kSaveAsNew)->click();
         QCOMPARE(seen.mode, QFileDialog::AcceptSave);
         QVERIFY(seen.confirmsOverwrite);
         QVERIFY(!seen.native);
@@ -575,7 +582,7 @@ class EditorDlgTest : public QObject {
             TypeFileNameAndAccept(fd, other.filePath("van.zrb"));
         });
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        Button(dlg, 1014)->click();
+        Button(dlg, ids::kSaveAsNew)->click();
         QVERIFY2(replaceQuestion.contains(QStringLiteral("already exists")),
                  qPrintable(replaceQuestion));
 
@@ -586,7 +593,7 @@ class EditorDlgTest : public QObject {
             look(fd);
             fd->reject();
         });
-        Action(dlg, 32771)->trigger();
+        Action(dlg, ids::kOpenMotionModel)->trigger();
         qputenv("ZRB_WIDGET_FILE_DIALOG", "1");
         QVERIFY(seen.native);
         QCOMPARE(seen.folder, other.path());
@@ -609,8 +616,8 @@ class EditorDlgTest : public QObject {
             box->accept();
         };
         WhenModal<QMessageBox>(record);
-        Button(dlg, 1013)->click();
-        Box(dlg, 1012)->setText(QStringLiteral("x"));
+        Button(dlg, ids::kSaveChanges)->click();
+        Box(dlg, ids::kRestitution)->setText(QStringLiteral("x"));
         WhenModal<QMessageBox>(record);
         QVERIFY(!dlg.controller().BoxesToModel());
         QCOMPARE(seen.size(), 2);
@@ -624,37 +631,38 @@ class EditorDlgTest : public QObject {
     void calculatorResultGoesIntoTheModel() {
         CEditorDlg dlg;
         ShowActive(dlg);
-        Retype(Box(dlg, 1002), QStringLiteral("1000"));
-        Retype(Box(dlg, 1004), QStringLiteral("0.2"));
-        Box(dlg, 1008)->setText(QStringLiteral("5"));  // not pulled: still 0 in the model
+        Retype(Box(dlg, ids::kMass), QStringLiteral("1000"));
+        Retype(Box(dlg, ids::kGasScaleFactor), QStringLiteral("0.2"));
+        Box(dlg, ids::kMomentOfInertia)
+            ->setText(QStringLiteral("5"));  // not pulled: still 0 in the model
         const MotionModel before = dlg.editor().model;
         WhenModal<CInertiaDlg>([&dlg](CInertiaDlg* c) {
             QCOMPARE(c->parentWidget(), &dlg);
-            QLineEdit* width = c->findChild<QLineEdit*>(QStringLiteral("id1018"));
+            QLineEdit* width = FindById<QLineEdit>(c, ids::kWidth);
             Retype(width, QStringLiteral("2"));
-            c->findChild<QPushButton*>(QStringLiteral("id1020"))->click();
+            FindById<QPushButton>(c, ids::kInertiaOk)->click();
         });
-        Button(dlg, 1016)->click();
+        Button(dlg, ids::kCalculateInertia)->click();
         MotionModel expected = before;
         expected.momentOfInertia = 700;
         QCOMPARE(dlg.editor().model, expected);
-        QCOMPARE(Box(dlg, 1008)->text(), QStringLiteral("700"));
-        QCOMPARE(Box(dlg, 1002)->text(), QStringLiteral("1000"));
-        QCOMPARE(Box(dlg, 1015)->text(), QStringLiteral("120"));
+        QCOMPARE(Box(dlg, ids::kMomentOfInertia)->text(), QStringLiteral("700"));
+        QCOMPARE(Box(dlg, ids::kMass)->text(), QStringLiteral("1000"));
+        QCOMPARE(Box(dlg, ids::kSpeed)->text(), QStringLiteral("120"));
 
         // Escape and the close box drop what the calculator shows.
         for (const bool escape : {true, false}) {
             WhenModal<CInertiaDlg>([escape](CInertiaDlg* c) {
-                Retype(c->findChild<QLineEdit*>(QStringLiteral("id1018")), QStringLiteral("3"));
+                Retype(FindById<QLineEdit>(c, ids::kWidth), QStringLiteral("3"));
                 if (escape) {
                     QTest::keyClick(c, Qt::Key_Escape);
                 } else {
                     c->close();
                 }
             });
-            Button(dlg, 1016)->click();
+            Button(dlg, ids::kCalculateInertia)->click();
             QCOMPARE(dlg.editor().model, expected);
-            QCOMPARE(Box(dlg, 1008)->text(), QStringLiteral("700"));
+            QCOMPARE(Box(dlg, ids::kMomentOfInertia)->text(), QStringLiteral("700"));
         }
     }
 
@@ -663,7 +671,7 @@ class EditorDlgTest : public QObject {
         CEditorDlg dlg;
         dlg.editor().workspace.startFolder = Encoded(dir.path());
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        Action(dlg, 32772)->trigger();
+        Action(dlg, ids::kHelp)->trigger();
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
         QVERIFY(MessageBoxes::AnsweredTexts()[0].contains(dir.filePath("Help.htm")));
     }
@@ -679,7 +687,7 @@ class EditorDlgTest : public QObject {
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
         CEditorDlg dlg;
         dlg.editor().workspace.startFolder = "/" + Encoded(dir.path());
-        Action(dlg, 32772)->trigger();
+        Action(dlg, ids::kHelp)->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 0);
         QCOMPARE(browser.opened.size(), 1);
@@ -695,7 +703,7 @@ class EditorDlgTest : public QObject {
             caption = about->windowTitle();
             QTest::keyClick(about, Qt::Key_Return);
         });
-        Action(dlg, 16)->trigger();
+        Action(dlg, ids::kAbout)->trigger();
         QCOMPARE(caption, QStringLiteral("Info über ZRB Editor"));
         QVERIFY(dlg.isVisible());
     }
@@ -710,11 +718,11 @@ class EditorDlgTest : public QObject {
         Open(dlg, models.filePath("a.zrb"));
 
         FileDialogs::SetNextFileName(archive.filePath("vehicles.sqs"));
-        Action(dlg, 32775)->trigger();
+        Action(dlg, ids::kDefineArchiveLocation)->trigger();
         QCOMPARE(dlg.editor().workspace.archiveFolder, Encoded(archive.path()));
         QCOMPARE(dlg.editor().workspace.archiveFile, std::string("vehicles.sqs"));
 
-        for (int command : {32773, 32774}) {
+        for (int command : {ids::kPackSelected, ids::kPackAll}) {
             MessageBoxes::Reset();
             MessageBoxes::SetNextAnswer(QMessageBox::Ok);
             Action(dlg, command)->trigger();
@@ -788,7 +796,7 @@ class EditorDlgTest : public QObject {
         ShowActive(dlg);
         Open(dlg, dir.filePath(QStringLiteral("a.zrb")));
         if (edited) {
-            Retype(Box(dlg, 1002), QStringLiteral("5"));
+            Retype(Box(dlg, ids::kMass), QStringLiteral("5"));
         }
         if (answer != QMessageBox::NoButton) {
             MessageBoxes::SetNextAnswer(answer);
@@ -797,7 +805,7 @@ class EditorDlgTest : public QObject {
         bool wasOpenAfterEnter = false;
         WhenModal<CFleetDlg>([&](CFleetDlg* fleet) {
             [&] {
-                auto* table = fleet->findChild<QTableView*>(QStringLiteral("id1032"));
+                auto* table = FindById<QTableView>(fleet, ids::kFleetTable);
                 QVERIFY(table != nullptr);
                 QTRY_COMPARE(table->model()->rowCount(), 3);
                 constexpr int kMass = 6;
@@ -811,7 +819,7 @@ class EditorDlgTest : public QObject {
                     firstRows << table->model()->index(0, 0).data().toString();
                 }
                 // Descending follows the header; Space on it turns the order round.
-                auto* descending = fleet->findChild<QCheckBox*>(QStringLiteral("id1037"));
+                auto* descending = FindById<QCheckBox>(fleet, ids::kFleetDescending);
                 QVERIFY(descending != nullptr);
                 for (int press = 0; press < 2; ++press) {
                     descending->setFocus();
@@ -851,10 +859,10 @@ class EditorDlgTest : public QObject {
             WhenModal<CChangeDlg>([&](CChangeDlg* change) {
                 changeShown = true;
                 [&] {
-                    auto* operation = change->findChild<QComboBox*>(QStringLiteral("id1070"));
-                    auto* fields = change->findChild<QListView*>(QStringLiteral("id1071"));
-                    auto* value = change->findChild<QLineEdit*>(QStringLiteral("id1072"));
-                    auto* table = change->findChild<QTableView*>(QStringLiteral("id1075"));
+                    auto* operation = FindById<QComboBox>(change, ids::kChangeOperation);
+                    auto* fields = FindById<QListView>(change, ids::kChangeFields);
+                    auto* value = FindById<QLineEdit>(change, ids::kChangeValue);
+                    auto* table = FindById<QTableView>(change, ids::kChangePreview);
                     QVERIFY(operation && fields && value && table);
                     QTRY_COMPARE(QApplication::focusWidget(), operation);
                     QTest::keyClick(operation, Qt::Key_Down);  // Multiply
@@ -882,12 +890,12 @@ class EditorDlgTest : public QObject {
                 }
             });
             [&] {
-                auto* table = fleet->findChild<QTableView*>(QStringLiteral("id1032"));
+                auto* table = FindById<QTableView>(fleet, ids::kFleetTable);
                 QVERIFY(table != nullptr);
                 // Mnemonics reach the active window only.
                 fleet->activateWindow();
                 QVERIFY(QTest::qWaitForWindowActive(fleet));
-                auto* status = fleet->findChild<QLabel*>(QStringLiteral("id1031"));
+                auto* status = FindById<QLabel>(fleet, ids::kFleetStatus);
                 QTRY_COMPARE(status->text(), QStringLiteral("3 models"));
                 table->setFocus();
                 QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
@@ -932,7 +940,7 @@ class EditorDlgTest : public QObject {
         bool openAfterEnter = false;
         WhenModal<CFleetDlg>([&](CFleetDlg* fleet) {
             [&] {
-                auto* table = fleet->findChild<QTableView*>(QStringLiteral("id1032"));
+                auto* table = FindById<QTableView>(fleet, ids::kFleetTable);
                 QVERIFY(table != nullptr);
                 QTRY_COMPARE(table->model()->rowCount(), 3);
                 QTRY_VERIFY(table->model()->flags(table->model()->index(2, 6)) &
@@ -955,7 +963,7 @@ class EditorDlgTest : public QObject {
                 QVERIFY(fleet->controller().Busy());
                 QTRY_VERIFY(!fleet->controller().Busy());
                 undone = bytes();
-                auto* list = fleet->findChild<QListView*>(QStringLiteral("id1045"));
+                auto* list = FindById<QListView>(fleet, ids::kFleetHistory);
                 QVERIFY(list != nullptr);
                 for (int row = 0; row < list->model()->rowCount(); ++row) {
                     history << list->model()->index(row, 0).data().toString();

@@ -5,20 +5,23 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
+#include "editor/ControlIds.h"
+#include "editor/qt/DialogBuilder.h"
 #include "editor/qt/InertiaDlg.h"
 
 using zrb::gui::MessageBoxes;
 using namespace zrb::testing;
 
+using zrb::gui::FindById;
+namespace ids = zrb::ids;
+
 class InertiaDlgTest : public QObject {
     Q_OBJECT
 
   private:
-    QLineEdit* WidthBox(CInertiaDlg& dlg) {
-        return dlg.findChild<QLineEdit*>(QStringLiteral("id1018"));
-    }
+    QLineEdit* WidthBox(CInertiaDlg& dlg) { return FindById<QLineEdit>(&dlg, ids::kWidth); }
     QLineEdit* InertiaBox(CInertiaDlg& dlg) {
-        return dlg.findChild<QLineEdit*>(QStringLiteral("id1008"));
+        return FindById<QLineEdit>(&dlg, ids::kInertiaResult);
     }
     void ShowActive(CInertiaDlg& dlg) {
         dlg.show();
@@ -38,7 +41,7 @@ class InertiaDlgTest : public QObject {
         QVERIFY(InertiaBox(dlg)->isReadOnly());
         QCOMPARE(QApplication::focusWidget(), WidthBox(dlg));
         QCOMPARE(WidthBox(dlg)->selectedText(), QStringLiteral("0"));
-        QPushButton* ok = dlg.findChild<QPushButton*>(QStringLiteral("id1020"));
+        QPushButton* ok = FindById<QPushButton>(&dlg, ids::kInertiaOk);
         QCOMPARE(ok->text(), QStringLiteral("&OK"));
         QVERIFY(!ok->isDefault());
     }
@@ -77,7 +80,7 @@ class InertiaDlgTest : public QObject {
     void okWithoutAWidthGivesZero() {
         CInertiaDlg dlg(1000);
         ShowActive(dlg);
-        dlg.findChild<QPushButton*>(QStringLiteral("id1020"))->click();
+        FindById<QPushButton>(&dlg, ids::kInertiaOk)->click();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.inertia(), 0.0);
     }
@@ -109,7 +112,7 @@ class InertiaDlgTest : public QObject {
         width->setText(QStringLiteral("1,8"));
         MessageBoxes::Reset();
         MessageBoxes::SetNextAnswer(QMessageBox::Ok);
-        dlg.findChild<QPushButton*>(QStringLiteral("id1020"))->click();
+        FindById<QPushButton>(&dlg, ids::kInertiaOk)->click();
         QCOMPARE(MessageBoxes::AnsweredTexts().size(), 1);
         QVERIFY(dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
@@ -119,7 +122,7 @@ class InertiaDlgTest : public QObject {
         CInertiaDlg dlg(800);
         ShowActive(dlg);
         Retype(WidthBox(dlg), QStringLiteral("1.6"));
-        QPushButton* ok = dlg.findChild<QPushButton*>(QStringLiteral("id1020"));
+        QPushButton* ok = FindById<QPushButton>(&dlg, ids::kInertiaOk);
         ok->setFocus();
         QTest::keyClick(ok, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
